@@ -1,0 +1,48 @@
+// Helpers shared by the tests.
+#ifndef DIALFORGE_TESTS_SUPPORT_TESTSUPPORT_H
+#define DIALFORGE_TESTS_SUPPORT_TESTSUPPORT_H
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dialforge_test {
+
+// A temporary folder that is HOME while the object lives; removed with everything in it.
+class TempHome {
+ public:
+  TempHome();
+  ~TempHome();
+  TempHome(const TempHome&) = delete;
+  TempHome& operator=(const TempHome&) = delete;
+
+  const std::string& Path() const { return path; }
+  std::string PathOf(const std::string& relative) const { return path + "/" + relative; }
+  void CreateFolder(const std::string& relative) const;
+  // The folders the companion application creates: the port file's and the log files'.
+  void CreateCompanionFolders() const;
+
+  static constexpr const char* kPortFile = ".local/share/Dialforge/PluginData/PremierePro/socket.port";
+  static constexpr const char* kLogsFolder = ".local/share/Dialforge/Logs";
+
+ private:
+  std::string path;
+  std::string previousHome;
+  bool hadHome = false;
+};
+
+// Polls the condition until it holds or the deadline passes; true when it held.
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds deadline = std::chrono::seconds(10));
+
+bool FileExists(const std::string& path);
+std::string ReadFile(const std::string& path);
+// Names of the entries of a folder, sorted; empty when the folder does not exist.
+std::vector<std::string> ListFolder(const std::string& path);
+// The text cut at every occurrence of the separator; a last piece is kept even when empty.
+std::vector<std::string> SplitLines(const std::string& text, const std::string& separator);
+
+}  // namespace dialforge_test
+
+#endif

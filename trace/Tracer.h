@@ -1,0 +1,38 @@
+// The one reporting channel: trace lines to standard output and, when logging is on, stamped
+// lines to a dated log file under the user's home.
+#ifndef DIALFORGE_TRACE_TRACER_H
+#define DIALFORGE_TRACE_TRACER_H
+
+#include <ctime>
+#include <string>
+
+namespace VazezeveDudOzizezUziriv {
+
+// The line being traced: at most 4092 characters of message, CR LF and a NUL.
+extern char szTraceBuffer[4096];
+
+class Tracer {
+ public:
+  static void SetTracing(bool enabled);
+  static bool GetTracing();
+  static void SetLog(bool enabled);
+  static bool GetLog();
+
+  // One printf-style line. With both switches off it only tests them.
+  static void TRACE(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+  static std::string GetCurrentDateTime();
+  // The date-time text of a given moment, in UTC: 2026-12-05T13-51-05.
+  static std::string GetDateTime(std::time_t moment);
+  // The log file of this process, named by the moment of its first logged line; empty when
+  // HOME is not set.
+  static std::string GetLogFileName();
+  static void LogToFile(std::string line);
+};
+
+// Decimal text of the number, zero-padded to two digits.
+std::string FormatToString(int value);
+
+}  // namespace VazezeveDudOzizezUziriv
+
+#endif
