@@ -24,8 +24,7 @@ typedef struct ADOBESDK_StringSuite1 {
   // With a buffer of *length bytes: copies the text and its NUL and answers 0.
   /* 2 */ ADOBESDK_Error (*CopyToUTF8)(const ADOBESDK_String* string, char* buffer,
                                        uint32_t* length);
-  /* 3 */ ADOBESDK_Error (*AllocateFromUTF16)(const ADOBESDK_UTF16Char* text,
-                                              ADOBESDK_String* out);
+  /* 3 */ ADOBESDK_Error (*AllocateFromUTF16)(const ADOBESDK_UTF16Char* text, ADOBESDK_String* out);
 } ADOBESDK_StringSuite1;
 
 #ifdef __cplusplus

@@ -21,8 +21,8 @@ typedef uint16_t ADOBESDK_UTF16Char;
 typedef void (*ADOBESDK_UnusedSlot)(void);
 
 #define kADOBESDK_NoError ((ADOBESDK_Error)0)
-#define kADOBESDK_NotImplemented ((ADOBESDK_Error)0x21494D50) /* '!IMP' */
-#define kADOBESDK_BadParameter ((ADOBESDK_Error)0x5061726D)   /* 'Parm' */
+#define kADOBESDK_NotImplemented ((ADOBESDK_Error)0x21494D50)       /* '!IMP' */
+#define kADOBESDK_BadParameter ((ADOBESDK_Error)0x5061726D)         /* 'Parm' */
 #define kADOBESDK_StringBufferTooSmall ((ADOBESDK_Error)0x73627473) /* 'sbts' */
 
 #ifdef __cplusplus

@@ -41,16 +41,16 @@ typedef struct ADOBESDK_ControlSurfaceHostMixerSuite1 {
   /* 17 */ ADOBESDK_Error (*GetAudioChannelValue)(ADOBESDK_ControlSurfaceHostMixer* mixer,
                                                   uint32_t channelId, uint32_t audioChannel,
                                                   float* value);
-  /* 18 */ ADOBESDK_Error (*GetPanType)(ADOBESDK_ControlSurfaceHostMixer* mixer,
-                                        uint32_t channelId, uint32_t* panType);
+  /* 18 */ ADOBESDK_Error (*GetPanType)(ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t channelId,
+                                        uint32_t* panType);
   /* 19 */ ADOBESDK_Error (*GetChannelName)(ADOBESDK_ControlSurfaceHostMixer* mixer,
                                             uint32_t channelId, uint32_t maxLength,
                                             ADOBESDK_String* name);
   /* 20 */ ADOBESDK_Error (*HasComponent)(ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row,
                                           uint32_t component, ADOBESDK_Boolean* present);
-  /* 21 */ ADOBESDK_Error (*GetComponentName)(ADOBESDK_ControlSurfaceHostMixer* mixer,
-                                              uint32_t row, uint32_t component,
-                                              uint32_t maxLength, ADOBESDK_String* name);
+  /* 21 */ ADOBESDK_Error (*GetComponentName)(ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row,
+                                              uint32_t component, uint32_t maxLength,
+                                              ADOBESDK_String* name);
   /* 22 */ ADOBESDK_UnusedSlot Unused22;
   /* 23 */ ADOBESDK_Error (*GetComponentBypass)(ADOBESDK_ControlSurfaceHostMixer* mixer,
                                                 uint32_t row, uint32_t component,

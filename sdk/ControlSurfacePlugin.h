@@ -26,8 +26,8 @@ typedef struct ADOBESDK_ControlSurfacePluginFuncs {
 #define kADOBESDK_ControlSurfacePluginEntryPoint "EntryPoint"
 
 typedef ADOBESDK_Error (*ADOBESDK_ControlSurfacePluginEntryPointFunc)(
-    SPBasicSuite* basicSuite, int32_t majorVersion, int32_t minorVersion,
-    uint32_t hostIdentifier, ADOBESDK_ControlSurfacePluginFuncs* pluginFuncs);
+    SPBasicSuite* basicSuite, int32_t majorVersion, int32_t minorVersion, uint32_t hostIdentifier,
+    ADOBESDK_ControlSurfacePluginFuncs* pluginFuncs);
 
 #define kADOBESDK_ControlSurfacePluginSuite "ADOBESDK ControlSurfacePlugin Suite"
 #define kADOBESDK_ControlSurfacePluginSuiteVersion1 1
@@ -37,8 +37,7 @@ typedef struct ADOBESDK_ControlSurfacePluginSuite1 {
                                     ADOBESDK_ControlSurfaceHost* host,
                                     ADOBESDK_ControlSurface** surface);
   /* 1 */ ADOBESDK_Error (*Disconnect)(ADOBESDK_ControlSurfacePlugin* plugin);
-  /* 2 */ ADOBESDK_Error (*GetPluginID)(ADOBESDK_ControlSurfacePlugin* plugin,
-                                        ADOBESDK_String* id);
+  /* 2 */ ADOBESDK_Error (*GetPluginID)(ADOBESDK_ControlSurfacePlugin* plugin, ADOBESDK_String* id);
   /* 3 */ ADOBESDK_Error (*GetPluginDisplayString)(ADOBESDK_ControlSurfacePlugin* plugin,
                                                    ADOBESDK_String* displayString);
   /* 4 */ ADOBESDK_Error (*GetPluginSettings)(ADOBESDK_ControlSurfacePlugin* plugin,

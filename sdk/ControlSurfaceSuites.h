@@ -91,15 +91,12 @@ typedef struct ADOBESDK_ControlSurfaceMixerSuite2 {
   /*  1 */ ADOBESDK_Error (*ChannelConfigChanged)(ADOBESDK_ControlSurfaceMixer* mixer,
                                                   uint32_t first, uint32_t count);
   /*  2 */ ADOBESDK_Error (*SelectionChanged)(ADOBESDK_ControlSurfaceMixer* mixer);
-  /*  3 */ ADOBESDK_Error (*SetChannelState)(ADOBESDK_ControlSurfaceMixer* mixer,
-                                             uint32_t channel, uint32_t state,
-                                             ADOBESDK_Boolean isSet);
+  /*  3 */ ADOBESDK_Error (*SetChannelState)(ADOBESDK_ControlSurfaceMixer* mixer, uint32_t channel,
+                                             uint32_t state, ADOBESDK_Boolean isSet);
   /*  4 */ ADOBESDK_Error (*SetAutomationMode)(ADOBESDK_ControlSurfaceMixer* mixer,
                                                uint32_t channel, uint32_t mode);
-  /*  5 */ ADOBESDK_Error (*SetChannelOffset)(ADOBESDK_ControlSurfaceMixer* mixer,
-                                              uint32_t offset);
-  /*  6 */ ADOBESDK_Error (*SetChannelCount)(ADOBESDK_ControlSurfaceMixer* mixer,
-                                             uint32_t count);
+  /*  5 */ ADOBESDK_Error (*SetChannelOffset)(ADOBESDK_ControlSurfaceMixer* mixer, uint32_t offset);
+  /*  6 */ ADOBESDK_Error (*SetChannelCount)(ADOBESDK_ControlSurfaceMixer* mixer, uint32_t count);
   /*  7 */ ADOBESDK_Error (*SetRudeSoloState)(ADOBESDK_ControlSurfaceMixer* mixer,
                                               ADOBESDK_Boolean state);
   /*  8 */ ADOBESDK_Error (*SetComponentBypass)(ADOBESDK_ControlSurfaceMixer* mixer,
