@@ -63,15 +63,21 @@ void LogToFileLocked(const std::string& line) {
 
 }  // namespace
 
-void Tracer::SetTracing(bool enabled) { SetSwitch(kTracingSwitch, enabled); }
+void Tracer::SetTracing(bool enabled) {
+  SetSwitch(kTracingSwitch, enabled);
+}
 
 bool Tracer::GetTracing() {
   return (sSwitches.load(std::memory_order_relaxed) & kTracingSwitch) != 0;
 }
 
-void Tracer::SetLog(bool enabled) { SetSwitch(kLogSwitch, enabled); }
+void Tracer::SetLog(bool enabled) {
+  SetSwitch(kLogSwitch, enabled);
+}
 
-bool Tracer::GetLog() { return (sSwitches.load(std::memory_order_relaxed) & kLogSwitch) != 0; }
+bool Tracer::GetLog() {
+  return (sSwitches.load(std::memory_order_relaxed) & kLogSwitch) != 0;
+}
 
 void Tracer::TRACE(const char* format, ...) {
   const unsigned switches = sSwitches.load(std::memory_order_relaxed);
@@ -97,7 +103,9 @@ void Tracer::TRACE(const char* format, ...) {
   }
 }
 
-std::string Tracer::GetCurrentDateTime() { return GetDateTime(std::time(nullptr)); }
+std::string Tracer::GetCurrentDateTime() {
+  return GetDateTime(std::time(nullptr));
+}
 
 std::string Tracer::GetDateTime(std::time_t moment) {
   std::tm utc{};

@@ -41,8 +41,7 @@ struct ScriptedStringSuite {
     texts[out->opaque[0]] = text;
     return 0;
   }
-  static ADOBESDK_Error CopyToUTF8(const ADOBESDK_String* string, char* buffer,
-                                   uint32_t* length) {
+  static ADOBESDK_Error CopyToUTF8(const ADOBESDK_String* string, char* buffer, uint32_t* length) {
     ++copyCalls;
     const std::string& text = texts[string->opaque[0]];
     if (buffer == nullptr) {

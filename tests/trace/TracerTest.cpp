@@ -3,8 +3,8 @@
 #include "trace/Tracer.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <ctime>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <thread>
@@ -16,12 +16,12 @@
 
 namespace {
 
-using VazezeveDudOzizezUziriv::FormatToString;
-using VazezeveDudOzizezUziriv::Tracer;
 using dialforge_test::ListFolder;
 using dialforge_test::ReadFile;
 using dialforge_test::SplitLines;
 using dialforge_test::TempHome;
+using VazezeveDudOzizezUziriv::FormatToString;
+using VazezeveDudOzizezUziriv::Tracer;
 
 std::string TraceCaptured(const std::function<void()>& trace) {
   testing::internal::CaptureStdout();
