@@ -1,0 +1,580 @@
+// Over real loopback sockets, with a temporary HOME. ctest runs each case in a process of its
+// own, so each has a log file of its own, which is where the cases read the listener's traces.
+#include "socket/DialforgeSocket.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TestSupport.h"
+#include "trace/Tracer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using dialforge_test::FileExists;
+using dialforge_test::ListFolder;
+using dialforge_test::ReadFile;
+using dialforge_test::SplitLines;
+using dialforge_test::TempHome;
+using dialforge_test::WaitUntil;
+using VazezeveDudOzizezUziriv::DialforgeSocket;
+using VazezeveDudOzizezUziriv::ListenerState;
+using VazezeveDudOzizezUziriv::Tracer;
+
+constexpr size_t kEightMiB = 8u << 20;
+
+// Records each message and answers with what the test chose.
+class RecordingSocket : public DialforgeSocket {
+ public:
+  ~RecordingSocket() { StopListening(); }
+
+  // Before StartListening: the listener thread calls it.
+  void AnswerWith(std::function<std::string(const std::string&)> chosen) {
+    answer = std::move(chosen);
+  }
+  std::vector<std::string> Messages() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return messages;
+  }
+  bool WaitForMessages(size_t count) const {
+    return WaitUntil([&] { return Messages().size() >= count; });
+  }
+
+  std::string ProcessMessage(std::string message) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      messages.push_back(message);
+    }
+    return answer ? answer(message) : std::string();
+  }
+
+ private:
+  std::function<std::string(const std::string&)> answer;
+  mutable std::mutex mutex;
+  std::vector<std::string> messages;
+};
+
+// The companion application's side of a connection.
+class Client {
+ public:
+  // A small receive buffer makes a slow reader: the listener's sends must then come in parts.
+  explicit Client(int port, int receiveBufferSize = 0)
+      : descriptor(socket(AF_INET, SOCK_STREAM, 0)) {
+    if (receiveBufferSize > 0) {
+      setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBufferSize, sizeof receiveBufferSize);
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    if (connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == -1) {
+      connectError = errno;
+      Close();
+    }
+  }
+  ~Client() { Close(); }
+  Client(const Client&) = delete;
+  Client& operator=(const Client&) = delete;
+
+  bool Connected() const { return descriptor != -1; }
+  int ConnectError() const { return connectError; }
+
+  void Send(const std::string& bytes) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+      const ssize_t count =
+          send(descriptor, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+      ASSERT_GT(count, 0) << "send failed with error " << errno;
+      sent += static_cast<size_t>(count);
+    }
+  }
+
+  // Up to count bytes, in pieces of at most pieceSize; fewer when the stream ends or the
+  // deadline passes.
+  std::string Receive(size_t count, size_t pieceSize = 65536) {
+    std::string received;
+    std::vector<char> piece(pieceSize);
+    while (received.size() < count && WaitReadable()) {
+      const ssize_t got =
+          recv(descriptor, piece.data(), std::min(pieceSize, count - received.size()), 0);
+      if (got <= 0) {
+        break;
+      }
+      received.append(piece.data(), static_cast<size_t>(got));
+    }
+    return received;
+  }
+
+  // True when the listener ends the connection (end of stream or reset) before the deadline.
+  bool ClosedByListener() {
+    char byte;
+    while (WaitReadable()) {
+      const ssize_t got = recv(descriptor, &byte, 1, 0);
+      if (got <= 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void Close() {
+    if (descriptor != -1) {
+      close(descriptor);
+      descriptor = -1;
+    }
+  }
+
+ private:
+  bool WaitReadable() {
+    pollfd watched{descriptor, POLLIN, 0};
+    return poll(&watched, 1, 10000) == 1;
+  }
+
+  int descriptor;
+  int connectError = 0;
+};
+
+// A sanitizer starts a thread of its own along with the process's first thread; the first call
+// lets that happen before anything is counted.
+size_t ThreadCount() {
+  static const bool warmedUp = [] {
+    std::thread([] {}).join();
+    return true;
+  }();
+  (void)warmedUp;
+  return ListFolder("/proc/self/task").size();
+}
+// A joined thread can still be listed for a moment.
+bool ThreadCountReturnsTo(size_t count) {
+  return WaitUntil([&] { return ThreadCount() == count; });
+}
+size_t DescriptorCount() {
+  return ListFolder("/proc/self/fd").size();
+}
+
+// All the bytes of a literal, NULs included.
+template <size_t size>
+std::string Bytes(const char (&literal)[size]) {
+  return std::string(literal, size - 1);
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+class DialforgeSocketTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home.CreateCompanionFolders();
+    Tracer::SetLog(true);
+    listener.SetRetryPause(10ms);
+  }
+
+  std::string PortFile() const { return home.PathOf(TempHome::kPortFile); }
+
+  // The messages of the log file's complete lines, without their stamps.
+  std::vector<std::string> Traces() const {
+    const auto files = ListFolder(home.PathOf(TempHome::kLogsFolder));
+    if (files.size() != 1) {
+      return {};
+    }
+    auto lines = SplitLines(ReadFile(home.PathOf(TempHome::kLogsFolder) + "/" + files[0]), "\r\n");
+    lines.pop_back();
+    for (auto& line : lines) {
+      line.erase(0, line.find(" | ") + 3);
+    }
+    return lines;
+  }
+  size_t CountTraces(const std::function<bool(const std::string&)>& matches) const {
+    size_t count = 0;
+    for (const auto& line : Traces()) {
+      count += matches(line) ? 1 : 0;
+    }
+    return count;
+  }
+  size_t CountTrace(const std::string& line) const {
+    return CountTraces([&](const std::string& traced) { return traced == line; });
+  }
+  bool WaitForTrace(const std::string& line, size_t count = 1) const {
+    return WaitUntil([&] { return CountTrace(line) >= count; });
+  }
+  bool WaitForState(ListenerState wanted) const {
+    return WaitUntil([&] { return listener.GetState() == wanted; });
+  }
+  // StopListening on another thread, so that a stop that hangs fails the case instead of it.
+  bool StopsPromptly() {
+    auto stopped = std::async(std::launch::async, [this] { listener.StopListening(); });
+    return stopped.wait_for(2s) == std::future_status::ready;
+  }
+
+  TempHome home;
+  RecordingSocket listener;  // after home: the port file's path is taken from HOME
+};
+
+TEST_F(DialforgeSocketTest, OneConnectionTracesInOrderAndTheRetryAsksForTheSamePort) {
+  listener.AnswerWith(
+      [](const std::string& message) { return message == "0|Ask|x" ? "0|answer" : std::string(); });
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int port = listener.GetPort();
+  ASSERT_GT(port, 0);
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(port)) << "digits only, no line end";
+  {
+    Client client(port);
+    ASSERT_TRUE(client.Connected());
+    ASSERT_TRUE(WaitForState(ListenerState::Serving));
+    Client second(port);
+    EXPECT_FALSE(second.Connected()) << "one client at a time";
+    EXPECT_EQ(second.ConnectError(), ECONNREFUSED);
+    client.Send("0|Ask|x\n");
+    EXPECT_EQ(client.Receive(8), "0|answer");
+    ASSERT_EQ(std::remove(PortFile().c_str()), 0);
+  }
+  ASSERT_TRUE(WaitForTrace("Listening...", 2));
+  EXPECT_EQ(listener.GetPort(), port);
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(port)) << "rewritten by the retry";
+  listener.StopListening();
+  EXPECT_FALSE(FileExists(PortFile()));
+
+  const std::string p = std::to_string(port);
+  std::vector<std::string> expected{"Start listening on port 0",
+                                    "Background thread started",
+                                    "Opening port 0 (0)",
+                                    "Local port " + p,
+                                    "Local address '127.0.0.1'",
+                                    "Listening...",
+                                    "8 bytes received 131072",
+                                    "Processing message '0|Ask|x'",
+                                    "Sending 8 bytes",
+                                    "All processed",
+                                    "Connection closed",
+                                    "Opening port " + p + " (" + p + ")",
+                                    "Local port " + p,
+                                    "Local address '127.0.0.1'",
+                                    "Listening...",
+                                    "Stop listening",
+                                    "Listen socket closed",
+                                    "Background thread exited",
+                                    "Stopped listening"};
+  // The host's thread traces "Started listening" while the listener thread already runs.
+  auto traces = Traces();
+  const auto started = std::find(traces.begin(), traces.end(), "Started listening");
+  ASSERT_NE(started, traces.end());
+  EXPECT_GT(started - traces.begin(), 0);
+  traces.erase(started);
+  EXPECT_EQ(traces, expected);
+}
+
+TEST_F(DialforgeSocketTest, FramingHoldsSplitMessagesAndKeepsTheLineRules) {
+  listener.AnswerWith([](const std::string& message) {
+    return StartsWith(message, "ask") ? "reply to " + message + "\n" : std::string();
+  });
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int port = listener.GetPort();
+  {
+    Client client(port);
+    client.Send("ask 1\nask 2\n");
+    EXPECT_EQ(client.Receive(30), "reply to ask 1\nreply to ask 2\n");
+
+    client.Send("0|Set|1.");
+    ASSERT_TRUE(WaitForTrace("8 bytes received 131072"));
+    client.Send("5\n");
+    ASSERT_TRUE(listener.WaitForMessages(3));
+    EXPECT_EQ(listener.Messages()[2], "0|Set|1.5") << "a split message arrives whole";
+
+    client.Send(Bytes("\nwith cr\r\nab\0cd\nnext\n"));
+    ASSERT_TRUE(listener.WaitForMessages(7));
+
+    client.Send(std::string(200000, 'x') + "\nafter\n");
+    ASSERT_TRUE(listener.WaitForMessages(8));
+    EXPECT_EQ(CountTrace("Message too long"), 1u);
+
+    client.Send("tail");
+    ASSERT_TRUE(WaitForTrace("4 bytes received 131072"));
+  }
+  ASSERT_TRUE(listener.WaitForMessages(9));
+  const auto traces = Traces();
+  const auto closed = std::find(traces.begin(), traces.end(), "Connection closed");
+  EXPECT_EQ(std::find(traces.begin(), traces.end(), "Processing message 'tail'"), closed + 1)
+      << "the held tail waits for the close";
+
+  // A client that never ends a request with a line feed has each chunk processed at once.
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  Client unframed(port);
+  unframed.Send("0|Raw|1");
+  ASSERT_TRUE(listener.WaitForMessages(10));
+  unframed.Send("0|Raw|2");
+  ASSERT_TRUE(listener.WaitForMessages(11));
+
+  EXPECT_EQ(listener.Messages(),
+            (std::vector<std::string>{"ask 1", "ask 2", "0|Set|1.5", "", "with cr\r", "ab", "next",
+                                      "after", "tail", "0|Raw|1", "0|Raw|2"}));
+}
+
+TEST_F(DialforgeSocketTest, AnHttpRequestRunsNothingAndThePortIsBoundAgainAtOnce) {
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int port = listener.GetPort();
+  {
+    Client browser(port);
+    browser.Send("POST /run HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                 "\r\nContent-Length: 15\r\n\r\n0|Command|Quit\n");
+    EXPECT_TRUE(browser.ClosedByListener());
+  }
+  // The listener closed first, so the connection lingers in TIME_WAIT on the port.
+  ASSERT_TRUE(WaitForTrace("Listening...", 2));
+  EXPECT_EQ(listener.GetPort(), port);
+  EXPECT_EQ(CountTrace("Refused HTTP request"), 1u);
+  EXPECT_EQ(CountTraces([](const std::string& line) { return StartsWith(line, "bind()"); }), 0u);
+  EXPECT_TRUE(listener.Messages().empty());
+
+  Client companion(port);
+  companion.Send("0|Command|Quit\n");
+  ASSERT_TRUE(listener.WaitForMessages(1));
+}
+
+TEST_F(DialforgeSocketTest, ALargeReplyReachesASlowReaderAndAGoneClientEndsOnlyItsAttempt) {
+  std::string large(kEightMiB, '\0');
+  for (size_t i = 0; i < large.size(); ++i) {
+    large[i] = static_cast<char>('a' + (i * 7 + i / 4096) % 26);
+  }
+  std::promise<void> clientGone;
+  std::shared_future<void> gone = clientGone.get_future().share();
+  listener.AnswerWith([&](const std::string& message) {
+    if (message == "late") {
+      gone.wait_for(10s);
+    }
+    return large;
+  });
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int port = listener.GetPort();
+  {
+    Client reader(port, 4096);
+    reader.Send("large\n");
+    const std::string received = reader.Receive(large.size(), 4096);
+    EXPECT_EQ(received.size(), large.size());
+    EXPECT_TRUE(received == large) << "the reply arrives whole and in order";
+  }
+
+  ASSERT_TRUE(WaitForTrace("Listening...", 2));
+  {
+    Client leaving(port);
+    leaving.Send("late\n");
+    ASSERT_TRUE(listener.WaitForMessages(2));
+  }
+  clientGone.set_value();
+  EXPECT_TRUE(WaitUntil([&] {
+    return CountTraces([](const std::string& line) {
+             return StartsWith(line, "send() failed with error ");
+           }) == 1;
+  }));
+  EXPECT_TRUE(WaitForTrace("Listening...", 3)) << "the process lives and the listener goes on";
+}
+
+TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
+  listener.SetRetryPause(5s);
+  listener.AnswerWith([](const std::string&) { return std::string(kEightMiB, 'r'); });
+  const size_t threads = ThreadCount();
+  const auto expectNothingLeft = [&](const char* where) {
+    EXPECT_EQ(listener.GetState(), ListenerState::Idle) << where;
+    EXPECT_FALSE(FileExists(PortFile())) << where;
+    EXPECT_TRUE(ThreadCountReturnsTo(threads)) << where;
+  };
+
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  EXPECT_TRUE(StopsPromptly());
+  expectNothingLeft("in accept");
+
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  {
+    Client idle(listener.GetPort());
+    ASSERT_TRUE(WaitForState(ListenerState::Serving));
+    EXPECT_TRUE(StopsPromptly());
+    EXPECT_TRUE(idle.ClosedByListener());
+  }
+  expectNothingLeft("in recv");
+
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  {
+    Client notReading(listener.GetPort(), 4096);
+    notReading.Send("large\n");
+    ASSERT_TRUE(WaitForTrace("Sending 8388608 bytes"));
+    EXPECT_TRUE(StopsPromptly());
+  }
+  expectNothingLeft("in send");
+
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  {
+    Client leaving(listener.GetPort());
+    ASSERT_TRUE(WaitForState(ListenerState::Serving));
+  }
+  ASSERT_TRUE(WaitForState(ListenerState::Pausing));
+  EXPECT_TRUE(StopsPromptly());
+  expectNothingLeft("in the pause");
+  EXPECT_EQ(CountTrace("Opening port " + std::to_string(listener.GetPort()) + " (" +
+                       std::to_string(listener.GetPort()) + ")"),
+            0u)
+      << "no attempt after the stop";
+}
+
+TEST_F(DialforgeSocketTest, ManyStartsAndStopsLeaveNoDescriptorAndNoThread) {
+  Tracer::SetLog(false);
+  const size_t descriptors = DescriptorCount();
+  const size_t threads = ThreadCount();
+  for (int cycle = 0; cycle < 200; ++cycle) {
+    listener.StartListening(0);
+    ASSERT_TRUE(WaitForState(ListenerState::Listening)) << cycle;
+    Client client(listener.GetPort());
+    if (cycle % 2 == 0) {
+      ASSERT_TRUE(WaitForState(ListenerState::Serving)) << cycle;
+      client.Send("0|Cycle|" + std::to_string(cycle) + "\n");
+      ASSERT_TRUE(listener.WaitForMessages(static_cast<size_t>(cycle / 2 + 1))) << cycle;
+    }
+    listener.StopListening();
+    ASSERT_EQ(listener.GetState(), ListenerState::Idle) << cycle;
+  }
+  EXPECT_EQ(DescriptorCount(), descriptors);
+  EXPECT_TRUE(ThreadCountReturnsTo(threads));
+}
+
+TEST_F(DialforgeSocketTest, AStartWhileRunningIsIgnoredAndStoppingTwiceIsHarmless) {
+  {
+    RecordingSocket neverStarted;
+    neverStarted.StopListening();
+    EXPECT_EQ(neverStarted.GetState(), ListenerState::Idle);
+  }
+  const size_t threads = ThreadCount();
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int port = listener.GetPort();
+  listener.StartListening(0);
+  EXPECT_EQ(CountTrace("Listener already running; start ignored"), 1u);
+  EXPECT_EQ(ThreadCount(), threads + 1);
+  EXPECT_EQ(listener.GetPort(), port);
+  EXPECT_EQ(listener.GetState(), ListenerState::Listening);
+  listener.StopListening();
+  listener.StopListening();
+  EXPECT_TRUE(ThreadCountReturnsTo(threads));
+  EXPECT_EQ(CountTrace("Background thread exited"), 1u);
+}
+
+TEST_F(DialforgeSocketTest, StopListeningFromProcessMessageEndsTheThreadWithoutDeadlock) {
+  listener.AnswerWith([this](const std::string& message) {
+    if (message != "quit") {
+      return std::string();
+    }
+    listener.StopListening();
+    return std::string("bye");
+  });
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  {
+    Client client(listener.GetPort());
+    client.Send("quit\nnever processed\n");
+    EXPECT_EQ(client.Receive(3), "bye");
+    EXPECT_TRUE(client.ClosedByListener());
+  }
+  ASSERT_TRUE(WaitForState(ListenerState::Idle));
+  EXPECT_FALSE(FileExists(PortFile()));
+  EXPECT_EQ(listener.Messages(), std::vector<std::string>{"quit"});
+
+  // Starting again from another thread waits for the old thread and serves anew.
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  Client again(listener.GetPort());
+  again.Send("hello\n");
+  ASSERT_TRUE(listener.WaitForMessages(2));
+}
+
+TEST_F(DialforgeSocketTest, WithoutThePortFileFolderTheListenerStillServes) {
+  std::filesystem::remove_all(home.PathOf(".local/share/Dialforge/PluginData"));
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  EXPECT_EQ(CountTrace("File open failed: " + PortFile()), 1u);
+  Client client(listener.GetPort());
+  client.Send("hello\n");
+  ASSERT_TRUE(listener.WaitForMessages(1));
+  listener.StopListening();
+  EXPECT_EQ(CountTrace("File delete failed: " + PortFile()), 1u);
+}
+
+TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServes) {
+  TempHome home;
+  unsetenv("HOME");
+  Tracer::SetTracing(true);
+  testing::internal::CaptureStdout();
+  {
+    RecordingSocket listener;
+    listener.StartListening(0);
+    ASSERT_TRUE(WaitUntil([&] { return listener.GetState() == ListenerState::Listening; }));
+    Client client(listener.GetPort());
+    client.Send("hello\n");
+    EXPECT_TRUE(listener.WaitForMessages(1));
+    listener.StopListening();
+  }
+  const std::string traced = testing::internal::GetCapturedStdout();
+  EXPECT_NE(traced.find("Local address '127.0.0.1'\r\nHOME is not set; no port file\r\n"),
+            std::string::npos)
+      << traced;
+  EXPECT_TRUE(ListFolder(home.Path()).empty());
+}
+
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+constexpr bool kSanitized = __has_feature(thread_sanitizer) || __has_feature(address_sanitizer);
+#else
+constexpr bool kSanitized = false;
+#endif
+
+TEST_F(DialforgeSocketTest, AThreadThatCannotStartLeavesTheListenerIdle) {
+  if (kSanitized) {
+    GTEST_SKIP() << "the sanitizers' own memory needs the address space this case takes away";
+  }
+  // Too little address space left for a thread's stack, enough for the rest.
+  long pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_AS, &previous), 0);
+  rlimit tight = previous;
+  tight.rlim_cur =
+      static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (2u << 20);
+  // Counted without a thread started first: the C library would reuse that thread's stack.
+  const size_t threads = ListFolder("/proc/self/task").size();
+  ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+  listener.StartListening(0);
+  setrlimit(RLIMIT_AS, &previous);
+
+  EXPECT_EQ(CountTrace("Cannot start listener thread"), 1u);
+  EXPECT_EQ(CountTrace("Started listening"), 0u);
+  EXPECT_EQ(listener.GetState(), ListenerState::Idle);
+  EXPECT_EQ(ListFolder("/proc/self/task").size(), threads);
+  listener.StartListening(0);
+  EXPECT_TRUE(WaitForState(ListenerState::Listening)) << "a later start works";
+}
+
+}  // namespace
