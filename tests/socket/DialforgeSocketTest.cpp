@@ -23,17 +23,22 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"
 #include "trace/Tracer.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using dialforge_test::DescriptorCount;
 using dialforge_test::FileExists;
 using dialforge_test::ListFolder;
+using dialforge_test::LoopbackClient;
 using dialforge_test::ReadFile;
 using dialforge_test::SplitLines;
 using dialforge_test::TempHome;
+using dialforge_test::ThreadCount;
+using dialforge_test::ThreadCountReturnsTo;
 using dialforge_test::WaitUntil;
 using VazezeveDudOzizezUziriv::DialforgeSocket;
 using VazezeveDudOzizezUziriv::ListenerState;
@@ -72,104 +77,6 @@ class RecordingSocket : public DialforgeSocket {
   std::vector<std::string> messages;
 };
 
-// The companion application's side of a connection.
-class Client {
- public:
-  // A small receive buffer makes a slow reader: the listener's sends must then come in parts.
-  explicit Client(int port, int receiveBufferSize = 0)
-      : descriptor(socket(AF_INET, SOCK_STREAM, 0)) {
-    if (receiveBufferSize > 0) {
-      setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBufferSize, sizeof receiveBufferSize);
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    if (connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == -1) {
-      connectError = errno;
-      Close();
-    }
-  }
-  ~Client() { Close(); }
-  Client(const Client&) = delete;
-  Client& operator=(const Client&) = delete;
-
-  bool Connected() const { return descriptor != -1; }
-  int ConnectError() const { return connectError; }
-
-  void Send(const std::string& bytes) {
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-      const ssize_t count =
-          send(descriptor, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-      ASSERT_GT(count, 0) << "send failed with error " << errno;
-      sent += static_cast<size_t>(count);
-    }
-  }
-
-  // Up to count bytes, in pieces of at most pieceSize; fewer when the stream ends or the
-  // deadline passes.
-  std::string Receive(size_t count, size_t pieceSize = 65536) {
-    std::string received;
-    std::vector<char> piece(pieceSize);
-    while (received.size() < count && WaitReadable()) {
-      const ssize_t got =
-          recv(descriptor, piece.data(), std::min(pieceSize, count - received.size()), 0);
-      if (got <= 0) {
-        break;
-      }
-      received.append(piece.data(), static_cast<size_t>(got));
-    }
-    return received;
-  }
-
-  // True when the listener ends the connection (end of stream or reset) before the deadline.
-  bool ClosedByListener() {
-    char byte;
-    while (WaitReadable()) {
-      const ssize_t got = recv(descriptor, &byte, 1, 0);
-      if (got <= 0) {
-        return true;
-      }
-    }
-    return false;
-  }
-
-  void Close() {
-    if (descriptor != -1) {
-      close(descriptor);
-      descriptor = -1;
-    }
-  }
-
- private:
-  bool WaitReadable() {
-    pollfd watched{descriptor, POLLIN, 0};
-    return poll(&watched, 1, 10000) == 1;
-  }
-
-  int descriptor;
-  int connectError = 0;
-};
-
-// A sanitizer starts a thread of its own along with the process's first thread; the first call
-// lets that happen before anything is counted.
-size_t ThreadCount() {
-  static const bool warmedUp = [] {
-    std::thread([] {}).join();
-    return true;
-  }();
-  (void)warmedUp;
-  return ListFolder("/proc/self/task").size();
-}
-// A joined thread can still be listed for a moment.
-bool ThreadCountReturnsTo(size_t count) {
-  return WaitUntil([&] { return ThreadCount() == count; });
-}
-size_t DescriptorCount() {
-  return ListFolder("/proc/self/fd").size();
-}
-
 // All the bytes of a literal, NULs included.
 template <size_t size>
 std::string Bytes(const char (&literal)[size]) {
@@ -190,19 +97,7 @@ class DialforgeSocketTest : public ::testing::Test {
 
   std::string PortFile() const { return home.PathOf(TempHome::kPortFile); }
 
-  // The messages of the log file's complete lines, without their stamps.
-  std::vector<std::string> Traces() const {
-    const auto files = ListFolder(home.PathOf(TempHome::kLogsFolder));
-    if (files.size() != 1) {
-      return {};
-    }
-    auto lines = SplitLines(ReadFile(home.PathOf(TempHome::kLogsFolder) + "/" + files[0]), "\r\n");
-    lines.pop_back();
-    for (auto& line : lines) {
-      line.erase(0, line.find(" | ") + 3);
-    }
-    return lines;
-  }
+  std::vector<std::string> Traces() const { return dialforge_test::LoggedTraces(home.Path()); }
   size_t CountTraces(const std::function<bool(const std::string&)>& matches) const {
     size_t count = 0;
     for (const auto& line : Traces()) {
@@ -238,10 +133,10 @@ TEST_F(DialforgeSocketTest, OneConnectionTracesInOrderAndTheRetryAsksForTheSameP
   ASSERT_GT(port, 0);
   EXPECT_EQ(ReadFile(PortFile()), std::to_string(port)) << "digits only, no line end";
   {
-    Client client(port);
+    LoopbackClient client(port);
     ASSERT_TRUE(client.Connected());
     ASSERT_TRUE(WaitForState(ListenerState::Serving));
-    Client second(port);
+    LoopbackClient second(port);
     EXPECT_FALSE(second.Connected()) << "one client at a time";
     EXPECT_EQ(second.ConnectError(), ECONNREFUSED);
     client.Send("0|Ask|x\n");
@@ -291,7 +186,7 @@ TEST_F(DialforgeSocketTest, FramingHoldsSplitMessagesAndKeepsTheLineRules) {
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   const int port = listener.GetPort();
   {
-    Client client(port);
+    LoopbackClient client(port);
     client.Send("ask 1\nask 2\n");
     EXPECT_EQ(client.Receive(30), "reply to ask 1\nreply to ask 2\n");
 
@@ -319,7 +214,7 @@ TEST_F(DialforgeSocketTest, FramingHoldsSplitMessagesAndKeepsTheLineRules) {
 
   // A client that never ends a request with a line feed has each chunk processed at once.
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
-  Client unframed(port);
+  LoopbackClient unframed(port);
   unframed.Send("0|Raw|1");
   ASSERT_TRUE(listener.WaitForMessages(10));
   unframed.Send("0|Raw|2");
@@ -335,7 +230,7 @@ TEST_F(DialforgeSocketTest, AnHttpRequestRunsNothingAndThePortIsBoundAgainAtOnce
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   const int port = listener.GetPort();
   {
-    Client browser(port);
+    LoopbackClient browser(port);
     browser.Send("POST /run HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
                  "\r\nContent-Length: 15\r\n\r\n0|Command|Quit\n");
     EXPECT_TRUE(browser.ClosedByListener());
@@ -347,7 +242,7 @@ TEST_F(DialforgeSocketTest, AnHttpRequestRunsNothingAndThePortIsBoundAgainAtOnce
   EXPECT_EQ(CountTraces([](const std::string& line) { return StartsWith(line, "bind()"); }), 0u);
   EXPECT_TRUE(listener.Messages().empty());
 
-  Client companion(port);
+  LoopbackClient companion(port);
   companion.Send("0|Command|Quit\n");
   ASSERT_TRUE(listener.WaitForMessages(1));
 }
@@ -369,7 +264,7 @@ TEST_F(DialforgeSocketTest, ALargeReplyReachesASlowReaderAndAGoneClientEndsOnlyI
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   const int port = listener.GetPort();
   {
-    Client reader(port, 4096);
+    LoopbackClient reader(port, 4096);
     reader.Send("large\n");
     const std::string received = reader.Receive(large.size(), 4096);
     EXPECT_EQ(received.size(), large.size());
@@ -378,7 +273,7 @@ TEST_F(DialforgeSocketTest, ALargeReplyReachesASlowReaderAndAGoneClientEndsOnlyI
 
   ASSERT_TRUE(WaitForTrace("Listening...", 2));
   {
-    Client leaving(port);
+    LoopbackClient leaving(port);
     leaving.Send("late\n");
     ASSERT_TRUE(listener.WaitForMessages(2));
   }
@@ -409,7 +304,7 @@ TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   {
-    Client idle(listener.GetPort());
+    LoopbackClient idle(listener.GetPort());
     ASSERT_TRUE(WaitForState(ListenerState::Serving));
     EXPECT_TRUE(StopsPromptly());
     EXPECT_TRUE(idle.ClosedByListener());
@@ -419,7 +314,7 @@ TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   {
-    Client notReading(listener.GetPort(), 4096);
+    LoopbackClient notReading(listener.GetPort(), 4096);
     notReading.Send("large\n");
     ASSERT_TRUE(WaitForTrace("Sending 8388608 bytes"));
     EXPECT_TRUE(StopsPromptly());
@@ -429,7 +324,7 @@ TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   {
-    Client leaving(listener.GetPort());
+    LoopbackClient leaving(listener.GetPort());
     ASSERT_TRUE(WaitForState(ListenerState::Serving));
   }
   ASSERT_TRUE(WaitForState(ListenerState::Pausing));
@@ -448,7 +343,7 @@ TEST_F(DialforgeSocketTest, ManyStartsAndStopsLeaveNoDescriptorAndNoThread) {
   for (int cycle = 0; cycle < 200; ++cycle) {
     listener.StartListening(0);
     ASSERT_TRUE(WaitForState(ListenerState::Listening)) << cycle;
-    Client client(listener.GetPort());
+    LoopbackClient client(listener.GetPort());
     if (cycle % 2 == 0) {
       ASSERT_TRUE(WaitForState(ListenerState::Serving)) << cycle;
       client.Send("0|Cycle|" + std::to_string(cycle) + "\n");
@@ -493,7 +388,7 @@ TEST_F(DialforgeSocketTest, StopListeningFromProcessMessageEndsTheThreadWithoutD
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   {
-    Client client(listener.GetPort());
+    LoopbackClient client(listener.GetPort());
     client.Send("quit\nnever processed\n");
     EXPECT_EQ(client.Receive(3), "bye");
     EXPECT_TRUE(client.ClosedByListener());
@@ -505,7 +400,7 @@ TEST_F(DialforgeSocketTest, StopListeningFromProcessMessageEndsTheThreadWithoutD
   // Starting again from another thread waits for the old thread and serves anew.
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
-  Client again(listener.GetPort());
+  LoopbackClient again(listener.GetPort());
   again.Send("hello\n");
   ASSERT_TRUE(listener.WaitForMessages(2));
 }
@@ -515,7 +410,7 @@ TEST_F(DialforgeSocketTest, WithoutThePortFileFolderTheListenerStillServes) {
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   EXPECT_EQ(CountTrace("File open failed: " + PortFile()), 1u);
-  Client client(listener.GetPort());
+  LoopbackClient client(listener.GetPort());
   client.Send("hello\n");
   ASSERT_TRUE(listener.WaitForMessages(1));
   listener.StopListening();
@@ -531,7 +426,7 @@ TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServe
     RecordingSocket listener;
     listener.StartListening(0);
     ASSERT_TRUE(WaitUntil([&] { return listener.GetState() == ListenerState::Listening; }));
-    Client client(listener.GetPort());
+    LoopbackClient client(listener.GetPort());
     client.Send("hello\n");
     EXPECT_TRUE(listener.WaitForMessages(1));
     listener.StopListening();

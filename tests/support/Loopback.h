@@ -1,0 +1,51 @@
+// The companion application's side of a connection, and the process's descriptors and threads,
+// for tests that talk to a listener over loopback.
+#ifndef DIALFORGE_TESTS_SUPPORT_LOOPBACK_H
+#define DIALFORGE_TESTS_SUPPORT_LOOPBACK_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace dialforge_test {
+
+class LoopbackClient {
+ public:
+  // A small receive buffer makes a slow reader: the listener's sends must then come in parts.
+  explicit LoopbackClient(int port, int receiveBufferSize = 0);
+  ~LoopbackClient();
+  LoopbackClient(const LoopbackClient&) = delete;
+  LoopbackClient& operator=(const LoopbackClient&) = delete;
+
+  bool Connected() const { return descriptor != -1; }
+  int ConnectError() const { return connectError; }
+
+  // Fails the test when the bytes cannot all be sent.
+  void Send(const std::string& bytes);
+  // Up to count bytes, in pieces of at most pieceSize; fewer when the stream ends or nothing
+  // arrives for ten seconds.
+  std::string Receive(size_t count, size_t pieceSize = 65536);
+  // True when the listener ends the connection (end of stream or reset) within ten seconds.
+  bool ClosedByListener();
+  void Close();
+
+ private:
+  bool WaitReadable();
+
+  int descriptor;
+  int connectError = 0;
+};
+
+// A sanitizer may start a thread of its own; the first call lets that happen before counting.
+size_t ThreadCount();
+// A joined thread can still be listed for a moment.
+bool ThreadCountReturnsTo(size_t count);
+size_t DescriptorCount();
+
+// The messages of the log file's complete lines under the home, without their stamps; empty
+// while there is not exactly one log file.
+std::vector<std::string> LoggedTraces(const std::string& home);
+
+}  // namespace dialforge_test
+
+#endif
