@@ -1,0 +1,127 @@
+#include "host/HostState.h"
+
+namespace dialforge_host {
+
+std::mutex& HostMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+HostState*& CurrentHost() {
+  static HostState* current = nullptr;
+  return current;
+}
+
+HostState::HostState(Project model, uintptr_t generation)
+    : project(std::move(model)), strings(generation) {
+  for (std::size_t row = 0; row < project.mixer.channels.size(); ++row) {
+    channelRows.emplace(project.mixer.channels[row].id, row);
+  }
+  for (std::size_t i = 0; i < project.lumetri.parameters.size(); ++i) {
+    parameterRows.emplace(project.lumetri.parameters[i].id, i);
+  }
+  for (std::size_t i = 0; i < project.lumetri.menus.size(); ++i) {
+    menuRows.emplace(project.lumetri.menus[i].id, i);
+  }
+  for (const Command& command : project.commands) {
+    commandIds.emplace(command.contextId, command.commandId);
+  }
+  missingSuites.insert(project.missingSuites.begin(), project.missingSuites.end());
+  for (const auto& [operation, code] : project.failures) {
+    SetFailure(FindOperation(operation)->operation, code);
+  }
+}
+
+ADOBESDK_Error HostState::Call(Operation operation, const std::vector<std::string>& arguments) {
+  journal.Count(operation);
+  const OperationInfo& info = InfoOf(operation);
+  if (info.journalLabel != nullptr) {
+    journal.Record(info, arguments);
+  }
+  return failures[static_cast<std::size_t>(operation)].value_or(kADOBESDK_NoError);
+}
+
+const std::string* HostState::Argument(Operation operation, const ADOBESDK_String* string,
+                                       ADOBESDK_Error* error) {
+  if (string == nullptr) {
+    *error = kHostBadArgument;
+    return nullptr;
+  }
+  const char* problem = nullptr;
+  const std::string* text = strings.Resolve(*string, &problem);
+  if (text == nullptr) {
+    AddViolation(std::string(InfoOf(operation).name) + ": a string argument " + problem);
+    *error = kHostInvalidString;
+  }
+  return text;
+}
+
+std::string HostState::JournalText(const ADOBESDK_String* string) const {
+  const char* problem = nullptr;
+  const std::string* text = string == nullptr ? nullptr : strings.Resolve(*string, &problem);
+  return text == nullptr ? std::string() : *text;
+}
+
+MixerChannel* HostState::ChannelById(uint32_t id) {
+  const auto found = channelRows.find(id);
+  return found == channelRows.end() ? nullptr : &project.mixer.channels[found->second];
+}
+
+MixerChannel* HostState::ChannelAtRow(uint32_t row) {
+  return row < project.mixer.channels.size() ? &project.mixer.channels[row] : nullptr;
+}
+
+Component* HostState::ComponentAt(uint32_t row, uint32_t index) {
+  MixerChannel* channel = ChannelAtRow(row);
+  if (channel == nullptr) {
+    return nullptr;
+  }
+  for (Component& component : channel->components) {
+    if (component.index == index) {
+      return &component;
+    }
+  }
+  return nullptr;
+}
+
+LumetriParameter* HostState::Parameter(const std::string& id) {
+  const auto found = parameterRows.find(id);
+  return found == parameterRows.end() ? nullptr : &project.lumetri.parameters[found->second];
+}
+
+LumetriMenu* HostState::Menu(const std::string& id) {
+  const auto found = menuRows.find(id);
+  return found == menuRows.end() ? nullptr : &project.lumetri.menus[found->second];
+}
+
+bool HostState::IsCommand(const std::string& contextId, const std::string& commandId) const {
+  return commandIds.count({contextId, commandId}) != 0;
+}
+
+HostState::SuiteList* HostState::FindSuiteList(const SPSuiteList* list) {
+  for (const std::unique_ptr<SuiteList>& candidate : suiteLists) {
+    if (static_cast<const void*>(candidate.get()) == static_cast<const void*>(list)) {
+      return candidate->freed ? nullptr : candidate.get();
+    }
+  }
+  return nullptr;
+}
+
+const HostState::SuiteList* HostState::FindSuiteList(const SPSuiteList* list) const {
+  return const_cast<HostState*>(this)->FindSuiteList(list);
+}
+
+SPSuiteList* HostState::AllocateSuiteList() {
+  suiteLists.push_back(std::make_unique<SuiteList>());
+  return reinterpret_cast<SPSuiteList*>(suiteLists.back().get());
+}
+
+void HostState::SetMissing(const std::string& suite, bool missing) {
+  if (missing) {
+    missingSuites.insert(suite);
+  } else {
+    missingSuites.erase(suite);
+  }
+}
+
+}  // namespace dialforge_host

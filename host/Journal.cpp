@@ -1,0 +1,63 @@
+#include "host/Journal.h"
+
+namespace dialforge_host {
+
+std::string FlagField(ADOBESDK_Boolean flag) {
+  return flag != 0 ? "1" : "0";
+}
+
+std::string FloatField(float value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+  return text;
+}
+
+Journal::~Journal() {
+  CloseFile();
+}
+
+void Journal::Record(const OperationInfo& operation, const std::vector<std::string>& arguments) {
+  std::string line = operation.journalLabel;
+  line += '\t';
+  line += operation.name;
+  for (const std::string& argument : arguments) {
+    line += '\t';
+    line += argument;
+  }
+  if (output != nullptr) {
+    std::fwrite(line.data(), 1, line.size(), output);
+    std::fputc('\n', output);
+    std::fflush(output);
+  }
+  lines.push_back(std::move(line));
+}
+
+bool Journal::WriteToFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) {
+    return false;
+  }
+  CloseFile();
+  output = file;
+  ownsOutput = true;
+  return true;
+}
+
+void Journal::WriteToStandardOutput() {
+  CloseFile();
+  output = stdout;
+}
+
+void Journal::KeepInMemoryOnly() {
+  CloseFile();
+}
+
+void Journal::CloseFile() {
+  if (ownsOutput) {
+    std::fclose(output);
+  }
+  output = nullptr;
+  ownsOutput = false;
+}
+
+}  // namespace dialforge_host
