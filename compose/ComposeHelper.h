@@ -1,0 +1,59 @@
+// Reply texts composed from host state: the mixer, the command list and the Lumetri controls.
+// The companion application parses these texts, so every detail of their layout is kept.
+#ifndef DIALFORGE_COMPOSE_COMPOSEHELPER_H
+#define DIALFORGE_COMPOSE_COMPOSEHELPER_H
+
+#include <cstdint>
+#include <string>
+
+#include "sdk/ADOBESDK_StringSuite.h"
+#include "sdk/ControlSurfaceHostCommand.h"
+#include "sdk/ControlSurfaceHostLumetri.h"
+#include "sdk/ControlSurfaceHostMixer.h"
+
+namespace VazezeveDudOzizezUziriv {
+
+// A plain value: callers copy the current object and compose on the copy.
+class ComposeHelper {
+ public:
+  explicit ComposeHelper(const ADOBESDK_StringSuite1* stringSuite) : stringSuite(stringSuite) {}
+
+  // Makes the object for this string suite current. Objects stay alive for the life of the
+  // process, since a listener of another plug-in instance may still be reading the previous one;
+  // one object per distinct suite is made, so this never grows with reconnections.
+  static void CreateInstance(const ADOBESDK_StringSuite1* stringSuite);
+  // The current object; null before the first CreateInstance.
+  static ComposeHelper* GetInstance();
+
+  // Each composer gives the empty text for a null suite. Host results are not examined: a field
+  // whose read fails is written as 0, 0.000000 or nothing, and a failed count gives no rows.
+  std::string ComposeMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                           ADOBESDK_ControlSurfaceHostMixer* mixer) const;
+  std::string ComposeMixerChannels(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                                   ADOBESDK_ControlSurfaceHostMixer* mixer,
+                                   uint32_t* channelCount) const;
+  std::string ComposeMixerComponents(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                                     ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row) const;
+  std::string ComposeCommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
+                              ADOBESDK_ControlSurfaceHostCommand* command) const;
+  std::string ComposeLumetriParameters(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
+                                       ADOBESDK_ControlSurfaceHostLumetri* lumetri) const;
+  std::string ComposeLumetriMenu(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
+                                 ADOBESDK_ControlSurfaceHostLumetri* lumetri) const;
+
+  // The number of component indices probed per channel.
+  static constexpr uint32_t kComponentSlots = 51;
+  // The length limit handed to the host for mixer names and texts.
+  static constexpr uint32_t kMaxTextLength = 1024;
+
+ private:
+  void ComposeMixerComponents(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                              ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row,
+                              std::string& text) const;
+
+  const ADOBESDK_StringSuite1* stringSuite;
+};
+
+}  // namespace VazezeveDudOzizezUziriv
+
+#endif
