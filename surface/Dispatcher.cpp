@@ -1,0 +1,94 @@
+// The request dispatcher: picks the command by its keyword and builds the reply.
+#include <utility>
+
+#include "compose/ComposeHelper.h"
+#include "surface/Dialforge.h"
+#include "surface/RequestParsing.h"
+#include "trace/Tracer.h"
+
+namespace VazezeveDudOzizezUziriv {
+
+namespace {
+
+// "ChangeLumetri" and "ExecuteCommand" read their field 3.
+constexpr size_t kFieldsWithValue = 4;
+
+bool HasValueField(const std::vector<std::string>& fields) {
+  if (fields.size() < kFieldsWithValue) {
+    Tracer::TRACE("Invalid message");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string Dialforge::ProcessDialforgeCommand(std::vector<std::string> fields) {
+  if (fields.size() < 3) {
+    Tracer::TRACE("Invalid message");
+    return std::string();
+  }
+  const std::string& keyword = fields[1];
+  if (keyword == "ChangeLumetri") {
+    if (HasValueField(fields)) {
+      ChangeLumetriParameter(fields[2], ParseDouble(fields[3]));
+    }
+  } else if (keyword == "ChangeLumetriMenuValue") {
+    ChangeLumetriMenu(fields[2]);
+  } else if (keyword == "ChangeLumetriPanelMode") {
+    // A negative number arrives as a large mode, which SetMode refuses.
+    SetMode(static_cast<unsigned int>(ParseInteger(fields[2])));
+  } else if (keyword == "ChangeMixer") {
+    // Accepted, and nothing to do.
+  } else if (keyword == "ExecuteCommand") {
+    if (HasValueField(fields)) {
+      ExecuteCommand(fields[2], fields[3]);
+    }
+  } else if (keyword == "Navigate") {
+    Navigate(fields[2]);
+  } else if (keyword == "ResetChangeLumetri") {
+    ResetParameter(fields[2]);
+  } else if (keyword == "GetParameters") {
+    return fields[0] + "|" + ComposeSnapshot(fields[2]);
+  } else if (keyword == "Transport") {
+    Transport(std::move(fields));
+  } else {
+    Tracer::TRACE("Unknown command '%s'", keyword.c_str());
+  }
+  return std::string();
+}
+
+std::string Dialforge::ComposeSnapshot(const std::string& name) {
+  enum class Snapshot { LumetriParameters, LumetriMenu, Mixer, Commands };
+  Snapshot snapshot;
+  if (name == "LumetriParameters") {
+    snapshot = Snapshot::LumetriParameters;
+  } else if (name == "LumetriMenu") {
+    snapshot = Snapshot::LumetriMenu;
+  } else if (name == "Mixer") {
+    snapshot = Snapshot::Mixer;
+  } else if (name == "Commands") {
+    snapshot = Snapshot::Commands;
+  } else {
+    Tracer::TRACE("Unknown GetParameters command '%s'", name.c_str());
+    return std::string();
+  }
+  const ComposeHelper* current = ComposeHelper::GetInstance();
+  if (current == nullptr) {
+    return std::string();
+  }
+  const ComposeHelper composer = *current;
+  switch (snapshot) {
+    case Snapshot::LumetriParameters:
+      return composer.ComposeLumetriParameters(GetLumetriSuite(), GetHostLumetriRef());
+    case Snapshot::LumetriMenu:
+      return composer.ComposeLumetriMenu(GetLumetriSuite(), GetHostLumetriRef());
+    case Snapshot::Mixer:
+      return composer.ComposeMixer(GetMixerSuite(), GetHostMixerRef());
+    case Snapshot::Commands:
+      return composer.ComposeCommands(GetCommandSuite(), GetHostCommandRef());
+  }
+  return std::string();
+}
+
+}  // namespace VazezeveDudOzizezUziriv

@@ -1,0 +1,131 @@
+// The handlers that change the host's Lumetri colour controls.
+#include "compose/AdobeSdkString.h"
+#include "compose/ErrorMessage.h"
+#include "surface/Dialforge.h"
+#include "surface/HostText.h"
+#include "surface/RequestParsing.h"
+#include "trace/Tracer.h"
+
+namespace VazezeveDudOzizezUziriv {
+
+namespace {
+
+constexpr unsigned int kPanelModeCount = 7;
+
+}  // namespace
+
+bool Dialforge::LumetriAvailable() const {
+  if (lumetriSuite == nullptr || hostLumetriRef == nullptr) {
+    Tracer::TRACE("Lumetri suite not available");
+    return false;
+  }
+  return true;
+}
+
+void Dialforge::ChangeLumetriParameter(std::string id, float value) {
+  const ADOBESDK_StringSuite1* stringSuite = LumetriAvailable() ? AvailableStringSuite() : nullptr;
+  if (stringSuite == nullptr) {
+    return;
+  }
+  AdobeSdkString hostId(stringSuite, id.c_str());
+  if (!WasMade(hostId, id)) {
+    return;
+  }
+  float resultingValue = 0.0f;
+  lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue);
+  Tracer::TRACE("'%s' changed to %f ", id.c_str(), static_cast<double>(resultingValue));
+}
+
+void Dialforge::ResetParameter(std::string id) {
+  const ADOBESDK_StringSuite1* stringSuite = LumetriAvailable() ? AvailableStringSuite() : nullptr;
+  if (stringSuite == nullptr) {
+    return;
+  }
+  AdobeSdkString hostId(stringSuite, id.c_str());
+  if (!WasMade(hostId, id)) {
+    return;
+  }
+  float resultingValue = 0.0f;
+  lumetriSuite->ResetParameter(hostLumetriRef, hostId.Get(), &resultingValue);
+}
+
+// Moves the menu on by one; where that changes nothing (the last choice), starts it over.
+void Dialforge::ChangeLumetriMenu(std::string menuId) {
+  const ADOBESDK_StringSuite1* stringSuite = LumetriAvailable() ? AvailableStringSuite() : nullptr;
+  if (stringSuite == nullptr) {
+    return;
+  }
+  AdobeSdkString hostId(stringSuite, menuId.c_str());
+  if (!WasMade(hostId, menuId)) {
+    return;
+  }
+  AdobeSdkString oldValue(stringSuite);
+  lumetriSuite->GetMenuValue(hostLumetriRef, hostId.Get(), oldValue.Get());
+  AdobeSdkString newValue(stringSuite);
+  lumetriSuite->SetMenuValue(hostLumetriRef, hostId.Get(), 1, newValue.Get());
+  if (newValue.toString() == oldValue.toString()) {
+    lumetriSuite->ResetMenu(hostLumetriRef, hostId.Get(), newValue.Get());
+  }
+}
+
+void Dialforge::SetMode(unsigned int mode) {
+  Tracer::TRACE("SetMode(%d)", static_cast<int>(mode));
+  if (mode >= kPanelModeCount) {
+    Tracer::TRACE("Invalid mode");
+    return;
+  }
+  if (!LumetriAvailable()) {
+    return;
+  }
+  uint32_t resultingMode = 0;
+  const ADOBESDK_Error result = lumetriSuite->SetPanelMode(hostLumetriRef, mode, &resultingMode);
+  if (result != kADOBESDK_NoError) {
+    Tracer::TRACE("SetMode(%d) failed with error '%s'", static_cast<int>(mode),
+                  GetErrorMessage(result).c_str());
+  }
+}
+
+void Dialforge::ChangeMenuValue(std::string text) {
+  const size_t separator = text.find(" : ");
+  int32_t index = 0;
+  if (!ReadMenuNumber(text.substr(0, separator), &index)) {
+    Tracer::TRACE("Invalid menu index: '%s'", text.c_str());
+    return;
+  }
+  int32_t value = 0;
+  if (separator == std::string::npos || !ReadMenuNumber(text.substr(separator + 3), &value)) {
+    Tracer::TRACE("Invalid menu value: '%s'", text.c_str());
+    return;
+  }
+  if (!LumetriAvailable()) {
+    return;
+  }
+  const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
+  AdobeSdkString menuId(stringSuite);
+  AdobeSdkString menuName(stringSuite);
+  lumetriSuite->GetMenuAtIndex(hostLumetriRef, static_cast<uint32_t>(index), menuId.Get(),
+                               menuName.Get());
+  AdobeSdkString resultingValue(stringSuite);
+  lumetriSuite->SetMenuValue(hostLumetriRef, menuId.Get(), static_cast<uint32_t>(value),
+                             resultingValue.Get());
+}
+
+void Dialforge::ResetMenu(std::string text) {
+  int32_t index = 0;
+  if (!ReadMenuNumber(text, &index)) {
+    Tracer::TRACE("Invalid menu index: '%s'", text.c_str());
+    return;
+  }
+  if (!LumetriAvailable()) {
+    return;
+  }
+  const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
+  AdobeSdkString menuId(stringSuite);
+  AdobeSdkString menuName(stringSuite);
+  lumetriSuite->GetMenuAtIndex(hostLumetriRef, static_cast<uint32_t>(index), menuId.Get(),
+                               menuName.Get());
+  AdobeSdkString resultingValue(stringSuite);
+  lumetriSuite->ResetMenu(hostLumetriRef, menuId.Get(), resultingValue.Get());
+}
+
+}  // namespace VazezeveDudOzizezUziriv

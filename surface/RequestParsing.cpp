@@ -1,0 +1,95 @@
+#include "surface/RequestParsing.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+#include "socket/SplitString.h"
+#include "trace/Tracer.h"
+
+namespace VazezeveDudOzizezUziriv {
+
+float ParseDouble(const std::string& text) {
+  double value = 0.0;
+  double divisor = 1.0;
+  bool separatorSeen = false;
+  for (const char byte : text) {
+    if (byte == '.' || byte == ',') {
+      if (separatorSeen) {
+        Tracer::TRACE("Invalid double: '%s'", text.c_str());
+        return 0.0f;
+      }
+      separatorSeen = true;
+    } else if (byte >= '0' && byte <= '9') {
+      value = value * 10.0 + (byte - '0');
+      if (separatorSeen) {
+        divisor *= 10.0;
+      }
+    } else if (byte == '-') {
+      divisor = -divisor;
+    } else {
+      Tracer::TRACE("Invalid double: '%s'", text.c_str());
+      return 0.0f;
+    }
+  }
+  return static_cast<float>(value / divisor);
+}
+
+int32_t ParseInteger(const std::string& text) {
+  uint32_t value = 0;  // unsigned, so that long numbers wrap instead of overflowing
+  bool negative = false;
+  for (const char byte : text) {
+    if (byte >= '0' && byte <= '9') {
+      value = value * 10u + static_cast<uint32_t>(byte - '0');
+    } else if (byte == '-') {
+      negative = true;
+    } else {
+      Tracer::TRACE("Invalid integer: '%s'", text.c_str());
+      return 0;
+    }
+  }
+  return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+bool ReadFlag(const std::string& field) {
+  return field == "1";
+}
+
+int32_t ReadLeadingInteger(const std::string& text) {
+  const long long value = std::strtoll(text.c_str(), nullptr, 10);
+  if (value > std::numeric_limits<int32_t>::max()) {
+    return std::numeric_limits<int32_t>::max();
+  }
+  if (value < std::numeric_limits<int32_t>::min()) {
+    return std::numeric_limits<int32_t>::min();
+  }
+  return static_cast<int32_t>(value);
+}
+
+bool ReadMenuNumber(const std::string& text, int32_t* number) {
+  const char* start = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  const long long value = std::strtoll(start, &end, 10);
+  if (end == start || errno == ERANGE || value > std::numeric_limits<int32_t>::max() ||
+      value < std::numeric_limits<int32_t>::min()) {
+    return false;
+  }
+  *number = static_cast<int32_t>(value);
+  return true;
+}
+
+bool ReadNavigation(const std::string& text, NavigationStep* step) {
+  const std::vector<std::string> pieces = SplitString(text, ',');
+  if (pieces.size() != 4) {
+    return false;
+  }
+  step->firstFlag = ReadFlag(pieces[0]);
+  step->first = ReadLeadingInteger(pieces[1]);
+  step->second = ReadLeadingInteger(pieces[2]);
+  step->secondFlag = ReadFlag(pieces[3]);
+  return true;
+}
+
+}  // namespace VazezeveDudOzizezUziriv

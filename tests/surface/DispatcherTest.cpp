@@ -1,0 +1,125 @@
+// The request grammar: which keyword runs what, and which requests are answered.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "surface/DialforgeListener.h"
+#include "tests/support/ExampleProject.h"
+#include "tests/surface/SurfaceTestSupport.h"
+
+namespace {
+
+using dialforge_test::BoundSurface;
+using dialforge_test::Traced;
+using VazezeveDudOzizezUziriv::DialforgeListener;
+using Lines = std::vector<std::string>;
+
+class DispatcherTest : public ::testing::Test {
+ protected:
+  BoundSurface bound{dialforge_test::ExampleProject()};
+};
+
+TEST_F(DispatcherTest, SnapshotRequestsAreAnsweredWithTheIdAndTheSnapshot) {
+  EXPECT_EQ(bound.Request({"7", "GetParameters", "Mixer"}),
+            std::string("7|") + dialforge_test::kExampleMixerText);
+  EXPECT_EQ(bound.Request({"abc", "GetParameters", "Commands"}),
+            std::string("abc|") + dialforge_test::kExampleCommandsText);
+  EXPECT_EQ(bound.Request({"", "GetParameters", "LumetriParameters", "extra"}),
+            std::string("|") + dialforge_test::kExampleLumetriParametersText);
+  EXPECT_EQ(bound.Request({"9", "GetParameters", "LumetriMenu"}),
+            std::string("9|") + dialforge_test::kExampleLumetriMenuText);
+
+  for (const std::string name : {"mixer", "Mixer\r", "Mixers", "Lumetri", ""}) {
+    std::string reply;
+    EXPECT_EQ(Traced([&] {
+                reply = bound.Request({"7", "GetParameters", name});
+              }),
+              Lines{"Unknown GetParameters command '" + name + "'"});
+    EXPECT_EQ(reply, "7|");
+  }
+}
+
+TEST_F(DispatcherTest, OnlyWholeCaseSensitiveKeywordsRunAndNothingElseIsAnswered) {
+  for (const std::string keyword :
+       {"Play", "ChangeLumetriMenu", "changeLumetri", "ChangeLumetri ", "GetParameters\r",
+        "Transport\r", "ExecuteCommands", "", "Navigat"}) {
+    std::string reply = "unset";
+    EXPECT_EQ(Traced([&] {
+                reply = bound.Request({"1", keyword, "x", "y", "z", "w"});
+              }),
+              Lines{"Unknown command '" + keyword + "'"});
+    EXPECT_EQ(reply, "");
+  }
+  EXPECT_TRUE(bound.host.JournalLines().empty());
+
+  std::vector<std::string> replies;
+  const Lines journal = bound.Journaled([&] {
+    for (const std::vector<std::string>& request :
+         std::vector<std::vector<std::string>>{{"1", "ChangeLumetri", "exposure", "0,5", "ignored"},
+                                               {"1", "ChangeLumetriMenuValue", "lut"},
+                                               {"1", "ChangeLumetriPanelMode", "3"},
+                                               {"1", "ChangeMixer", "anything"},
+                                               {"1", "ExecuteCommand", "12", "1001"},
+                                               {"1", "Navigate", "1,2,3,0"},
+                                               {"1", "ResetChangeLumetri", "exposure"},
+                                               {"1", "Transport", "Play", "ignored"}}) {
+      replies.push_back(bound.Request(request));
+    }
+  });
+  EXPECT_EQ(replies, Lines(8, ""));
+  EXPECT_EQ(journal, (Lines{"Lumetri\tSetParameterValue\texposure\t0.500000",
+                            "Lumetri\tSetMenuValue\tlut\t1", "Lumetri\tSetPanelMode\t3",
+                            "Command\tExecuteCommand\t12\t1001", "Command\tNavigate\t1\t2\t3\t0",
+                            "Lumetri\tResetParameter\texposure", "Transport\tPlay"}));
+}
+
+TEST_F(DispatcherTest, ValuesAreParsedBeforeTheHandlersRun) {
+  Lines traces = Traced([&] {
+    bound.Request({"1", "ChangeLumetri", "exposure", "1.5.0"});
+    bound.Request({"1", "ChangeLumetri", "exposure", ""});
+    bound.Request({"1", "ChangeLumetriPanelMode", "2x"});
+    bound.Request({"1", "ChangeLumetriPanelMode", "-1"});
+  });
+  EXPECT_EQ(traces, (Lines{"Invalid double: '1.5.0'", "'exposure' changed to 0.000000 ",
+                           "'exposure' changed to 0.000000 ", "Invalid integer: '2x'", "SetMode(0)",
+                           "SetMode(-1)", "Invalid mode"}));
+  EXPECT_EQ(bound.host.PanelMode(), 0u);
+}
+
+TEST_F(DispatcherTest, RequestsMissingTheirValueFieldAreDropped) {
+  const Lines journal = bound.Journaled([&] {
+    EXPECT_EQ(Traced([&] {
+                bound.Request({"1", "ChangeLumetri", "contrast"});
+                bound.Request({"1", "ExecuteCommand", "12"});
+              }),
+              (Lines{"Invalid message", "Invalid message"}));
+  });
+  EXPECT_TRUE(journal.empty());
+  EXPECT_EQ(bound.host.ParameterValue("contrast"), 12.5f) << "a missing value never sets 0";
+  EXPECT_EQ(bound.host.CallCount("SetParameterValue"), 0u);
+}
+
+TEST_F(DispatcherTest, TheListenerDropsMessagesOfFewerThanThreeFields) {
+  DialforgeListener listener;
+  EXPECT_EQ(Traced([&] {
+              for (const std::string message :
+                   {"", "|", "1|GetParameters", "1|Transport", "GetParameters|Mixer"}) {
+                EXPECT_EQ(listener.ProcessMessage(message), "") << message;
+              }
+            }),
+            Lines(5, "Invalid message"));
+  EXPECT_EQ(Traced([&] { EXPECT_EQ(listener.ProcessMessage("1|Transport|Play"), ""); }),
+            Lines{"Control surface not available"});
+
+  listener.ServeSurface(&bound.surface);
+  EXPECT_EQ(listener.ProcessMessage("5|GetParameters|LumetriMenu|"),
+            std::string("5|") + dialforge_test::kExampleLumetriMenuText);
+  EXPECT_EQ(listener.ProcessMessage("5||LumetriMenu"), "");
+  EXPECT_EQ(Traced([&] { listener.ProcessMessage("1|GetParameters|Mixer\r"); }),
+            Lines{"Unknown GetParameters command 'Mixer\r'"})
+      << "a carriage return before the line feed stays in the last field";
+  listener.ServeSurface(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,238 @@
+// What each handler asks of the host, read from the simulated host's journal, and how each one
+// copes with a host that lacks a part or fails.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/SimulatedHost.h"
+#include "tests/support/ExampleProject.h"
+#include "tests/surface/SurfaceTestSupport.h"
+
+namespace {
+
+using dialforge_host::FourCharacterCode;
+using dialforge_host::Project;
+using dialforge_test::BoundSurface;
+using dialforge_test::Traced;
+using Lines = std::vector<std::string>;
+
+const ADOBESDK_Error kNerr = FourCharacterCode("Nerr");
+
+class HandlerTest : public ::testing::Test {
+ protected:
+  BoundSurface bound{dialforge_test::ExampleProject()};
+};
+
+TEST_F(HandlerTest, EachTransportKeywordReachesItsOperationOnce) {
+  const Lines keywords = {"BeginRewind", "EndRewind",    "BeginForward", "EndForward",
+                          "Stop",        "Play",         "Record",       "Pause",
+                          "ToggleCycle", "GotoPrevious", "GotoNext",     "GotoStart",
+                          "ShuttleLeft", "ShuttleStop",  "ShuttleRight"};
+  const Lines journal = bound.Journaled([&] {
+    for (const std::string& keyword : keywords) {
+      bound.Request({"1", "Transport", keyword, "3", "4", "1"});
+    }
+    bound.Request({"1", "Transport", "JogDial", "3", "-2", "1"});
+    bound.Request({"1", "Transport", "JogDial", "x", "7", "01"});
+  });
+  Lines expected;
+  for (const std::string& keyword : keywords) {
+    expected.push_back("Transport\t" + keyword);
+  }
+  expected.push_back("Transport\tJogDial\t1\t3.000000\t-2.000000");
+  expected.push_back("Transport\tJogDial\t0\t0.000000\t7.000000");
+  EXPECT_EQ(journal, expected);
+
+  EXPECT_EQ(Traced([&] {
+              bound.Request({"1", "Transport", "JogDial", "3", "-2"});
+              bound.Request({"1", "Transport", "play"});
+              bound.Request({"1", "Transport", "Play\r"});
+            }),
+            (Lines{"Transport(): invalid parameters", "Transport(): unknown parameter",
+                   "Transport(): unknown parameter"}));
+  EXPECT_EQ(bound.host.CallCount("Play"), 1u);
+  EXPECT_EQ(bound.host.CallCount("JogDial"), 2u);
+}
+
+TEST_F(HandlerTest, NavigatePassesFourValuesAndReportsTheHostsRefusal) {
+  Lines traces;
+  const Lines journal = bound.Journaled([&] {
+    traces = Traced([&] {
+      for (const char* values : {"1,2,3,0", "1,-4,x,1", "1,2,3", "1,2,3,", "1,2,3,4,5", "1,2,3,,",
+                                 "01,5,6,true", " 1,0,0, 1"}) {
+        bound.Request({"1", "Navigate", values});
+      }
+    });
+  });
+  EXPECT_EQ(journal, (Lines{"Command\tNavigate\t1\t2\t3\t0", "Command\tNavigate\t1\t-4\t0\t1",
+                            "Command\tNavigate\t1\t2\t3\t0", "Command\tNavigate\t0\t5\t6\t0",
+                            "Command\tNavigate\t0\t0\t0\t0"}));
+  EXPECT_EQ(traces, (Lines{"Navigate(): invalid parameters '1,2,3'",
+                           "Navigate(): invalid parameters '1,2,3,'",
+                           "Navigate(): invalid parameters '1,2,3,4,5'"}));
+
+  bound.host.SetFailure("Navigate", kNerr);
+  EXPECT_EQ(Traced([&] {
+              bound.Request({"1", "Navigate", "1,-2,3,1"});
+            }),
+            Lines{"Navigate(1, -2, 3, 1) failed with error 'Nerr'"});
+}
+
+TEST_F(HandlerTest, ExecuteCommandTracesTheClientsTextLiterally) {
+  Lines traces;
+  const Lines journal = bound.Journaled([&] {
+    traces = Traced([&] {
+      bound.Request({"1", "ExecuteCommand", "12", "%s%d%n"});
+      bound.Request({"1", "ExecuteCommand", "12", "1002"});
+    });
+  });
+  EXPECT_EQ(journal,
+            (Lines{"Command\tExecuteCommand\t12\t%s%d%n", "Command\tExecuteCommand\t12\t1002"}));
+  EXPECT_EQ(traces, (Lines{"\n Command executed: %s%d%n", "\n Command executed: 1002"}));
+  EXPECT_EQ(bound.host.LivePluginStringCount(), 0u);
+}
+
+TEST_F(HandlerTest, LumetriHandlersChangeTheHostAndTraceWhatItReports) {
+  EXPECT_EQ(Traced([&] {
+              bound.Request({"1", "ChangeLumetri", "exposure", "1,5"});
+              bound.Request({"1", "ChangeLumetri", "exposure", "10"});
+              bound.Request({"1", "ChangeLumetri", "unknown", "1"});
+            }),
+            (Lines{"'exposure' changed to 1.500000 ", "'exposure' changed to 4.000000 ",
+                   "'unknown' changed to 0.000000 "}))
+      << "the host clamps to the maximum; an unknown id writes no value";
+  EXPECT_EQ(bound.host.ParameterValue("exposure"), 4.0f);
+
+  EXPECT_TRUE(Traced([&] { bound.Request({"1", "ResetChangeLumetri", "exposure"}); }).empty());
+  EXPECT_EQ(bound.host.ParameterValue("exposure"), 0.0f);
+
+  EXPECT_EQ(Traced([&] {
+              bound.Request({"1", "ChangeLumetriPanelMode", "6"});
+              bound.Request({"1", "ChangeLumetriPanelMode", "7"});
+            }),
+            (Lines{"SetMode(6)", "SetMode(7)", "Invalid mode"}));
+  EXPECT_EQ(bound.host.PanelMode(), 6u);
+  bound.host.SetFailure("SetPanelMode", kNerr);
+  EXPECT_EQ(Traced([&] { bound.surface.SetMode(2); }),
+            (Lines{"SetMode(2)", "SetMode(2) failed with error 'Nerr'"}));
+  EXPECT_EQ(bound.host.LivePluginStringCount(), 0u);
+}
+
+TEST_F(HandlerTest, AMenuMovesOnAndStartsOverWhereMovingOnChangesNothing) {
+  const auto menuStep = [&] {
+    return bound.Journaled([&] {
+      EXPECT_TRUE(Traced([&] { bound.Request({"1", "ChangeLumetriMenuValue", "lut"}); }).empty());
+    });
+  };
+  EXPECT_EQ(menuStep(), Lines{"Lumetri\tSetMenuValue\tlut\t1"});
+  EXPECT_EQ(bound.host.MenuChoice("lut"), "Rec709");
+  EXPECT_EQ(menuStep(), Lines{"Lumetri\tSetMenuValue\tlut\t1"});
+  EXPECT_EQ(bound.host.MenuChoice("lut"), "Log C");
+  EXPECT_EQ(menuStep(), (Lines{"Lumetri\tSetMenuValue\tlut\t1", "Lumetri\tResetMenu\tlut"}));
+  EXPECT_EQ(bound.host.MenuChoice("lut"), "None");
+
+  bound.host.SetFailure("CopyToUTF8", kNerr);
+  EXPECT_EQ(menuStep(), (Lines{"Lumetri\tSetMenuValue\tlut\t1", "Lumetri\tResetMenu\tlut"}))
+      << "two unreadable values compare equal";
+}
+
+TEST_F(HandlerTest, MenusAddressedByPositionTakeOnlyTextThatStartsWithANumber) {
+  const Lines journal = bound.Journaled([&] {
+    bound.surface.ChangeMenuValue("0 : 2");
+    bound.surface.ResetMenu("0");
+  });
+  EXPECT_EQ(journal, (Lines{"Lumetri\tSetMenuValue\tlut\t2", "Lumetri\tResetMenu\tlut"}));
+
+  Lines traces;
+  const Lines nothing = bound.Journaled([&] {
+    traces = Traced([&] {
+      bound.surface.ChangeMenuValue("x : 1");
+      bound.surface.ChangeMenuValue("0 : y");
+      bound.surface.ChangeMenuValue("0");
+      bound.surface.ResetMenu("lut");
+      bound.surface.ResetMenu("99999999999");
+    });
+  });
+  EXPECT_TRUE(nothing.empty());
+  EXPECT_EQ(traces, (Lines{"Invalid menu index: 'x : 1'", "Invalid menu value: '0 : y'",
+                           "Invalid menu value: '0'", "Invalid menu index: 'lut'",
+                           "Invalid menu index: '99999999999'"}));
+}
+
+TEST(HandlerWithoutHostParts, EachHandlerSaysWhatIsMissingAndCallsNothing) {
+  Project project = dialforge_test::ExampleProject();
+  project.missingSuites = {"ADOBESDK ControlSurfaceHost Transport Suite",
+                           "ADOBESDK ControlSurfaceHost Command Suite",
+                           "ADOBESDK ControlSurfaceHost Lumetri Suite"};
+  project.failures = {{"ObtainMixerRef", FourCharacterCode("fail")}};
+  BoundSurface bound(project);
+  Lines traces;
+  const Lines journal = bound.Journaled([&] {
+    traces = Traced([&] {
+      bound.Request({"1", "Transport", "Play"});
+      bound.Request({"1", "Transport", "JogDial", "1", "2", "1"});
+      bound.Request({"1", "Navigate", "1,2,3,0"});
+      bound.Request({"1", "ExecuteCommand", "12", "1001"});
+      bound.Request({"1", "ChangeLumetri", "exposure", "1"});
+      bound.Request({"1", "ResetChangeLumetri", "exposure"});
+      bound.Request({"1", "ChangeLumetriMenuValue", "lut"});
+      bound.Request({"1", "ChangeLumetriPanelMode", "1"});
+      EXPECT_EQ(bound.Request({"1", "GetParameters", "Mixer"}), "1|");
+      EXPECT_EQ(bound.Request({"1", "GetParameters", "Commands"}), "1|");
+    });
+  });
+  EXPECT_TRUE(journal.empty());
+  EXPECT_EQ(traces,
+            (Lines{"Transport suite not available", "Transport suite not available",
+                   "Command suite not available", "Command suite not available",
+                   "Lumetri suite not available", "Lumetri suite not available",
+                   "Lumetri suite not available", "SetMode(1)", "Lumetri suite not available"}));
+}
+
+TEST(HandlerWithoutStrings, NoHostStringIsPassedThatWasNotMade) {
+  BoundSurface bound(dialforge_test::ExampleProject());
+  bound.host.SetFailure("AllocateFromUTF8", FourCharacterCode("fail"));
+  Lines traces;
+  const Lines journal = bound.Journaled([&] {
+    traces = Traced([&] {
+      bound.Request({"1", "ChangeLumetri", "exposure", "1"});
+      bound.Request({"1", "ResetChangeLumetri", "contrast"});
+      bound.Request({"1", "ChangeLumetriMenuValue", "lut"});
+      bound.Request({"1", "ExecuteCommand", "12", "1001"});
+    });
+  });
+  EXPECT_TRUE(journal.empty());
+  EXPECT_EQ(
+      traces,
+      (Lines{"Cannot make host string from 'exposure'", "Cannot make host string from 'contrast'",
+             "Cannot make host string from 'lut'", "Cannot make host string from '12'"}));
+  EXPECT_EQ(bound.host.CallCount("SetParameterValue") + bound.host.CallCount("ResetParameter") +
+                bound.host.CallCount("GetMenuValue") + bound.host.CallCount("ExecuteCommand"),
+            0u);
+
+  bound.host.ClearFailures();
+  bound.host.SetFailure("SetParameterValue", FourCharacterCode("Nerr"));
+  EXPECT_EQ(Traced([&] {
+              bound.Request({"1", "ChangeLumetri", "exposure", "1"});
+            }),
+            Lines{"'exposure' changed to 0.000000 "})
+      << "a failed call writes no value, and none is made up";
+  EXPECT_EQ(bound.host.ViolationCount(), 0u);
+  EXPECT_EQ(bound.host.LivePluginStringCount(), 0u);
+}
+
+TEST(HandlerWithoutStringSuite, SaysSoAndCallsNothing) {
+  Project project = dialforge_test::ExampleProject();
+  project.missingSuites = {"ADOBESDK StringSuite"};
+  BoundSurface bound(project);
+  EXPECT_EQ(Traced([&] {
+              bound.Request({"1", "ChangeLumetri", "exposure", "1"});
+              bound.Request({"1", "ExecuteCommand", "12", "1001"});
+            }),
+            (Lines{"String suite not available", "String suite not available"}));
+  EXPECT_EQ(bound.host.CallCount("SetParameterValue"), 0u);
+  EXPECT_EQ(bound.host.CallCount("ExecuteCommand"), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+#include "tests/surface/SurfaceTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TestSupport.h"
+#include "trace/Tracer.h"
+
+namespace dialforge_test {
+
+std::vector<std::string> Traced(const std::function<void()>& action) {
+  VazezeveDudOzizezUziriv::Tracer::SetTracing(true);
+  testing::internal::CaptureStdout();
+  action();
+  const std::string output = testing::internal::GetCapturedStdout();
+  VazezeveDudOzizezUziriv::Tracer::SetTracing(false);
+  std::vector<std::string> lines = SplitLines(output, "\r\n");
+  lines.pop_back();
+  return lines;
+}
+
+BoundSurface::BoundSurface(dialforge_host::Project project)
+    : host(std::move(project)), surface(1, host.BasicSuite()) {
+  surface.SetDialforgeHost(host.HostHandle());
+}
+
+BoundSurface::~BoundSurface() {
+  surface.SetDialforgeHost(nullptr);
+}
+
+std::vector<std::string> BoundSurface::Journaled(const std::function<void()>& action) {
+  host.ClearJournalLines();
+  action();
+  return host.JournalLines();
+}
+
+}  // namespace dialforge_test
