@@ -1,0 +1,108 @@
+#include "host/PluginModule.h"
+
+#include <dlfcn.h>
+
+#include <stdexcept>
+
+#include "host/HostErrors.h"
+
+namespace dialforge_host {
+
+namespace {
+
+void Check(ADOBESDK_Error result, const std::string& step) {
+  if (result != kADOBESDK_NoError) {
+    throw std::runtime_error(step + " failed with error '" + CodeText(result) + "'");
+  }
+}
+
+}  // namespace
+
+PluginModule::PluginModule(const std::string& path, SimulatedHost& host) : host(host) {
+  library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* reason = dlerror();
+    throw std::runtime_error("cannot load the plug-in " + path + ": " +
+                             (reason != nullptr ? reason : "unknown reason"));
+  }
+  entryPoint = reinterpret_cast<ADOBESDK_ControlSurfacePluginEntryPointFunc>(
+      dlsym(library, kADOBESDK_ControlSurfacePluginEntryPoint));
+  if (entryPoint == nullptr) {
+    dlclose(library);
+    throw std::runtime_error("the plug-in " + path + " has no entry point " +
+                             kADOBESDK_ControlSurfacePluginEntryPoint);
+  }
+}
+
+PluginModule::~PluginModule() {
+  if (started) {
+    functions.Shutdown();
+  }
+  dlclose(library);
+}
+
+void PluginModule::Start() {
+  Check(entryPoint(host.BasicSuite(), 1, 0, 1, &functions), "EntryPoint");
+  Check(functions.Startup(), "Startup");
+  started = true;
+  Check(functions.GetSuiteList(&suiteList), "GetSuiteList");
+  pluginSuite = static_cast<const ADOBESDK_ControlSurfacePluginSuite1*>(host.FindSuite(
+      suiteList, kADOBESDK_ControlSurfacePluginSuite, kADOBESDK_ControlSurfacePluginSuiteVersion1));
+  if (pluginSuite == nullptr) {
+    throw std::runtime_error(std::string("the plug-in's suite list has no ") +
+                             kADOBESDK_ControlSurfacePluginSuite);
+  }
+}
+
+PluginInstance::PluginInstance(PluginModule& module) : module(module) {
+  Check(module.Functions().CreatePluginInstance(&plugin), "CreatePluginInstance");
+}
+
+PluginInstance::~PluginInstance() {
+  module.Functions().DeletePluginInstance(plugin);
+}
+
+std::string PluginInstance::PluginID() const {
+  return ReadHandedString(module.PluginSuite().GetPluginID);
+}
+
+std::string PluginInstance::DisplayString() const {
+  return ReadHandedString(module.PluginSuite().GetPluginDisplayString);
+}
+
+ADOBESDK_ControlSurface* PluginInstance::Connect() {
+  ADOBESDK_ControlSurface* surface = nullptr;
+  Check(module.PluginSuite().Connect(plugin, module.Host().HostHandle(), &surface), "Connect");
+  return surface;
+}
+
+void PluginInstance::Disconnect() {
+  Check(module.PluginSuite().Disconnect(plugin), "Disconnect");
+}
+
+std::string PluginInstance::ReadHandedString(ADOBESDK_Error (*get)(ADOBESDK_ControlSurfacePlugin*,
+                                                                   ADOBESDK_String*)) const {
+  ADOBESDK_String handed{};
+  Check(get(plugin, &handed), "reading a plug-in string");
+  const SPBasicSuite* basicSuite = module.Host().BasicSuite();
+  const void* suite = nullptr;
+  Check(basicSuite->AcquireSuite(kADOBESDK_StringSuite, kADOBESDK_StringSuiteVersion1, &suite),
+        "AcquireSuite");
+  const auto* strings = static_cast<const ADOBESDK_StringSuite1*>(suite);
+  uint32_t length = 0;
+  std::string text;
+  if (strings->CopyToUTF8(&handed, nullptr, &length) == kADOBESDK_StringBufferTooSmall &&
+      length > 0) {
+    text.assign(length, '\0');
+    if (strings->CopyToUTF8(&handed, &text[0], &length) == kADOBESDK_NoError && length > 0) {
+      text.resize(length - 1);
+    } else {
+      text.clear();
+    }
+  }
+  strings->DisposeString(&handed);
+  basicSuite->ReleaseSuite(kADOBESDK_StringSuite, kADOBESDK_StringSuiteVersion1);
+  return text;
+}
+
+}  // namespace dialforge_host

@@ -1,0 +1,42 @@
+#include "plugin/DialforgePlugin.h"
+
+#include "trace/Tracer.h"
+
+namespace VazezeveDudOzizezUziriv {
+
+DialforgePlugin::DialforgePlugin(unsigned int hostIdentifier, SPBasicSuite* basicSuite)
+    : hostIdentifier(hostIdentifier), basicSuite(basicSuite) {}
+
+DialforgePlugin::~DialforgePlugin() {
+  Disconnect();
+}
+
+ADOBESDK_ControlSurface* DialforgePlugin::Connect(ADOBESDK_ControlSurfaceHost* host) {
+  if (dialforge != nullptr) {
+    Disconnect();
+  }
+  Tracer::TRACE("Plugin connect request");
+  dialforge = Dialforge::CreateInstance(hostIdentifier, basicSuite);
+  dialforge->SetDialforgeHost(host);
+  unsigned short** identifier = nullptr;
+  unsigned int* identifierLength = nullptr;
+  dialforge->GetConfigIdentifier(identifier, identifierLength);
+  listener.ServeSurface(dialforge);
+  listener.StartListening(0);
+  Tracer::TRACE("Plugin connected");
+  return dialforge->GetDialforgeRef();
+}
+
+void DialforgePlugin::Disconnect() {
+  Tracer::TRACE("Plugin disconnect request");
+  if (dialforge != nullptr) {
+    listener.StopListening();
+    listener.ServeSurface(nullptr);
+    dialforge->SetDialforgeHost(nullptr);
+    delete dialforge;
+    dialforge = nullptr;
+  }
+  Tracer::TRACE("Plugin disconnected");
+}
+
+}  // namespace VazezeveDudOzizezUziriv
