@@ -21,6 +21,8 @@
 #include "sdk/SPBasic.h"
 #include "sdk/SPSuites.h"
 
+class AdobeSdkString;
+
 namespace VazezeveDudOzizezUziriv {
 
 class Dialforge : public adobesdk::ControlSurfaceBase,
@@ -120,6 +122,8 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   bool LumetriAvailable() const;
   bool CommandAvailable() const;
   bool TransportAvailable() const;
+  // The identifier of the menu at a position of the host's menu list.
+  void ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const;
 
   unsigned int hostIdentifier;
   SPBasicSuite* basicSuite;

@@ -102,9 +102,7 @@ void Dialforge::ChangeMenuValue(std::string text) {
   }
   const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
   AdobeSdkString menuId(stringSuite);
-  AdobeSdkString menuName(stringSuite);
-  lumetriSuite->GetMenuAtIndex(hostLumetriRef, static_cast<uint32_t>(index), menuId.Get(),
-                               menuName.Get());
+  ReadMenuIdAt(static_cast<uint32_t>(index), menuId);
   AdobeSdkString resultingValue(stringSuite);
   lumetriSuite->SetMenuValue(hostLumetriRef, menuId.Get(), static_cast<uint32_t>(value),
                              resultingValue.Get());
@@ -121,11 +119,14 @@ void Dialforge::ResetMenu(std::string text) {
   }
   const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
   AdobeSdkString menuId(stringSuite);
-  AdobeSdkString menuName(stringSuite);
-  lumetriSuite->GetMenuAtIndex(hostLumetriRef, static_cast<uint32_t>(index), menuId.Get(),
-                               menuName.Get());
+  ReadMenuIdAt(static_cast<uint32_t>(index), menuId);
   AdobeSdkString resultingValue(stringSuite);
   lumetriSuite->ResetMenu(hostLumetriRef, menuId.Get(), resultingValue.Get());
+}
+
+void Dialforge::ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const {
+  AdobeSdkString menuName(sStringSuite.load());
+  lumetriSuite->GetMenuAtIndex(hostLumetriRef, index, menuId.Get(), menuName.Get());
 }
 
 }  // namespace VazezeveDudOzizezUziriv
