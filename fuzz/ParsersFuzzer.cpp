@@ -1,0 +1,58 @@
+// The readers of request fields on text of any bytes.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "socket/SplitString.h"
+#include "surface/RequestParsing.h"
+
+namespace {
+
+using namespace VazezeveDudOzizezUziriv;
+
+void Check(bool holds) {
+  if (!holds) {
+    std::abort();
+  }
+}
+
+bool OnlyDigits(const std::string& text) {
+  for (const char byte : text) {
+    if (byte < '0' || byte > '9') {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) {
+    return 0;
+  }
+  const char delimiter = static_cast<char>(data[0]);
+  const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+  ParseDouble(text);
+  const int32_t integer = ParseInteger(text);
+  if (!text.empty() && text.size() <= 9 && OnlyDigits(text)) {
+    Check(integer == std::atoi(text.c_str()));
+  }
+
+  // Joining the pieces gives the text back, but for one delimiter at its very end.
+  const std::vector<std::string> pieces = SplitString(text, delimiter);
+  std::string joined;
+  for (size_t piece = 0; piece < pieces.size(); ++piece) {
+    joined += (piece > 0 ? std::string(1, delimiter) : std::string()) + pieces[piece];
+  }
+  const bool endsWithDelimiter = !text.empty() && text.back() == delimiter;
+  Check(joined + (endsWithDelimiter ? std::string(1, delimiter) : std::string()) == text);
+
+  NavigationStep step;
+  Check(ReadNavigation(text, &step) == (SplitString(text, ',').size() == 4));
+  int32_t menuNumber = 0;
+  ReadMenuNumber(text, &menuNumber);
+  return 0;
+}
