@@ -1,0 +1,327 @@
+// dialforge-host: loads the plug-in module into the simulated host and drives it as the
+// video-editing host does, so that the companion application (or dialforge-client) can talk to
+// the real plug-in on any machine.
+#include <signal.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "host/HostErrors.h"
+#include "host/PluginModule.h"
+#include "host/Project.h"
+#include "host/SimulatedHost.h"
+#include "sdk/ControlSurfaceSuites.h"
+
+namespace {
+
+using dialforge_host::PluginInstance;
+using dialforge_host::PluginModule;
+using dialforge_host::SimulatedHost;
+
+constexpr int kExitServed = 0;
+constexpr int kExitCannotStart = 2;
+constexpr int kExitRuleBroken = 3;
+
+constexpr const char* kPortFolder = "/.local/share/Dialforge/PluginData/PremierePro";
+constexpr const char* kLogsFolder = "/.local/share/Dialforge/Logs";
+constexpr const char* kPortFileName = "/socket.port";
+
+const char* const kUsage =
+    "usage: dialforge-host [--plugin PATH] [--fixture FILE] [--journal FILE|-] [--home DIR]\n"
+    "                      [--bare-home]\n"
+    "Runs the Dialforge plug-in in the simulated host until SIGINT or SIGTERM.\n"
+    "  --plugin PATH   the plug-in module (default: Dialforge.so next to this program)\n"
+    "  --fixture FILE  the project to serve, as JSON (default: the built-in sample project)\n"
+    "  --journal FILE  writes a line for each host call that changes the project; - for\n"
+    "                  standard output\n"
+    "  --home DIR      the home folder of the plug-in (sets HOME; default: $HOME)\n"
+    "  --bare-home     does not create the companion application's folders under the home\n"
+    "Exit status: 0; 2 when it cannot start; 3 when the plug-in broke a host rule.\n";
+
+struct Options {
+  std::string pluginPath;
+  std::string fixturePath;
+  std::string journal;
+  std::string home;
+  bool bareHome = false;
+};
+
+void Say(const std::string& line) {
+  std::fputs(("dialforge-host: " + line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+void Complain(const std::string& line) {
+  std::fputs(("dialforge-host: " + line + "\n").c_str(), stderr);
+}
+
+// Options, or nothing when they are bad (the reason is printed) or only help was asked for.
+std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
+  Options options;
+  for (int at = 1; at < argc; ++at) {
+    const std::string argument = argv[at];
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage, stdout);
+      *status = kExitServed;
+      return std::nullopt;
+    }
+    if (argument == "--bare-home") {
+      options.bareHome = true;
+      continue;
+    }
+    std::string* value = argument == "--plugin"    ? &options.pluginPath
+                         : argument == "--fixture" ? &options.fixturePath
+                         : argument == "--journal" ? &options.journal
+                         : argument == "--home"    ? &options.home
+                                                   : nullptr;
+    if (value == nullptr) {
+      Complain("unknown argument " + argument + "\n" + kUsage);
+      *status = kExitCannotStart;
+      return std::nullopt;
+    }
+    if (at + 1 >= argc || argv[at + 1][0] == '\0') {
+      Complain(argument + " needs a value\n" + kUsage);
+      *status = kExitCannotStart;
+      return std::nullopt;
+    }
+    *value = argv[++at];
+  }
+  return options;
+}
+
+std::string DefaultPluginPath(const char* programPath) {
+  std::error_code error;
+  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) {
+    program = std::filesystem::absolute(programPath, error);
+  }
+  return (program.parent_path() / "Dialforge.so").string();
+}
+
+// The folders the companion application creates before the host loads the plug-in.
+bool CreateCompanionFolders(const std::string& home) {
+  for (const char* folder : {kPortFolder, kLogsFolder}) {
+    std::error_code error;
+    std::filesystem::create_directories(home + folder, error);
+    if (error) {
+      Complain("cannot create " + home + folder + ": " + error.message());
+      return false;
+    }
+  }
+  return true;
+}
+
+// The port in the port file; nothing while the file is missing or not yet written.
+std::optional<int> PortInFile(const std::string& path) {
+  std::ifstream file(path);
+  std::string digits;
+  if (!file || !std::getline(file, digits) || digits.empty() ||
+      digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 5) {
+    return std::nullopt;
+  }
+  return std::stoi(digits);
+}
+
+// What a host asks a control surface right after connecting it, through the tables the plug-in
+// registered.
+void QueryControlSurface(const PluginModule& module, ADOBESDK_ControlSurface* surface) {
+  const auto* suite = static_cast<const ADOBESDK_ControlSurfaceSuite*>(module.Host().FindSuite(
+      module.SuiteList(), kADOBESDK_ControlSurfaceSuite, kADOBESDK_ControlSurfaceSuiteVersion2));
+  if (suite == nullptr) {
+    Complain(std::string("the plug-in registered no ") + kADOBESDK_ControlSurfaceSuite);
+    return;
+  }
+  if (surface == nullptr) {
+    Complain("the plug-in handed out no control surface");
+    return;
+  }
+  const auto check = [](ADOBESDK_Error result, const char* operation) {
+    if (result != kADOBESDK_NoError) {
+      Complain(std::string(operation) + " answered '" + dialforge_host::CodeText(result) + "'");
+    }
+  };
+  uint32_t flags = 0;
+  check(suite->GetControlSurfaceFlags(surface, &flags), "GetControlSurfaceFlags");
+  ADOBESDK_ControlSurfaceTransport* transport = nullptr;
+  check(suite->GetTransportRef(surface, &transport), "GetTransportRef");
+  ADOBESDK_ControlSurfaceMixer* mixer = nullptr;
+  check(suite->GetMixerRef(surface, &mixer), "GetMixerRef");
+  ADOBESDK_ControlSurfaceCommand* command = nullptr;
+  check(suite->GetCommandRef(surface, &command), "GetCommandRef");
+}
+
+// Returns once SIGINT or SIGTERM has arrived; announces the port as soon as the port file shows
+// it. Every thread blocks the signals, so only the waiting thread started here takes them.
+void ServeUntilSignalled(const sigset_t& stopSignals, const std::string& home,
+                         const std::string& displayString) {
+  std::mutex mutex;
+  std::condition_variable signalled;
+  bool stopped = false;
+  std::thread signalTaker([&] {
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    std::lock_guard<std::mutex> lock(mutex);
+    stopped = true;
+    signalled.notify_all();
+  });
+
+  if (home.empty()) {
+    Complain("HOME is not set, so the plug-in writes no port file");
+  }
+  const std::string portFile = home + kPortFolder + kPortFileName;
+  constexpr auto kPollInterval = std::chrono::milliseconds(20);
+  constexpr int kPollsBeforeNote = 100;
+  int polls = 0;
+  bool announced = home.empty();
+  std::unique_lock<std::mutex> lock(mutex);
+  while (!stopped) {
+    if (announced) {
+      signalled.wait(lock, [&] { return stopped; });
+    } else if (!signalled.wait_for(lock, kPollInterval, [&] { return stopped; })) {
+      if (const std::optional<int> port = PortInFile(portFile)) {
+        Say("connected to " + displayString + " on port " + std::to_string(*port));
+        announced = true;
+      } else if (++polls == kPollsBeforeNote) {
+        Complain("waiting for the port file " + portFile);
+      }
+    }
+  }
+  lock.unlock();
+  signalTaker.join();
+}
+
+std::string HeldSuitesText(const SimulatedHost& host) {
+  std::string text;
+  for (const dialforge_host::HeldSuite& suite : host.HeldSuites()) {
+    text += (text.empty() ? "" : ", ") + suite.name + " v" + std::to_string(suite.version);
+    if (suite.count > 1) {
+      text += " x" + std::to_string(suite.count);
+    }
+  }
+  return text.empty() ? "none" : text;
+}
+
+// Loads, starts and connects the plug-in, serves until a stop signal, then takes it all down in
+// the host's order: disconnect, delete the instance, shut down, unload.
+int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::string& home,
+              const sigset_t& stopSignals) {
+  std::optional<PluginModule> module;
+  std::optional<PluginInstance> instance;
+  std::string displayString;
+  ADOBESDK_ControlSurface* surface = nullptr;
+  try {
+    module.emplace(pluginPath, host);
+    module->Start();
+    instance.emplace(*module);
+    // Read and disposed, as a host does with the strings a plug-in hands it.
+    instance->PluginID();
+    displayString = instance->DisplayString();
+    surface = instance->Connect();
+  } catch (const std::exception& failure) {
+    Complain(std::string("cannot start the plug-in: ") + failure.what());
+    return kExitCannotStart;
+  }
+  QueryControlSurface(*module, surface);
+  ServeUntilSignalled(stopSignals, home, displayString);
+  // A second signal now ends the program at once, should the plug-in not come down.
+  pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
+  try {
+    instance->Disconnect();
+  } catch (const std::exception& failure) {
+    Complain(failure.what());
+  }
+  instance.reset();
+  module.reset();
+  return kExitServed;
+}
+
+int Run(int argc, char** argv) {
+  int status = kExitServed;
+  const std::optional<Options> options = ParseOptions(argc, argv, &status);
+  if (!options) {
+    return status;
+  }
+
+  // Blocked before any thread starts, so that every thread inherits the mask and the signals
+  // are only ever taken in ServeUntilSignalled.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  dialforge_host::ProjectResult fixture;
+  if (options->fixturePath.empty()) {
+    fixture.project = dialforge_host::SampleProject();
+  } else {
+    fixture = dialforge_host::LoadProjectFile(options->fixturePath);
+    if (!fixture.Ok()) {
+      Complain("cannot use the fixture: " + fixture.error);
+      return kExitCannotStart;
+    }
+  }
+
+  if (!options->home.empty()) {
+    setenv("HOME", std::filesystem::absolute(options->home).c_str(), 1);
+  }
+  const char* homeVariable = std::getenv("HOME");
+  const std::string home = homeVariable != nullptr ? homeVariable : "";
+  if (!options->bareHome) {
+    if (home.empty()) {
+      Complain("HOME is not set: name the home folder with --home DIR");
+      return kExitCannotStart;
+    }
+    if (!CreateCompanionFolders(home)) {
+      return kExitCannotStart;
+    }
+  }
+
+  std::optional<SimulatedHost> host;
+  try {
+    host.emplace(std::move(fixture.project));
+  } catch (const std::exception& problem) {
+    Complain(problem.what());
+    return kExitCannotStart;
+  }
+  if (options->journal == "-") {
+    host->JournalToStandardOutput();
+  } else if (!options->journal.empty() && !host->JournalToFile(options->journal)) {
+    Complain("cannot write the journal " + options->journal);
+    return kExitCannotStart;
+  }
+
+  const std::string pluginPath =
+      options->pluginPath.empty() ? DefaultPluginPath(argv[0]) : options->pluginPath;
+  status = RunPlugin(*host, pluginPath, home, stopSignals);
+  if (status != kExitServed) {
+    return status;
+  }
+  for (const std::string& violation : host->Violations()) {
+    Complain("host rule broken: " + violation);
+  }
+  Say("stopped; suites still held: " + HeldSuitesText(*host) +
+      "; host strings leaked: " + std::to_string(host->LivePluginStringCount()) +
+      "; violations: " + std::to_string(host->ViolationCount()));
+  return host->ViolationCount() > 0 ? kExitRuleBroken : kExitServed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& failure) {
+    Complain(failure.what());
+    return kExitCannotStart;
+  }
+}
