@@ -12,10 +12,11 @@ DialforgePlugin::~DialforgePlugin() {
 }
 
 ADOBESDK_ControlSurface* DialforgePlugin::Connect(ADOBESDK_ControlSurfaceHost* host) {
+  Tracer::TRACE("Plugin connect request");
+  // The host gets one listener per object: an earlier connection ends before the new one.
   if (dialforge != nullptr) {
     Disconnect();
   }
-  Tracer::TRACE("Plugin connect request");
   dialforge = Dialforge::CreateInstance(hostIdentifier, basicSuite);
   dialforge->SetDialforgeHost(host);
   unsigned short** identifier = nullptr;

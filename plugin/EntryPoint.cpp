@@ -2,7 +2,6 @@
 // plug-in suite. Nothing is thrown into the host: every function answers with a code.
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <string>
 
 #include "plugin/DialforgePlugin.h"
@@ -79,7 +78,12 @@ static ADOBESDK_Error DialforgePlugin_Disconnect(ADOBESDK_ControlSurfacePlugin* 
   if (plugin == nullptr) {
     return kADOBESDK_BadParameter;
   }
-  FromHandle(plugin)->Disconnect();
+  try {
+    FromHandle(plugin)->Disconnect();
+  } catch (...) {
+    Tracer::TRACE("Plugin disconnect failed");
+    return kADOBESDK_NotImplemented;
+  }
   return kADOBESDK_NoError;
 }
 
@@ -196,11 +200,13 @@ static ADOBESDK_Error DialforgePlugin_CreatePluginInstance(ADOBESDK_ControlSurfa
   if (plugin == nullptr) {
     return kADOBESDK_BadParameter;
   }
-  auto* created = new (std::nothrow) DialforgePlugin(sHostIdentifier, sSPBasicSuite);
-  if (created == nullptr) {
+  // Not nothrow new: the listener's constructor may throw as well.
+  try {
+    *plugin = reinterpret_cast<ADOBESDK_ControlSurfacePlugin*>(
+        new DialforgePlugin(sHostIdentifier, sSPBasicSuite));
+  } catch (...) {
     return kADOBESDK_NotImplemented;
   }
-  *plugin = reinterpret_cast<ADOBESDK_ControlSurfacePlugin*>(created);
   return kADOBESDK_NoError;
 }
 
