@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -168,13 +169,15 @@ void SendLine(int descriptor, const std::string& request) {
   }
 }
 
-// Replies carry no terminator: the reply is what arrives until the stream is quiet.
+// Replies carry no terminator: the reply is what arrives until the stream is quiet. A reply
+// always comes to a snapshot request, so its start is awaited longer than a pause within it.
 std::string ReadReply(int descriptor, int quietMs) {
+  constexpr int kReplyStartMs = 5000;
   std::string reply;
   char chunk[65536];
   for (;;) {
     pollfd waiting{descriptor, POLLIN, 0};
-    const int ready = poll(&waiting, 1, quietMs);
+    const int ready = poll(&waiting, 1, reply.empty() ? std::max(quietMs, kReplyStartMs) : quietMs);
     if (ready < 0 && errno == EINTR) {
       continue;
     }
@@ -202,42 +205,49 @@ std::string SnapshotName(const std::string& request) {
   return fields.size() >= 3 && fields[1] == "GetParameters" ? fields[2] : std::string();
 }
 
+// Sends the request and prints the reply it gets; false when a reply cannot be read as JSON.
+bool Exchange(int descriptor, const Options& options, const std::string& request) {
+  SendLine(descriptor, request);
+  const std::string snapshot = SnapshotName(request);
+  if (snapshot.empty()) {
+    return true;
+  }
+  const std::string reply = ReadReply(descriptor, options.waitMs);
+  if (!options.json) {
+    std::cout << reply;
+    if (reply.empty() || reply.back() != '\n') {
+      std::cout << "\n";
+    }
+    std::cout.flush();
+    return true;
+  }
+  try {
+    std::cout << dialforge_client::SnapshotToJson(snapshot, reply).dump(2) << std::endl;
+  } catch (const std::exception& problem) {
+    std::cerr << "dialforge-client: cannot read the " << snapshot << " reply: " << problem.what()
+              << "\n";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
-  std::vector<std::string> requests = options.requests;
-  if (requests.empty()) {
-    for (std::string line; std::getline(std::cin, line);) {
-      requests.push_back(line);
-    }
-  }
   const int descriptor = Connect(options);
-  int status = 0;
-  for (const std::string& request : requests) {
-    SendLine(descriptor, request);
-    const std::string snapshot = SnapshotName(request);
-    if (snapshot.empty()) {
-      continue;
+  bool allRead = true;
+  if (options.requests.empty()) {
+    // Line by line, so that a person typing requests sees each reply at once.
+    for (std::string line; std::getline(std::cin, line);) {
+      allRead = Exchange(descriptor, options, line) && allRead;
     }
-    const std::string reply = ReadReply(descriptor, options.waitMs);
-    if (!options.json) {
-      std::cout << reply;
-      if (reply.empty() || reply.back() != '\n') {
-        std::cout << "\n";
-      }
-      std::cout.flush();
-      continue;
-    }
-    try {
-      std::cout << dialforge_client::SnapshotToJson(snapshot, reply).dump(2) << "\n";
-    } catch (const std::exception& problem) {
-      std::cerr << "dialforge-client: cannot read the " << snapshot << " reply: " << problem.what()
-                << "\n";
-      status = 1;
+  } else {
+    for (const std::string& request : options.requests) {
+      allRead = Exchange(descriptor, options, request) && allRead;
     }
   }
   shutdown(descriptor, SHUT_RDWR);
   close(descriptor);
-  return status;
+  return allRead ? 0 : 1;
 }
