@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -43,6 +44,27 @@ void LoopbackClient::Send(const std::string& bytes) {
     ASSERT_GT(count, 0) << "send failed with error " << errno;
     sent += static_cast<size_t>(count);
   }
+}
+
+bool LoopbackClient::TrySend(const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t count = send(descriptor, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (count <= 0) {
+      return false;
+    }
+    sent += static_cast<size_t>(count);
+  }
+  return true;
+}
+
+void LoopbackClient::SendWithoutDelay() {
+  const int on = 1;
+  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+void LoopbackClient::CloseSending() {
+  shutdown(descriptor, SHUT_WR);
 }
 
 std::string LoopbackClient::Receive(size_t count, size_t pieceSize) {

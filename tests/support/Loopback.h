@@ -22,6 +22,13 @@ class LoopbackClient {
 
   // Fails the test when the bytes cannot all be sent.
   void Send(const std::string& bytes);
+  // For a peer that may be gone: false when not all bytes could be sent.
+  bool TrySend(const std::string& bytes);
+  // Each send leaves at once instead of waiting for the acknowledgement of the previous one
+  // (TCP_NODELAY), as a client that sends requests in small pieces would want.
+  void SendWithoutDelay();
+  // Ends this side's stream; the listener sees the end of input and may still reply.
+  void CloseSending();
   // Up to count bytes, in pieces of at most pieceSize; fewer when the stream ends or nothing
   // arrives for ten seconds.
   std::string Receive(size_t count, size_t pieceSize = 65536);

@@ -1,0 +1,138 @@
+#include "tests/e2e/E2eSupport.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TestSupport.h"
+
+extern char** environ;
+
+namespace dialforge_test {
+
+std::optional<int> PortInFile(const std::string& home) {
+  const std::string digits = ReadFile(home + "/" + TempHome::kPortFile);
+  if (digits.empty() || digits.size() > 5 ||
+      digits.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  return std::stoi(digits);
+}
+
+int WaitForPort(const std::string& home, std::optional<int> other) {
+  std::optional<int> port;
+  WaitUntil([&] {
+    port = PortInFile(home);
+    return port && port != other;
+  });
+  return port && port != other ? *port : 0;
+}
+
+std::unique_ptr<LoopbackClient> ConnectWhenListening(int port) {
+  std::unique_ptr<LoopbackClient> client;
+  if (!WaitUntil([&] {
+        client = std::make_unique<LoopbackClient>(port);
+        return client->Connected();
+      })) {
+    client.reset();
+  }
+  return client;
+}
+
+std::string Exchange(LoopbackClient& client, const std::string& request, std::size_t replySize) {
+  client.Send(request + "\n");
+  return client.Receive(replySize);
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << text;
+  if (!file) {
+    throw std::runtime_error("cannot write " + path);
+  }
+}
+
+namespace {
+
+// Each child gets files of its own, even when a test starts several in one folder.
+std::string NextName(const std::string& folder, const char* kind) {
+  static std::atomic<int> children{0};
+  return folder + "/child" + std::to_string(++children) + "." + kind;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                           const std::string& folder, const std::string& input)
+    : outputPath(NextName(folder, "out")), errorsPath(NextName(folder, "err")) {
+  const std::string inputPath = NextName(folder, "in");
+  WriteFile(inputPath, input);
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 0, inputPath.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&files, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&files, 2, errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  const int failed = posix_spawn(&pid, program.c_str(), &files, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&files);
+  if (failed != 0) {
+    pid = -1;
+    throw std::runtime_error("cannot start " + program);
+  }
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid != -1 && !status) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+}
+
+void ChildProcess::Signal(int signal) const {
+  kill(pid, signal);
+}
+
+int ChildProcess::Wait() {
+  WaitUntil(
+      [&] {
+        int raw = 0;
+        if (waitpid(pid, &raw, WNOHANG) == pid) {
+          status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        }
+        return status.has_value();
+      },
+      std::chrono::seconds(60));
+  return status.value_or(-1);
+}
+
+std::string ChildProcess::Output() const {
+  return ReadFile(outputPath);
+}
+
+std::string ChildProcess::Errors() const {
+  return ReadFile(errorsPath);
+}
+
+Finished RunToEnd(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::string& folder, const std::string& input) {
+  ChildProcess child(program, arguments, folder, input);
+  const int status = child.Wait();
+  return {status, child.Output(), child.Errors()};
+}
+
+}  // namespace dialforge_test

@@ -1,0 +1,76 @@
+// The built plug-in module in the simulated host, its port file, clients that connect once it
+// listens, and the two programs run as child processes.
+#ifndef DIALFORGE_TESTS_E2E_E2ESUPPORT_H
+#define DIALFORGE_TESTS_E2E_E2ESUPPORT_H
+
+#include <sys/types.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/PluginModule.h"
+#include "host/SimulatedHost.h"
+#include "tests/support/Loopback.h"
+
+namespace dialforge_test {
+
+// The module loaded into a simulated host of its own; Start is left to the test.
+struct LoadedModule {
+  explicit LoadedModule(dialforge_host::Project project, const std::string& path = DIALFORGE_MODULE)
+      : host(std::move(project)), module(path, host) {}
+
+  dialforge_host::SimulatedHost host;
+  dialforge_host::PluginModule module;
+};
+
+// The port the port file under the home holds; nothing while it is missing or being written.
+std::optional<int> PortInFile(const std::string& home);
+// Waits for a port file holding a port other than the one given; 0 when none comes.
+int WaitForPort(const std::string& home, std::optional<int> other = std::nullopt);
+// The port file is written just before the listener listens, so a connection may be refused
+// for a moment: this retries until one is made. Null when none is made within the deadline.
+std::unique_ptr<LoopbackClient> ConnectWhenListening(int port);
+// The reply to one request that has one.
+std::string Exchange(LoopbackClient& client, const std::string& request, std::size_t replySize);
+
+void WriteFile(const std::string& path, const std::string& text);
+
+// A program run as a child process with the test's environment, its standard input read from
+// the given text and its output written to files in the folder. Killed if still running at the
+// end of the test.
+class ChildProcess {
+ public:
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+               const std::string& folder, const std::string& input = "");
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  void Signal(int signal) const;
+  // The exit status (128 + the signal for a program a signal ended), or -1 when the program is
+  // still running after the deadline.
+  int Wait();
+  std::string Output() const;
+  std::string Errors() const;
+
+ private:
+  pid_t pid = -1;
+  std::optional<int> status;
+  std::string outputPath;
+  std::string errorsPath;
+};
+
+// Runs the program to its end: the exit status, standard output and standard error.
+struct Finished {
+  int status;
+  std::string output;
+  std::string errors;
+};
+Finished RunToEnd(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::string& folder, const std::string& input = "");
+
+}  // namespace dialforge_test
+
+#endif

@@ -1,0 +1,222 @@
+// The module as a host meets it: the exported entry point, the module function table, start-up
+// and shut-down, the plug-in suite, and the marker files read at load.
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/HostErrors.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/support/ExampleProject.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using dialforge_host::FourCharacterCode;
+using dialforge_test::LoadedModule;
+using dialforge_test::TempHome;
+
+constexpr ADOBESDK_Error kNotImplemented = FourCharacterCode("!IMP");
+constexpr ADOBESDK_Error kMissingArgument = FourCharacterCode("Parm");
+constexpr ADOBESDK_Error kUnknownSuite = FourCharacterCode("Suit");
+
+const char* const kTracesMarker = ".local/share/Dialforge/enabletraces";
+const char* const kLogsMarker = ".local/share/Dialforge/enablelogs";
+
+// The address of a function nobody calls: the table must still hold it afterwards.
+ADOBESDK_Error Untouched() {
+  return 0;
+}
+
+// A UTC date-time such as 2026-12-05T13-51-05.
+bool IsStamp(const std::string& text) {
+  const std::string shape = "dddd-dd-ddTdd-dd-dd";
+  if (text.size() != shape.size()) {
+    return false;
+  }
+  for (size_t at = 0; at < shape.size(); ++at) {
+    if (shape[at] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[at]))
+                         : text[at] != shape[at]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TEST(EntryContractTest, OnlyTheEntryPointIsExported) {
+  TempHome home;
+  const dialforge_test::Finished symbols = dialforge_test::RunToEnd(
+      "/usr/bin/nm", {"-D", "--defined-only", DIALFORGE_MODULE}, home.Path());
+  ASSERT_EQ(symbols.status, 0) << symbols.errors;
+  // Each line: address, type letter, name.
+  std::vector<std::string> names;
+  for (const std::string& line : dialforge_test::SplitLines(symbols.output, "\n")) {
+    std::istringstream fields(line);
+    std::string address, type, name;
+    if (fields >> address >> type >> name) {
+      names.push_back(name);
+    }
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"EntryPoint"}) << symbols.output;
+}
+
+TEST(EntryContractTest, EntryPointFillsTheModuleTableOnlyForABasicSuite) {
+  TempHome home;
+  LoadedModule loaded(dialforge_test::ExampleProject());
+  ADOBESDK_ControlSurfacePluginFuncs table = {Untouched, Untouched, nullptr, nullptr, nullptr};
+  EXPECT_EQ(loaded.module.EntryPoint()(nullptr, 1, 0, 1, &table), kMissingArgument);
+  EXPECT_EQ(table.Startup, &Untouched);
+  EXPECT_EQ(table.Shutdown, &Untouched);
+  EXPECT_EQ(table.CreatePluginInstance, nullptr);
+
+  dialforge_host::SimulatedHost& host = loaded.host;
+  ASSERT_EQ(loaded.module.EntryPoint()(host.BasicSuite(), 7, 3, 1, &table), 0)
+      << "any version is accepted";
+  // Each slot shows what it is by what it does.
+  ASSERT_EQ(table.Startup(), 0);
+  EXPECT_EQ(host.HeldCount(kADOBESDK_StringSuite, 1), 1);
+  ASSERT_EQ(host.LiveSuiteLists().size(), 1u);
+  SPSuiteList* list = nullptr;
+  ASSERT_EQ(table.GetSuiteList(&list), 0);
+  EXPECT_EQ(list, host.LiveSuiteLists()[0]);
+  ADOBESDK_ControlSurfacePlugin* plugin = nullptr;
+  ASSERT_EQ(table.CreatePluginInstance(&plugin), 0);
+  EXPECT_NE(plugin, nullptr);
+  EXPECT_EQ(table.DeletePluginInstance(plugin), 0);
+  EXPECT_EQ(table.Shutdown(), 0);
+  EXPECT_TRUE(host.LiveSuiteLists().empty());
+  EXPECT_EQ(host.HeldCount(kADOBESDK_StringSuite, 1), 0);
+  EXPECT_EQ(host.ViolationCount(), 0u);
+}
+
+TEST(EntryContractTest, StartupRegistersThePluginAndControlSurfaceSuites) {
+  TempHome home;
+  LoadedModule loaded(dialforge_test::ExampleProject());
+  loaded.module.Start();
+  std::vector<std::string> registered;
+  for (const dialforge_host::AddedSuite& suite :
+       loaded.host.SuiteListEntries(loaded.module.SuiteList())) {
+    registered.push_back(suite.name + " " + std::to_string(suite.version) + "/" +
+                         std::to_string(suite.internalVersion));
+  }
+  EXPECT_EQ(
+      registered,
+      (std::vector<std::string>{
+          "ADOBESDK ControlSurfacePlugin Suite 1/1", "ADOBESDK ControlSurface Suite 1/1",
+          "ADOBESDK ControlSurface Suite 2/2", "ADOBESDK ControlSurface Command Suite 1/1",
+          "ADOBESDK ControlSurface Transport Suite 1/1", "ADOBESDK ControlSurface Mixer Suite 2/2",
+          "ADOBESDK ControlSurface Lumetri Suite 1/1"}));
+
+  ASSERT_EQ(loaded.module.Functions().Shutdown(), 0);
+  EXPECT_TRUE(loaded.host.LiveSuiteLists().empty());
+  std::vector<std::string> held;
+  for (const dialforge_host::HeldSuite& suite : loaded.host.HeldSuites()) {
+    held.push_back(suite.name + " x" + std::to_string(suite.count));
+  }
+  EXPECT_EQ(held, std::vector<std::string>{"SP Suites Suite x1"})
+      << "only the suites suite stays acquired";
+  EXPECT_EQ(loaded.host.ViolationCount(), 0u);
+}
+
+TEST(EntryContractTest, StartupAnswersTheHostsCodeWhenASuiteIsRefused) {
+  TempHome home;
+  LoadedModule loaded(dialforge_test::ExampleProject());
+  dialforge_host::SimulatedHost& host = loaded.host;
+  ADOBESDK_ControlSurfacePluginFuncs table{};
+  ASSERT_EQ(loaded.module.EntryPoint()(host.BasicSuite(), 1, 0, 1, &table), 0);
+
+  host.SetSuiteMissing(kADOBESDK_StringSuite, true);
+  EXPECT_EQ(table.Startup(), kUnknownSuite);
+  EXPECT_TRUE(host.HeldSuites().empty());
+  EXPECT_EQ(host.CallCount("AllocateSuiteList"), 0u);
+  host.SetSuiteMissing(kADOBESDK_StringSuite, false);
+
+  host.SetSuiteMissing(kSPSuitesSuite, true);
+  EXPECT_EQ(table.Startup(), kUnknownSuite);
+  EXPECT_EQ(host.HeldCount(kADOBESDK_StringSuite, 1), 1) << "the string suite stays acquired";
+  EXPECT_EQ(host.CallCount("AllocateSuiteList"), 0u);
+  EXPECT_EQ(table.Shutdown(), 0);
+  EXPECT_EQ(host.HeldCount(kADOBESDK_StringSuite, 1), 0);
+  host.SetSuiteMissing(kSPSuitesSuite, false);
+
+  host.SetFailure("AcquireSuite", FourCharacterCode("Nope"));
+  EXPECT_EQ(table.Startup(), FourCharacterCode("Nope"));
+  host.ClearFailures();
+
+  // A list that cannot be had is no failure: the suites are still offered to a null list.
+  host.SetFailure("AllocateSuiteList", FourCharacterCode("Full"));
+  EXPECT_EQ(table.Startup(), 0);
+  SPSuiteList* list = reinterpret_cast<SPSuiteList*>(&table);
+  EXPECT_EQ(table.GetSuiteList(&list), 0);
+  EXPECT_EQ(list, nullptr);
+  EXPECT_GT(host.CallCount("AddSuite"), 0u);
+  EXPECT_EQ(table.Shutdown(), 0);
+  EXPECT_EQ(host.CallCount("FreeSuiteList"), 0u);
+  EXPECT_EQ(host.ViolationCount(), 0u);
+}
+
+TEST(EntryContractTest, PluginSuiteAnswersItsNamesAndNotImplementedSlots) {
+  TempHome home;
+  home.CreateCompanionFolders();
+  dialforge_test::WriteFile(home.PathOf(kLogsMarker), "");
+  LoadedModule loaded(dialforge_test::ExampleProject());
+  loaded.module.Start();
+  const ADOBESDK_ControlSurfacePluginSuite1& suite = loaded.module.PluginSuite();
+  {
+    dialforge_host::PluginInstance instance(loaded.module);
+    ADOBESDK_ControlSurfacePlugin* plugin = instance.Handle();
+    EXPECT_EQ(instance.PluginID(), "Dialforge.Dialforge2.ControlSurfacePlugIn");
+    EXPECT_EQ(instance.DisplayString(), "Dialforge");
+
+    ADOBESDK_String settings{};
+    EXPECT_EQ(suite.GetPluginSettings(plugin, &settings), kNotImplemented);
+    EXPECT_EQ(suite.SetPluginSettings(plugin, &settings), kNotImplemented);
+    ADOBESDK_Boolean hasDialog = 7;
+    EXPECT_EQ(suite.HasConfigurationDialog(plugin, &hasDialog), kNotImplemented);
+    EXPECT_EQ(hasDialog, 0);
+    ADOBESDK_Boolean changed = 0;
+    EXPECT_EQ(suite.RunConfigurationDialog(plugin, nullptr, &changed), kNotImplemented);
+    EXPECT_EQ(suite.Suspend(plugin), kNotImplemented);
+    EXPECT_EQ(suite.Resume(plugin), kNotImplemented);
+  }
+  EXPECT_EQ(loaded.host.LivePluginStringCount(), 0u) << "the host disposed both names";
+  EXPECT_EQ(loaded.host.ViolationCount(), 0u);
+
+  const std::vector<std::string> traced = dialforge_test::LoggedTraces(home.Path());
+  EXPECT_EQ(loaded.module.Functions().DeletePluginInstance(nullptr), 0);
+  EXPECT_EQ(dialforge_test::LoggedTraces(home.Path()), traced) << "no trace for a null instance";
+}
+
+TEST(EntryContractTest, MarkerFilesSwitchTracesAndLogsAtLoad) {
+  TempHome home;
+  home.CreateCompanionFolders();
+  LoadedModule loaded(dialforge_test::ExampleProject());
+  const auto load = [&](int major, int minor) {
+    ADOBESDK_ControlSurfacePluginFuncs table{};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loaded.module.EntryPoint()(loaded.host.BasicSuite(), major, minor, 1, &table), 0);
+    return testing::internal::GetCapturedStdout();
+  };
+  const std::string logs = home.PathOf(TempHome::kLogsFolder);
+
+  EXPECT_EQ(load(1, 0), "");
+  EXPECT_TRUE(dialforge_test::ListFolder(logs).empty());
+
+  dialforge_test::WriteFile(home.PathOf(kTracesMarker), "");
+  EXPECT_EQ(load(2, 1), "Plugin loaded, version 2.1\r\n") << "an empty marker counts";
+  EXPECT_TRUE(dialforge_test::ListFolder(logs).empty());
+
+  std::remove(home.PathOf(kTracesMarker).c_str());
+  dialforge_test::WriteFile(home.PathOf(kLogsMarker), "anything");
+  EXPECT_EQ(load(3, 2), "Plugin loaded, version 3.2\r\n");
+  const std::vector<std::string> files = dialforge_test::ListFolder(logs);
+  ASSERT_EQ(files.size(), 1u);
+  const std::string logged = dialforge_test::ReadFile(logs + "/" + files[0]);
+  EXPECT_TRUE(IsStamp(logged.substr(0, 19)));
+  EXPECT_EQ(logged.substr(19), " | Plugin loaded, version 3.2\r\n") << logged;
+}
+
+}  // namespace

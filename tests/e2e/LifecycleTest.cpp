@@ -1,0 +1,182 @@
+// Plug-in instances connected, disconnected and deleted by the host while clients talk to their
+// listeners: the port file, the listener threads, the host suites and the traces.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/E2eSupport.h"
+#include "tests/support/ExampleProject.h"
+#include "tests/support/Loopback.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using dialforge_host::PluginInstance;
+using dialforge_test::ConnectWhenListening;
+using dialforge_test::Exchange;
+using dialforge_test::FileExists;
+using dialforge_test::LoopbackClient;
+using dialforge_test::TempHome;
+using dialforge_test::ThreadCount;
+using dialforge_test::ThreadCountReturnsTo;
+using dialforge_test::WaitForPort;
+using Lines = std::vector<std::string>;
+
+const std::string kCommandsReply = std::string("c|") + dialforge_test::kExampleCommandsText;
+
+class LifecycleTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    home.CreateCompanionFolders();
+    dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enablelogs"), "");
+    loaded.module.Start();
+    threadsBefore = ThreadCount();
+  }
+
+  void TearDown() override {
+    EXPECT_EQ(loaded.host.ViolationCount(), 0u);
+    EXPECT_EQ(loaded.host.LivePluginStringCount(), 0u);
+  }
+
+  std::string PortFile() const { return home.PathOf(TempHome::kPortFile); }
+
+  // The reply to a commands request shows that the listener serves a bound surface.
+  static bool Serves(LoopbackClient& client) {
+    return Exchange(client, "c|GetParameters|Commands", kCommandsReply.size()) == kCommandsReply;
+  }
+
+  int SurfacesBound() const { return loaded.host.HeldCount(kADOBESDK_ControlSurfaceHostSuite, 1); }
+
+  // The lifecycle traces, without the listener's own.
+  Lines PluginTraces() const {
+    Lines lines;
+    for (const std::string& line : dialforge_test::LoggedTraces(home.Path())) {
+      if (line.compare(0, 7, "Plugin ") == 0) {
+        lines.push_back(line);
+      }
+    }
+    return lines;
+  }
+
+  TempHome home;
+  dialforge_test::LoadedModule loaded{dialforge_test::ExampleProject()};
+  size_t threadsBefore = 0;
+};
+
+TEST_F(LifecycleTest, ConnectDisconnectAndConnectAgainOnOneInstance) {
+  PluginInstance instance(loaded.module);
+  EXPECT_FALSE(FileExists(PortFile()));
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    instance.Connect();
+    EXPECT_EQ(ThreadCount(), threadsBefore + 1);
+    const int port = WaitForPort(home.Path());
+    ASSERT_NE(port, 0) << "the port file appears at connect";
+    const auto client = ConnectWhenListening(port);
+    ASSERT_TRUE(client);
+    client->Send("t|Transport|Play\n");
+    EXPECT_TRUE(Serves(*client));
+    EXPECT_EQ(SurfacesBound(), 1);
+
+    instance.Disconnect();
+    EXPECT_FALSE(FileExists(PortFile()))
+        << "Disconnect returns only once the listener thread has ended";
+    EXPECT_EQ(SurfacesBound(), 0);
+    EXPECT_TRUE(client->ClosedByListener());
+    EXPECT_TRUE(ThreadCountReturnsTo(threadsBefore));
+  }
+  EXPECT_EQ(loaded.host.JournalLines(), (Lines{"Transport\tPlay", "Transport\tPlay"}));
+  EXPECT_EQ(PluginTraces(),
+            (Lines{"Plugin loaded, version 1.0", "Plugin connect request", "Plugin connected",
+                   "Plugin disconnect request", "Plugin disconnected", "Plugin connect request",
+                   "Plugin connected", "Plugin disconnect request", "Plugin disconnected"}));
+}
+
+TEST_F(LifecycleTest, TwoInstancesServeTheirOwnSurfacesAtOnce) {
+  PluginInstance older(loaded.module);
+  PluginInstance newer(loaded.module);
+  older.Connect();
+  const int olderPort = WaitForPort(home.Path());
+  const auto olderClient = ConnectWhenListening(olderPort);
+  ASSERT_TRUE(olderClient);
+  // Both listeners write the one port file of the home; the newer one overwrites it.
+  newer.Connect();
+  const int newerPort = WaitForPort(home.Path(), olderPort);
+  ASSERT_NE(newerPort, 0);
+  const auto newerClient = ConnectWhenListening(newerPort);
+  ASSERT_TRUE(newerClient);
+  EXPECT_TRUE(Serves(*olderClient));
+  EXPECT_TRUE(Serves(*newerClient));
+  EXPECT_EQ(ThreadCount(), threadsBefore + 2);
+  EXPECT_EQ(SurfacesBound(), 2);
+
+  // The newest surface is gone now; the older listener must not have been using it.
+  newer.Disconnect();
+  EXPECT_TRUE(newerClient->ClosedByListener());
+  const std::string mixerReply = std::string("m|") + dialforge_test::kExampleMixerText;
+  EXPECT_EQ(Exchange(*olderClient, "m|GetParameters|Mixer", mixerReply.size()), mixerReply);
+  olderClient->Send("s|Transport|Stop\n");
+  EXPECT_TRUE(Serves(*olderClient));
+  EXPECT_EQ(loaded.host.JournalLines(), Lines{"Transport\tStop"});
+  EXPECT_EQ(SurfacesBound(), 1);
+
+  older.Disconnect();
+  EXPECT_TRUE(olderClient->ClosedByListener());
+  EXPECT_EQ(SurfacesBound(), 0);
+  EXPECT_TRUE(ThreadCountReturnsTo(threadsBefore));
+}
+
+TEST_F(LifecycleTest, DeletingAnInstanceWhileAClientIsConnectedEndsItsListener) {
+  auto instance = std::make_unique<PluginInstance>(loaded.module);
+  instance->Connect();
+  const auto client = ConnectWhenListening(WaitForPort(home.Path()));
+  ASSERT_TRUE(client);
+  EXPECT_TRUE(Serves(*client));
+
+  instance.reset();
+  EXPECT_FALSE(FileExists(PortFile()))
+      << "DeletePluginInstance returns only once the listener thread has ended";
+  EXPECT_EQ(SurfacesBound(), 0);
+  EXPECT_TRUE(client->ClosedByListener());
+  EXPECT_TRUE(ThreadCountReturnsTo(threadsBefore));
+  EXPECT_EQ(PluginTraces(),
+            (Lines{"Plugin loaded, version 1.0", "Plugin connect request", "Plugin connected",
+                   "Plugin disconnect request", "Plugin disconnected"}));
+}
+
+TEST_F(LifecycleTest, ASecondConnectDisconnectsTheFirstConnection) {
+  PluginInstance instance(loaded.module);
+  instance.Connect();
+  const auto firstClient = ConnectWhenListening(WaitForPort(home.Path()));
+  ASSERT_TRUE(firstClient);
+  EXPECT_TRUE(Serves(*firstClient));
+
+  instance.Connect();
+  EXPECT_TRUE(firstClient->ClosedByListener());
+  EXPECT_EQ(SurfacesBound(), 1) << "the first binding was released";
+  EXPECT_TRUE(ThreadCountReturnsTo(threadsBefore + 1)) << "one listener thread, not two";
+  const auto secondClient = ConnectWhenListening(WaitForPort(home.Path()));
+  ASSERT_TRUE(secondClient);
+  EXPECT_TRUE(Serves(*secondClient));
+  EXPECT_EQ(PluginTraces(),
+            (Lines{"Plugin loaded, version 1.0", "Plugin connect request", "Plugin connected",
+                   "Plugin connect request", "Plugin disconnect request", "Plugin disconnected",
+                   "Plugin connected"}));
+}
+
+TEST_F(LifecycleTest, DisconnectingAnIdleInstanceOnlyTraces) {
+  const auto held = loaded.host.HeldSuites().size();
+  auto instance = std::make_unique<PluginInstance>(loaded.module);
+  instance->Disconnect();
+  instance.reset();
+  EXPECT_EQ(loaded.host.HeldSuites().size(), held);
+  EXPECT_EQ(loaded.host.CallCount("ObtainCommandRef"), 0u);
+  EXPECT_EQ(ThreadCount(), threadsBefore);
+  EXPECT_EQ(PluginTraces(),
+            (Lines{"Plugin loaded, version 1.0", "Plugin disconnect request", "Plugin disconnected",
+                   "Plugin disconnect request", "Plugin disconnected"}));
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+// dialforge-host and dialforge-client run as programs, as a person or a script runs them, with a
+// temporary home.
+#include <signal.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "host/Project.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/support/ExampleProject.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using dialforge_test::ChildProcess;
+using dialforge_test::FileExists;
+using dialforge_test::RunToEnd;
+using dialforge_test::TempHome;
+using dialforge_test::WaitUntil;
+
+const std::string kHostProgram = DIALFORGE_HOST_PROGRAM;
+const std::string kClientProgram = DIALFORGE_CLIENT_PROGRAM;
+
+// What the design keeps at the end: the suites suite, held from start-up on, and the string
+// suite of the connection's host binding.
+const std::string kCleanSummary =
+    "dialforge-host: stopped; suites still held: ADOBESDK StringSuite v1, SP Suites Suite v2; "
+    "host strings leaked: 0; violations: 0";
+
+// The example project as a fixture file.
+const char* const kExampleFixture = R"({
+  "commands": [
+    {"contextId": "12", "contextName": "Timeline", "commandId": "1001", "commandName": "Undo"},
+    {"contextId": "12", "contextName": "Timeline", "commandId": "1002", "commandName": "Redo"}],
+  "lumetri": {
+    "parameters": [
+      {"id": "exposure", "name": "Exposure", "min": -4, "max": 4, "default": 0, "value": 0},
+      {"id": "contrast", "name": "Contrast", "min": -100, "max": 100, "default": 0, "value": 12.5}],
+    "menus": [{"id": "lut", "name": "Input LUT", "choices": ["None", "Rec709", "Log C"]}]},
+  "mixer": {"channels": [
+    {"id": 7, "name": "Audio 1", "states": [0, 1], "volume": 0.5, "flags": 3, "audioChannels": 2,
+     "panType": 1, "components": [{"index": 3, "name": "Gain",
+       "parameters": [{"name": "Level", "value": 0.75, "text": "-2.5 dB"}]}]},
+    {"id": 9, "name": "Master", "volume": 1, "audioChannels": 2, "audioChannelValue": -0.25}]}
+})";
+
+bool StartsWith(const std::string& text, const std::string& start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+std::vector<std::string> OutputLines(const ChildProcess& program) {
+  std::vector<std::string> lines = dialforge_test::SplitLines(program.Output(), "\n");
+  lines.pop_back();
+  return lines;
+}
+
+bool HasLine(const ChildProcess& program, const std::string& line) {
+  for (const std::string& written : OutputLines(program)) {
+    if (written == line) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The host's announcement, once it has made it; empty when it does not come.
+std::string ConnectedLine(const ChildProcess& host) {
+  std::string found;
+  WaitUntil([&] {
+    for (const std::string& line : OutputLines(host)) {
+      if (StartsWith(line, "dialforge-host: connected to ")) {
+        found = line;
+        return true;
+      }
+    }
+    return false;
+  });
+  return found;
+}
+
+std::string LastLine(const ChildProcess& program) {
+  const std::vector<std::string> lines = OutputLines(program);
+  return lines.empty() ? std::string() : lines.back();
+}
+
+std::string SampleCommandsText() {
+  std::string text;
+  for (const dialforge_host::Command& command : dialforge_host::SampleProject().commands) {
+    text += command.contextId + "|" + command.contextName + "|" + command.commandId + "|" +
+            command.commandName + "\n";
+  }
+  return text;
+}
+
+TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
+  TempHome home;
+  const std::string journal = home.PathOf("journal.txt");
+  ChildProcess host(kHostProgram, {"--journal", journal}, home.Path());
+  const std::string connected = ConnectedLine(host);
+  const std::optional<int> port = dialforge_test::PortInFile(home.Path());
+  ASSERT_TRUE(port) << host.Errors();
+  EXPECT_EQ(connected, "dialforge-host: connected to Dialforge on port " + std::to_string(*port));
+  EXPECT_TRUE(FileExists(home.PathOf(TempHome::kLogsFolder)));
+
+  const dialforge_test::Finished commands =
+      RunToEnd(kClientProgram, {"1|GetParameters|Commands", "2|Transport|Play"}, home.Path());
+  EXPECT_EQ(commands.status, 0) << commands.errors;
+  EXPECT_EQ(commands.output, "1|" + SampleCommandsText());
+  EXPECT_TRUE(WaitUntil([&] { return dialforge_test::ReadFile(journal) == "Transport\tPlay\n"; }));
+
+  // The plug-in listens again only after a pause; the second client waits it out.
+  const dialforge_test::Finished mixer = RunToEnd(
+      kClientProgram, {"--connect-timeout", "30", "--json", "3|GetParameters|Mixer"}, home.Path());
+  ASSERT_EQ(mixer.status, 0) << mixer.errors;
+  const nlohmann::json snapshot = nlohmann::json::parse(mixer.output);
+  EXPECT_EQ(snapshot["id"], "3");
+  const std::vector<dialforge_host::MixerChannel> channels =
+      dialforge_host::SampleProject().mixer.channels;
+  ASSERT_EQ(snapshot["channels"].size(), channels.size());
+  for (size_t row = 0; row < channels.size(); ++row) {
+    SCOPED_TRACE(row);
+    const nlohmann::json& channel = snapshot["channels"][row];
+    EXPECT_EQ(channel["id"], channels[row].id);
+    EXPECT_EQ(channel["name"], channels[row].name);
+    for (size_t state = 0; state < channels[row].states.size(); ++state) {
+      EXPECT_EQ(channel["states"][state], channels[row].states[state] ? 1 : 0);
+    }
+    ASSERT_EQ(channel["components"].size(), channels[row].components.size());
+    for (size_t at = 0; at < channels[row].components.size(); ++at) {
+      const dialforge_host::Component& component = channels[row].components[at];
+      EXPECT_EQ(channel["components"][at]["name"], component.name);
+      EXPECT_EQ(channel["components"][at]["bypass"], component.bypass ? 1 : 0);
+      ASSERT_EQ(channel["components"][at]["parameters"].size(), component.parameters.size());
+      for (size_t parameter = 0; parameter < component.parameters.size(); ++parameter) {
+        EXPECT_EQ(channel["components"][at]["parameters"][parameter]["text"],
+                  component.parameters[parameter].text);
+      }
+    }
+  }
+
+  host.Signal(SIGINT);
+  EXPECT_EQ(host.Wait(), 0) << host.Errors();
+  EXPECT_EQ(LastLine(host), kCleanSummary);
+  EXPECT_FALSE(FileExists(home.PathOf(TempHome::kPortFile)));
+  EXPECT_EQ(host.Errors(), "");
+}
+
+TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
+  TempHome home;
+  const std::string fixture = home.PathOf("project.json");
+  dialforge_test::WriteFile(fixture, kExampleFixture);
+  home.CreateFolder(".local/share/Dialforge");
+  dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enablelogs"), "");
+  const std::string otherFolder = home.PathOf("elsewhere");
+  home.CreateFolder("elsewhere");
+  // The home comes from --home alone: the programs run with another HOME.
+  setenv("HOME", otherFolder.c_str(), 1);
+  ChildProcess host(kHostProgram, {"--fixture", fixture, "--journal", "-", "--home", home.Path()},
+                    otherFolder);
+  ASSERT_TRUE(StartsWith(ConnectedLine(host), "dialforge-host: connected to Dialforge on port "))
+      << host.Errors();
+
+  const dialforge_test::Finished client =
+      RunToEnd(kClientProgram, {"--home", home.Path()}, otherFolder,
+               "1|GetParameters|Mixer\n2|Navigate|1,2,3,0\n3|GetParameters|LumetriMenu\n");
+  EXPECT_EQ(client.status, 0) << client.errors;
+  EXPECT_EQ(client.output, std::string("1|") + dialforge_test::kExampleMixerText + "3|" +
+                               dialforge_test::kExampleLumetriMenuText);
+  EXPECT_TRUE(WaitUntil([&] { return HasLine(host, "Command\tNavigate\t1\t2\t3\t0"); }));
+
+  host.Signal(SIGTERM);
+  EXPECT_EQ(host.Wait(), 0) << host.Errors();
+  EXPECT_EQ(LastLine(host), kCleanSummary);
+  std::vector<std::string> lifecycle;
+  for (const std::string& line : dialforge_test::LoggedTraces(home.Path())) {
+    if (StartsWith(line, "Plugin ")) {
+      lifecycle.push_back(line);
+    }
+  }
+  // The host disconnects, then deletes the instance, which disconnects once more.
+  EXPECT_EQ(lifecycle, (std::vector<std::string>{
+                           "Plugin loaded, version 1.0", "Plugin connect request",
+                           "Plugin connected", "Plugin disconnect request", "Plugin disconnected",
+                           "Plugin disconnect request", "Plugin disconnected"}));
+  EXPECT_TRUE(dialforge_test::ListFolder(otherFolder + "/.local").empty());
+}
+
+TEST(ProgramTest, ABareHomeGetsNoFoldersAndTheTracesSayWhy) {
+  TempHome home;
+  home.CreateFolder(".local/share/Dialforge");
+  dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enabletraces"), "");
+  ChildProcess host(kHostProgram, {"--bare-home"}, home.Path());
+  const std::string refused = "File open failed: " + home.PathOf(TempHome::kPortFile) + "\r";
+  EXPECT_TRUE(WaitUntil([&] { return HasLine(host, refused); })) << host.Output();
+  EXPECT_TRUE(HasLine(host, "Plugin loaded, version 1.0\r"));
+  EXPECT_EQ(dialforge_test::ListFolder(home.PathOf(".local/share/Dialforge")),
+            std::vector<std::string>{"enabletraces"});
+
+  host.Signal(SIGTERM);
+  EXPECT_EQ(host.Wait(), 0) << host.Errors();
+  EXPECT_EQ(LastLine(host), kCleanSummary);
+}
+
+TEST(ProgramTest, HostRefusesToStartWithStatus2AndSaysWhy) {
+  TempHome home;
+  dialforge_test::WriteFile(home.PathOf("typo.json"), R"({"comands": []})");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string message;
+  } refusals[] = {
+      {{"--frobnicate"}, "dialforge-host: unknown argument --frobnicate\nusage: dialforge-host"},
+      {{"--fixture"}, "dialforge-host: --fixture needs a value\nusage: dialforge-host"},
+      {{"--fixture", home.PathOf("missing.json")},
+       "dialforge-host: cannot use the fixture: " + home.PathOf("missing.json") +
+           ": cannot be read"},
+      {{"--fixture", home.PathOf("typo.json")},
+       "dialforge-host: cannot use the fixture: " + home.PathOf("typo.json") +
+           ": comands: unknown key\n"},
+      {{"--journal", home.PathOf("no/folder/journal.txt")},
+       "dialforge-host: cannot write the journal " + home.PathOf("no/folder/journal.txt") + "\n"},
+      {{"--plugin", home.PathOf("missing.so")},
+       "dialforge-host: cannot start the plug-in: cannot load the plug-in " +
+           home.PathOf("missing.so")},
+  };
+  for (const auto& refusal : refusals) {
+    SCOPED_TRACE(refusal.arguments[0]);
+    const dialforge_test::Finished run = RunToEnd(kHostProgram, refusal.arguments, home.Path());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(StartsWith(run.errors, refusal.message)) << run.errors;
+    EXPECT_EQ(run.output, "");
+  }
+  EXPECT_FALSE(FileExists(home.PathOf(TempHome::kPortFile)));
+}
+
+TEST(ProgramTest, HostReportsAPluginThatBreaksHostRulesWithStatus3) {
+  TempHome home;
+  ChildProcess host(kHostProgram, {"--plugin", DIALFORGE_RULE_BREAKING_MODULE}, home.Path());
+  EXPECT_EQ(ConnectedLine(host), "dialforge-host: connected to Rule Breaker on port 1")
+      << host.Errors();
+  host.Signal(SIGTERM);
+  EXPECT_EQ(host.Wait(), 3);
+  EXPECT_EQ(LastLine(host),
+            "dialforge-host: stopped; suites still held: none; host strings leaked: 0; "
+            "violations: 2");
+  const std::vector<std::string> errors = dialforge_test::SplitLines(host.Errors(), "\n");
+  ASSERT_EQ(errors.size(), 4u) << host.Errors();
+  EXPECT_EQ(errors[0], "dialforge-host: the plug-in registered no ADOBESDK ControlSurface Suite");
+  EXPECT_TRUE(StartsWith(errors[1], "dialforge-host: host rule broken: DisposeString: "))
+      << errors[1];
+  EXPECT_TRUE(StartsWith(errors[2], "dialforge-host: host rule broken: ReleaseSuite: "))
+      << errors[2];
+}
+
+TEST(ProgramTest, ClientSaysWhenNoPluginListensOrItsArgumentsAreBad) {
+  TempHome home;
+  const dialforge_test::Finished unanswered =
+      RunToEnd(kClientProgram, {"--connect-timeout", "0", "1|GetParameters|Commands"}, home.Path());
+  EXPECT_EQ(unanswered.status, 1);
+  EXPECT_TRUE(StartsWith(unanswered.errors, "dialforge-client: no plug-in is listening"))
+      << unanswered.errors;
+
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--port", "0"}, {"--wait"}, {"--colour"}}) {
+    SCOPED_TRACE(arguments[0]);
+    const dialforge_test::Finished refused = RunToEnd(kClientProgram, arguments, home.Path());
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.errors.find("usage: dialforge-client"), std::string::npos) << refused.errors;
+  }
+}
+
+}  // namespace
