@@ -269,12 +269,13 @@ bool DialforgeSocket::OpenListeningSocket(const char* portText) {
   char addressText[INET_ADDRSTRLEN] = "";
   inet_ntop(AF_INET, &local.sin_addr, addressText, sizeof addressText);
   Tracer::TRACE("Local address '%s'", addressText);
-  WritePortFile();
   if (listen(listenSocket, kListenBacklog) == -1) {
     Tracer::TRACE("listen() failed with error %d", errno);
     CloseListenSocket();
     return false;
   }
+  // Only now: a client that reads the port file must find the port listening.
+  WritePortFile();
   Tracer::TRACE("Listening...");
   state.store(ListenerState::Listening);
   return true;
