@@ -128,13 +128,13 @@ TEST_F(DialforgeSocketTest, OneConnectionTracesInOrderAndTheRetryAsksForTheSameP
   listener.AnswerWith(
       [](const std::string& message) { return message == "0|Ask|x" ? "0|answer" : std::string(); });
   listener.StartListening(0);
-  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  ASSERT_TRUE(WaitUntil([&] { return !ReadFile(PortFile()).empty(); }));
   const int port = listener.GetPort();
   ASSERT_GT(port, 0);
   EXPECT_EQ(ReadFile(PortFile()), std::to_string(port)) << "digits only, no line end";
   {
     LoopbackClient client(port);
-    ASSERT_TRUE(client.Connected());
+    ASSERT_TRUE(client.Connected()) << "a port in the port file is listening";
     ASSERT_TRUE(WaitForState(ListenerState::Serving));
     LoopbackClient second(port);
     EXPECT_FALSE(second.Connected()) << "one client at a time";
