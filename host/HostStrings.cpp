@@ -80,11 +80,15 @@ const std::string* HostStrings::Resolve(const ADOBESDK_String& string, const cha
 }
 
 uint32_t HostStrings::Intern(const std::string& text) {
-  const auto [found, added] = hostTextIndex.emplace(&text, static_cast<uint32_t>(hostTexts.size()));
-  if (added) {
-    hostTexts.push_back(&text);
+  // Looked up first: emplace would make and free a node at every fill of a known text.
+  const auto found = hostTextIndex.find(&text);
+  if (found != hostTextIndex.end()) {
+    return found->second;
   }
-  return found->second;
+  const auto index = static_cast<uint32_t>(hostTexts.size());
+  hostTextIndex.emplace(&text, index);
+  hostTexts.push_back(&text);
+  return index;
 }
 
 void HostStrings::Fill(ADOBESDK_String* out, const std::string& text, uint32_t limit) {
