@@ -1,0 +1,293 @@
+// dialforge-bench: the real plug-in on the simulated host, each figure beside the cost of the
+// loopback network itself, measured in the same run so that a noisy machine moves both.
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "bench/Figures.h"
+
+namespace dialforge_bench {
+
+namespace {
+
+constexpr double kRoundTripGoal = 1.5;
+constexpr double kThroughputGoal = 200000;
+constexpr double kRowCostSpreadGoal = 0.30;
+
+struct Options {
+  bool help = false;
+  bool quick = false;
+  bool json = false;
+  std::string modulePath;
+};
+
+struct Results {
+  RoundTripFigures roundTrip;
+  ThroughputFigures throughput;
+  std::vector<SnapshotFigures> snapshots;
+  TraceFigures trace;
+  double seconds = 0;
+  int serverCpu = -1;  // -1: left to the scheduler
+  int clientCpu = -1;
+};
+
+void PrintUsage(std::FILE* stream) {
+  std::fprintf(
+      stream,
+      "Usage: dialforge-bench [--quick] [--json] [--plugin PATH]\n"
+      "  --quick        few runs of each measurement, to check that the bench works\n"
+      "  --json         every figure as one JSON object on standard output\n"
+      "  --plugin PATH  the plug-in module (default: Dialforge.so next to this program)\n");
+}
+
+std::string ModuleNextToProgram() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) {
+    return "Dialforge.so";
+  }
+  std::string program(path, static_cast<size_t>(length));
+  return program.substr(0, program.rfind('/') + 1) + "Dialforge.so";
+}
+
+// False, after saying why, when the arguments are not understood.
+bool ParseOptions(int argc, char** argv, Options* options) {
+  options->modulePath = ModuleNextToProgram();
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--quick") {
+      options->quick = true;
+    } else if (argument == "--json") {
+      options->json = true;
+    } else if (argument == "--plugin" && i + 1 < argc) {
+      options->modulePath = argv[++i];
+    } else if (argument == "--help") {
+      options->help = true;
+    } else {
+      std::fprintf(stderr, "dialforge-bench: unknown argument '%s'\n", argument.c_str());
+      PrintUsage(stderr);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The kinds of snapshot, whose cases come smallest first.
+const char* const kSnapshotKinds[] = {"Mixer", "Commands"};
+
+Results Run(const Settings& settings) {
+  const auto start = std::chrono::steady_clock::now();
+  BenchHome home;
+  Results results;
+  results.serverCpu = settings.placement.ServerCpu();
+  results.clientCpu = settings.placement.ClientCpu();
+  {
+    PluginUnderTest plugin = settings.placement.StartOnServerCpu(
+        [&] { return PluginUnderTest(settings.modulePath, home, RoundTripProject()); });
+    BenchClient client(plugin.Port());
+    results.roundTrip = MeasureRoundTrip(client, settings);
+    results.throughput = MeasureThroughput(plugin, client, settings);
+  }
+  results.snapshots = MeasureSnapshots(settings, home);
+  results.trace = MeasureTrace(settings);
+  results.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return results;
+}
+
+double RoundTripRatio(const Results& results) {
+  return results.roundTrip.plugin.medianUs / results.roundTrip.echo.medianUs;
+}
+
+double ThroughputRatio(const Results& results) {
+  return results.throughput.pluginPerSecond / results.throughput.baselinePerSecond;
+}
+
+double PluginAllocationsPerMessage(const Results& results) {
+  return results.throughput.allocationsPerMessage - results.throughput.hostAllocationsPerMessage;
+}
+
+// How much the cost of a row of the largest case differs from that of the smallest: 0.1 is 10 %
+// more.
+double RowCostChange(const Results& results, const std::string& snapshot) {
+  const SnapshotFigures* smallest = nullptr;
+  const SnapshotFigures* largest = nullptr;
+  for (const SnapshotFigures& figures : results.snapshots) {
+    if (figures.snapshot == snapshot) {
+      if (smallest == nullptr) {
+        smallest = &figures;
+      }
+      largest = &figures;
+    }
+  }
+  return largest->nsPerRow / smallest->nsPerRow - 1.0;
+}
+
+bool RowCostFlat(const Results& results) {
+  for (const char* kind : kSnapshotKinds) {
+    const double change = RowCostChange(results, kind);
+    if (change > kRowCostSpreadGoal || change < -kRowCostSpreadGoal) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Allocations are whole; the small excess over the count is a connection's or a vector's
+// growth, spread over the messages.
+bool AllocationGoalMet(const Results& results) {
+  return PluginAllocationsPerMessage(results) <
+         results.throughput.allowedAllocationsPerMessage + 0.5;
+}
+
+nlohmann::ordered_json ToJson(const Results& results, bool quick) {
+  const RoundTripFigures& roundTrip = results.roundTrip;
+  const ThroughputFigures& throughput = results.throughput;
+  nlohmann::ordered_json json;
+  json["quick"] = quick;
+  json["server_cpu"] = results.serverCpu;
+  json["client_cpu"] = results.clientCpu;
+  json["roundtrip_requests"] = roundTrip.requests;
+  json["roundtrip_request_bytes"] = roundTrip.requestBytes;
+  json["roundtrip_reply_bytes"] = roundTrip.replyBytes;
+  json["roundtrip_us_median"] = roundTrip.plugin.medianUs;
+  json["roundtrip_us_p99"] = roundTrip.plugin.p99Us;
+  json["echo_roundtrip_us_median"] = roundTrip.echo.medianUs;
+  json["echo_roundtrip_us_p99"] = roundTrip.echo.p99Us;
+  json["roundtrip_ratio"] = RoundTripRatio(results);
+  json["roundtrip_allocations_per_request"] = roundTrip.allocationsPerRequest;
+  json["throughput_messages"] = throughput.messages;
+  json["throughput_msgs_per_s"] = throughput.pluginPerSecond;
+  json["baseline_throughput_msgs_per_s"] = throughput.baselinePerSecond;
+  json["throughput_ratio"] = ThroughputRatio(results);
+  json["allocations_per_message"] = throughput.allocationsPerMessage;
+  json["host_allocations_per_message"] = throughput.hostAllocationsPerMessage;
+  json["plugin_allocations_per_message"] = PluginAllocationsPerMessage(results);
+  json["allowed_allocations_per_message"] = throughput.allowedAllocationsPerMessage;
+  nlohmann::ordered_json snapshots = nlohmann::ordered_json::array();
+  for (const SnapshotFigures& figures : results.snapshots) {
+    nlohmann::ordered_json entry;
+    entry["snapshot"] = figures.snapshot;
+    entry["size"] = figures.size;
+    entry["rows"] = figures.rows;
+    entry["reply_bytes"] = figures.replyBytes;
+    entry["runs"] = figures.runs;
+    entry["us_per_request"] = figures.usPerRequest;
+    entry["us_per_empty_request"] = figures.usPerEmptyRequest;
+    entry["us_per_snapshot"] = figures.usPerSnapshot;
+    entry["ns_per_row"] = figures.nsPerRow;
+    snapshots.push_back(entry);
+  }
+  json["snapshots"] = snapshots;
+  json["mixer_row_cost_change"] = RowCostChange(results, "Mixer");
+  json["commands_row_cost_change"] = RowCostChange(results, "Commands");
+  json["trace_off_ns_per_call"] = results.trace.offNsPerCall;
+  json["trace_stdout_lines_per_s"] = results.trace.tracedLinesPerSecond;
+  json["trace_log_lines_per_s"] = results.trace.loggedLinesPerSecond;
+  json["goals"] = {
+      {"roundtrip_at_most_1_5_times_echo", RoundTripRatio(results) <= kRoundTripGoal},
+      {"throughput_at_least_200000_per_s", throughput.pluginPerSecond >= kThroughputGoal},
+      {"snapshot_row_cost_flat_within_30_percent", RowCostFlat(results)},
+      {"no_allocation_beyond_fields", AllocationGoalMet(results)},
+  };
+  json["seconds"] = results.seconds;
+  return json;
+}
+
+const char* Verdict(bool met) {
+  return met ? "met" : "MISSED";
+}
+
+void PrintTable(const Results& results) {
+  const RoundTripFigures& roundTrip = results.roundTrip;
+  const ThroughputFigures& throughput = results.throughput;
+  if (results.serverCpu != -1) {
+    std::printf("Servers on CPU %d, the client on CPU %d\n\n", results.serverCpu,
+                results.clientCpu);
+  } else {
+    std::printf("One CPU available: threads left to the scheduler\n\n");
+  }
+  std::printf("Round trip: GetParameters|Commands, %zu-byte request, %zu-byte reply, %zu each\n",
+              roundTrip.requestBytes, roundTrip.replyBytes, roundTrip.requests);
+  std::printf("  plug-in      median %8.1f us   p99 %8.1f us\n", roundTrip.plugin.medianUs,
+              roundTrip.plugin.p99Us);
+  std::printf("  echo server  median %8.1f us   p99 %8.1f us\n", roundTrip.echo.medianUs,
+              roundTrip.echo.p99Us);
+  std::printf("  ratio %.2f (goal at most %.1f): %s\n", RoundTripRatio(results), kRoundTripGoal,
+              Verdict(RoundTripRatio(results) <= kRoundTripGoal));
+  std::printf("  allocations per request on the plug-in's side, host calls included: %.2f\n\n",
+              roundTrip.allocationsPerRequest);
+
+  std::printf("Fire-and-forget: Transport|JogDial, %llu pipelined messages per round\n",
+              static_cast<unsigned long long>(throughput.messages));
+  std::printf("  plug-in, until the host saw them  %12.0f messages/s\n",
+              throughput.pluginPerSecond);
+  std::printf("  line-splitting server             %12.0f messages/s\n",
+              throughput.baselinePerSecond);
+  std::printf("  ratio %.2f; goal at least %.0f messages/s: %s\n", ThroughputRatio(results),
+              kThroughputGoal, Verdict(throughput.pluginPerSecond >= kThroughputGoal));
+  std::printf(
+      "  allocations per message: %.2f, of which the host's %.2f, the plug-in's %.2f"
+      " (allowed %d): %s\n\n",
+      throughput.allocationsPerMessage, throughput.hostAllocationsPerMessage,
+      PluginAllocationsPerMessage(results), throughput.allowedAllocationsPerMessage,
+      Verdict(AllocationGoalMet(results)));
+
+  std::printf("Snapshots (medians; a snapshot is its request less an empty snapshot's request)\n");
+  std::printf("  %-9s %6s %8s %10s %6s %12s %10s %12s %8s\n", "snapshot", "size", "rows", "bytes",
+              "runs", "us/request", "us/empty", "us/snapshot", "ns/row");
+  for (const SnapshotFigures& figures : results.snapshots) {
+    std::printf("  %-9s %6u %8zu %10zu %6zu %12.1f %10.1f %12.1f %8.1f\n", figures.snapshot.c_str(),
+                figures.size, figures.rows, figures.replyBytes, figures.runs, figures.usPerRequest,
+                figures.usPerEmptyRequest, figures.usPerSnapshot, figures.nsPerRow);
+  }
+  std::printf(
+      "  row cost, largest case against smallest: Mixer %+.0f %%, Commands %+.0f %%"
+      " (goal within 30 %%): %s\n\n",
+      RowCostChange(results, "Mixer") * 100, RowCostChange(results, "Commands") * 100,
+      Verdict(RowCostFlat(results)));
+
+  std::printf("TRACE\n");
+  std::printf("  both switches off  %10.2f ns per call\n", results.trace.offNsPerCall);
+  std::printf("  tracing on         %10.0f lines/s to standard output\n",
+              results.trace.tracedLinesPerSecond);
+  std::printf("  logging on         %10.0f lines/s to standard output and the log file\n\n",
+              results.trace.loggedLinesPerSecond);
+  std::printf("%.1f s in all\n", results.seconds);
+}
+
+}  // namespace
+
+}  // namespace dialforge_bench
+
+int main(int argc, char** argv) {
+  using namespace dialforge_bench;
+  Options options;
+  if (!ParseOptions(argc, argv, &options)) {
+    return 2;
+  }
+  if (options.help) {
+    PrintUsage(stdout);
+    return 0;
+  }
+  try {
+    const Settings settings =
+        options.quick ? QuickSettings(options.modulePath) : DefaultSettings(options.modulePath);
+    const Results results = Run(settings);
+    if (options.json) {
+      std::printf("%s\n", ToJson(results, options.quick).dump(2).c_str());
+    } else {
+      PrintTable(results);
+    }
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "dialforge-bench: %s\n", failure.what());
+    return 1;
+  }
+  return 0;
+}
