@@ -11,7 +11,7 @@ usage() {
 }
 [ $# -ge 1 ] || usage
 
-packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev)
+packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
