@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/Project.h"
-#include "tests/e2e/E2eSupport.h"
+#include "tests/support/ModuleSupport.h"
 #include "tests/support/ExampleProject.h"
 #include "tests/support/TestSupport.h"
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "host/HostErrors.h"
-#include "tests/e2e/E2eSupport.h"
+#include "tests/support/ModuleSupport.h"
 #include "tests/support/ExampleProject.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"

@@ -22,7 +22,7 @@
 
 #include "host/PluginModule.h"
 #include "host/SimulatedHost.h"
-#include "tests/e2e/E2eSupport.h"
+#include "tests/support/ModuleSupport.h"
 #include "tests/support/ExampleProject.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "tests/e2e/E2eSupport.h"
+#include "tests/support/ModuleSupport.h"
 
 #include <fcntl.h>
 #include <signal.h>

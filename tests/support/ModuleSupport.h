@@ -29,8 +29,8 @@ struct LoadedModule {
 std::optional<int> PortInFile(const std::string& home);
 // Waits for a port file holding a port other than the one given; 0 when none comes.
 int WaitForPort(const std::string& home, std::optional<int> other = std::nullopt);
-// The port file is written just before the listener listens, so a connection may be refused
-// for a moment: this retries until one is made. Null when none is made within the deadline.
+// A listener may still be opening, or pausing after an earlier client: this retries until a
+// connection is made. Null when none is made within the deadline.
 std::unique_ptr<LoopbackClient> ConnectWhenListening(int port);
 // The reply to one request that has one.
 std::string Exchange(LoopbackClient& client, const std::string& request, std::size_t replySize);
