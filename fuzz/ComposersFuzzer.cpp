@@ -11,7 +11,7 @@
 
 #include "compose/ComposeHelper.h"
 #include "host/SimulatedHost.h"
-#include "tests/support/HostSuites.h"
+#include "tests/support/PluginView.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t channelCount = project.mixer.channels.size();
   dialforge_host::SimulatedHost host(std::move(project));
   {
-    dialforge_test::HostSuites suites(host.BasicSuite(), host.HostHandle());
+    const dialforge_test::PluginView suites(host);
     ScriptedStrings::input = &input;
     const ComposeHelper composer(scriptedStrings ? &ScriptedStrings::suite : suites.strings);
 

@@ -7,7 +7,7 @@
 
 #include "host/SimulatedHost.h"
 #include "tests/support/ExampleProject.h"
-#include "tests/support/HostSuites.h"
+#include "tests/support/PluginView.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ using dialforge_host::MixerChannel;
 using dialforge_host::Project;
 using dialforge_host::SimulatedHost;
 using dialforge_test::ExampleProject;
-using dialforge_test::HostSuites;
+using dialforge_test::PluginView;
 using VazezeveDudOzizezUziriv::ComposeHelper;
 
 const std::string kChannelTitle =
@@ -45,7 +45,7 @@ struct Composing {
   }
 
   SimulatedHost host;
-  HostSuites suites;
+  PluginView suites;
   ComposeHelper composer;
 };
 

@@ -14,8 +14,8 @@
 namespace {
 
 using namespace dialforge_host;
-using dialforge_host_test::MadeString;
-using dialforge_host_test::PluginView;
+using dialforge_test::MadeString;
+using dialforge_test::PluginView;
 
 constexpr ADOBESDK_Error kInjected = 0x496E6A64;  // 'Injd'
 

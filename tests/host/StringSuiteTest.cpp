@@ -10,7 +10,7 @@
 namespace {
 
 using namespace dialforge_host;
-using dialforge_host_test::PluginView;
+using dialforge_test::PluginView;
 using testing::HasSubstr;
 
 TEST(StringSuite, MakesReadsAndDisposesStringsAndCountsTheLiveOnes) {

@@ -11,8 +11,8 @@
 namespace {
 
 using namespace dialforge_host;
-using dialforge_host_test::MadeString;
-using dialforge_host_test::PluginView;
+using dialforge_test::MadeString;
+using dialforge_test::PluginView;
 using testing::HasSubstr;
 
 TEST(BasicSuite, CountsAcquisitionsAndRefusesWhatItDoesNotOffer) {

@@ -9,7 +9,7 @@
 namespace {
 
 using namespace dialforge_host;
-using dialforge_host_test::PluginView;
+using dialforge_test::PluginView;
 
 // Listener threads call the host while the host's own thread reads it; run under
 // ThreadSanitizer too.
@@ -21,7 +21,7 @@ TEST(HostThreads, CallsFromSeveralThreadsAreEachCountedOnce) {
 
   std::thread lumetri([&] {
     for (int i = 0; i < kRounds; ++i) {
-      dialforge_host_test::MadeString exposure(view, "exposure");
+      dialforge_test::MadeString exposure(view, "exposure");
       float value = 0;
       view.lumetri->SetParameterValue(view.lumetriRef, exposure.Get(), (i % 8) * 0.5f - 2, &value);
       view.Text(*exposure.Get());

@@ -13,7 +13,7 @@
 #include "compose/AdobeSdkString.h"
 #include "host/SimulatedHost.h"
 #include "tests/support/ExampleProject.h"
-#include "tests/support/HostSuites.h"
+#include "tests/support/PluginView.h"
 #include "tests/support/TestSupport.h"
 #include "trace/Tracer.h"
 
@@ -24,7 +24,7 @@ using dialforge_host::MixerChannel;
 using dialforge_host::Project;
 using dialforge_host::SimulatedHost;
 using dialforge_test::ExampleProject;
-using dialforge_test::HostSuites;
+using dialforge_test::PluginView;
 using dialforge_test::SplitLines;
 using Lines = std::vector<std::string>;
 using namespace VazezeveDudOzizezUziriv;
@@ -79,7 +79,7 @@ class Dumping {
   void Lumetri() { TRACELumetri(suites.lumetri, suites.lumetriRef); }
 
   SimulatedHost host;
-  HostSuites suites;
+  PluginView suites;
 };
 
 TEST(DumpsTest, TheMixerGivesItsChannelTableThenOneComponentTablePerChannel) {
