@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "compose/AdobeSdkString.h"
+#include "compose/HostReadings.h"
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -25,11 +25,6 @@ void AppendFloat(std::string& text, float value) {
   char digits[64];
   std::snprintf(digits, sizeof digits, "%f", static_cast<double>(value));
   text += digits;
-}
-
-// Host strings are written up to their first NUL.
-void AppendHostText(std::string& text, AdobeSdkString& hostString) {
-  text.append(hostString.toString().c_str());
 }
 
 }  // namespace
@@ -68,10 +63,8 @@ std::string ComposeHelper::ComposeMixer(const ADOBESDK_ControlSurfaceHostMixerSu
 std::string ComposeHelper::ComposeMixerChannels(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                                                 ADOBESDK_ControlSurfaceHostMixer* mixer,
                                                 uint32_t* channelCount) const {
-  uint32_t count = 0;
-  if (suite != nullptr) {
-    suite->GetChannelCount(mixer, &count);
-  }
+  const HostReader reader(stringSuite);
+  const uint32_t count = suite != nullptr ? reader.ChannelCount(suite, mixer) : 0;
   if (channelCount != nullptr) {
     *channelCount = count;
   }
@@ -81,48 +74,30 @@ std::string ComposeHelper::ComposeMixerChannels(const ADOBESDK_ControlSurfaceHos
       "N | Channel ID | Channel Name | Channnel States | Volume | Flags | Number Audio Channels | "
       "Audio Channels | Pan Type \n";
   for (uint32_t row = 0; row < count; ++row) {
-    uint32_t channelId = 0;
-    suite->GetChannelID(mixer, row, &channelId);
-    AdobeSdkString name(stringSuite);
-    suite->GetChannelName(mixer, channelId, kMaxTextLength, name.Get());
-    // Each state entry carries the row index, not the state number.
-    std::string states;
-    for (uint32_t state = 0; state < 6; ++state) {
-      ADOBESDK_Boolean isSet = 0;
-      suite->GetChannelState(mixer, channelId, state, &isSet);
-      AppendUnsigned(states, row);
-      states += '-';
-      AppendUnsigned(states, isSet);
-      states += ',';
-    }
-    float volume = 0.0f;
-    suite->GetChannelVolume(mixer, channelId, &volume);
-    uint32_t flags = 0;
-    suite->GetChannelFlags(mixer, channelId, &flags);
-    uint32_t audioChannels = 0;
-    suite->GetAudioChannelCount(mixer, channelId, &audioChannels);
-    float audioChannelValue = 0.0f;
-    suite->GetAudioChannelValue(mixer, channelId, audioChannels, &audioChannelValue);
-    uint32_t panType = 0;
-    suite->GetPanType(mixer, channelId, &panType);
-
+    const ChannelReading channel = reader.Channel(suite, mixer, row);
     AppendUnsigned(text, row);
     text += '|';
-    AppendUnsigned(text, channelId);
+    AppendUnsigned(text, channel.id);
     text += '|';
-    AppendHostText(text, name);
+    text += channel.name;
     text += '|';
-    text += states;
+    // Each state entry carries the row index, not the state number.
+    for (const ADOBESDK_Boolean isSet : channel.states) {
+      AppendUnsigned(text, row);
+      text += '-';
+      AppendUnsigned(text, isSet);
+      text += ',';
+    }
     text += '|';
-    AppendFloat(text, volume);
+    AppendFloat(text, channel.volume);
     text += '|';
-    AppendUnsigned(text, flags);
+    AppendUnsigned(text, channel.flags);
     text += '|';
-    AppendUnsigned(text, audioChannels);
+    AppendUnsigned(text, channel.audioChannels);
     text += '|';
-    AppendFloat(text, audioChannelValue);
+    AppendFloat(text, channel.audioChannelValue);
     text += '|';
-    AppendUnsigned(text, panType);
+    AppendUnsigned(text, channel.panType);
     text += "|\n";
   }
   return text;
@@ -141,47 +116,34 @@ std::string ComposeHelper::ComposeMixerComponents(
 void ComposeHelper::ComposeMixerComponents(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                                            ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row,
                                            std::string& text) const {
+  const HostReader reader(stringSuite);
   text += "$ | Mixer | Components | ";
   AppendUnsigned(text, kComponentSlots);
   text += "N | Component Name | Bypass | Parameter Count | Parameters \n";
-  for (uint32_t component = 0; component < kComponentSlots; ++component) {
-    ADOBESDK_Boolean present = 0;
-    suite->HasComponent(mixer, row, component, &present);
-    if (present == 0) {
+  ComponentReading component;
+  for (uint32_t slot = 0; slot < kComponentSlots; ++slot) {
+    if (!reader.Component(suite, mixer, row, slot, &component)) {
       continue;
     }
-    AdobeSdkString name(stringSuite);
-    suite->GetComponentName(mixer, row, component, kMaxTextLength, name.Get());
-    ADOBESDK_Boolean bypassed = 0;
-    suite->GetComponentBypass(mixer, row, component, &bypassed);
-    uint32_t parameterCount = 0;
-    suite->GetComponentParameterCount(mixer, row, component, &parameterCount);
-
-    AppendUnsigned(text, component);
+    AppendUnsigned(text, slot);
     text += '|';
-    AppendHostText(text, name);
+    text += component.name;
     text += '|';
-    AppendUnsigned(text, bypassed);
+    AppendUnsigned(text, component.bypassed);
     text += '|';
-    AppendUnsigned(text, parameterCount);
+    AppendUnsigned(text, component.parameterCount);
     text += "|\n";
-    for (uint32_t parameter = 0; parameter < parameterCount; ++parameter) {
-      AdobeSdkString parameterName(stringSuite);
-      suite->GetComponentParameterName(mixer, row, component, parameter, kMaxTextLength,
-                                       parameterName.Get());
-      float value = 0.0f;
-      suite->GetComponentParameterValue(mixer, row, component, parameter, &value);
-      AdobeSdkString parameterText(stringSuite);
-      suite->GetComponentParameterText(mixer, row, component, parameter, kMaxTextLength,
-                                       parameterText.Get());
+    for (uint32_t parameter = 0; parameter < component.parameterCount; ++parameter) {
+      const ComponentParameterReading reading =
+          reader.ComponentParameter(suite, mixer, row, slot, parameter);
       text += "---";
       AppendUnsigned(text, parameter);
       text += ',';
-      AppendHostText(text, parameterName);
+      text += reading.name;
       text += ',';
-      AppendFloat(text, value);
+      AppendFloat(text, reading.value);
       text += ", ";
-      AppendHostText(text, parameterText);
+      text += reading.text;
       text += '\n';
     }
   }
@@ -193,22 +155,17 @@ std::string ComposeHelper::ComposeCommands(const ADOBESDK_ControlSurfaceHostComm
   if (suite == nullptr) {
     return text;
   }
-  uint32_t count = 0;
-  suite->GetCommandCount(command, &count);
+  const HostReader reader(stringSuite);
+  const uint32_t count = reader.CommandCount(suite, command);
   for (uint32_t index = 0; index < count; ++index) {
-    AdobeSdkString contextId(stringSuite);
-    AdobeSdkString contextName(stringSuite);
-    AdobeSdkString commandId(stringSuite);
-    AdobeSdkString commandName(stringSuite);
-    suite->GetCommandAtIndex(command, index, contextId.Get(), contextName.Get(), commandId.Get(),
-                             commandName.Get());
-    AppendHostText(text, contextId);
+    const CommandReading reading = reader.Command(suite, command, index);
+    text += reading.contextId;
     text += '|';
-    AppendHostText(text, contextName);
+    text += reading.contextName;
     text += '|';
-    AppendHostText(text, commandId);
+    text += reading.commandId;
     text += '|';
-    AppendHostText(text, commandName);
+    text += reading.commandName;
     text += '\n';
   }
   return text;
@@ -221,21 +178,15 @@ std::string ComposeHelper::ComposeLumetriParameters(
   if (suite == nullptr) {
     return text;
   }
-  uint32_t count = 0;
-  suite->GetParameterCount(lumetri, &count);
+  const HostReader reader(stringSuite);
+  const uint32_t count = reader.ParameterCount(suite, lumetri);
   for (uint32_t index = 0; index < count; ++index) {
-    AdobeSdkString id(stringSuite);
-    AdobeSdkString name(stringSuite);
-    float minimum = 0.0f;
-    float maximum = 0.0f;
-    suite->GetParameterAtIndex(lumetri, index, id.Get(), name.Get(), &minimum, &maximum);
-    float value = 0.0f;
-    suite->GetParameterValue(lumetri, id.Get(), &value);
-    AppendHostText(text, id);
+    const LumetriParameterReading reading = reader.Parameter(suite, lumetri, index);
+    text += reading.id;
     text += '|';
-    AppendHostText(text, name);
+    text += reading.name;
     text += '|';
-    AppendFloat(text, value);
+    AppendFloat(text, reading.value);
     text += '\n';
   }
   return text;
@@ -247,19 +198,15 @@ std::string ComposeHelper::ComposeLumetriMenu(const ADOBESDK_ControlSurfaceHostL
   if (suite == nullptr) {
     return text;
   }
-  uint32_t count = 0;
-  suite->GetMenuCount(lumetri, &count);
+  const HostReader reader(stringSuite);
+  const uint32_t count = reader.MenuCount(suite, lumetri);
   for (uint32_t index = 0; index < count; ++index) {
-    AdobeSdkString id(stringSuite);
-    AdobeSdkString name(stringSuite);
-    AdobeSdkString value(stringSuite);
-    suite->GetMenuAtIndex(lumetri, index, id.Get(), name.Get());
-    suite->GetMenuValue(lumetri, id.Get(), value.Get());
-    AppendHostText(text, id);
+    const LumetriMenuReading reading = reader.Menu(suite, lumetri, index);
+    text += reading.id;
     text += '|';
-    AppendHostText(text, name);
+    text += reading.name;
     text += '|';
-    AppendHostText(text, value);
+    text += reading.value;
     text += '\n';
   }
   return text;

@@ -41,11 +41,6 @@ class ComposeHelper {
   std::string ComposeLumetriMenu(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
                                  ADOBESDK_ControlSurfaceHostLumetri* lumetri) const;
 
-  // The number of component indices probed per channel.
-  static constexpr uint32_t kComponentSlots = 51;
-  // The length limit handed to the host for mixer names and texts.
-  static constexpr uint32_t kMaxTextLength = 1024;
-
  private:
   void ComposeMixerComponents(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                               ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row,
