@@ -60,19 +60,17 @@ bool Dialforge::TransportAvailable() const {
 }
 
 void Dialforge::ExecuteCommand(std::string first, std::string second) {
-  const ADOBESDK_StringSuite1* stringSuite = CommandAvailable() ? AvailableStringSuite() : nullptr;
-  if (stringSuite == nullptr) {
+  if (!CommandAvailable()) {
     return;
   }
-  AdobeSdkString firstString(stringSuite, first.c_str());
-  AdobeSdkString secondString(stringSuite, second.c_str());
-  if (!WasMade(firstString, first) || !WasMade(secondString, second)) {
-    return;
-  }
-  commandSuite->ExecuteCommand(hostCommandRef, firstString.Get(), secondString.Get());
-  // Client text: traced as text, never used as a format.
-  const std::string executed = "\n Command executed: " + secondString.toString();
-  Tracer::TRACE("%s", executed.c_str());
+  WithHostString(first, [&](AdobeSdkString& firstString, const ADOBESDK_StringSuite1*) {
+    WithHostString(second, [&](AdobeSdkString& secondString, const ADOBESDK_StringSuite1*) {
+      commandSuite->ExecuteCommand(hostCommandRef, firstString.Get(), secondString.Get());
+      // Client text: traced as text, never used as a format.
+      const std::string executed = "\n Command executed: " + secondString.toString();
+      Tracer::TRACE("%s", executed.c_str());
+    });
+  });
 }
 
 void Dialforge::Navigate(std::string text) {

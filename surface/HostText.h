@@ -15,6 +15,20 @@ const ADOBESDK_StringSuite1* AvailableStringSuite();
 // "Cannot make host string from '%s'", and the string must not reach the host.
 bool WasMade(const AdobeSdkString& hostString, const std::string& text);
 
+// Runs the action with a host string made from request text and the string suite that made it;
+// traces why not, and runs nothing, when either cannot be had.
+template <typename Action>
+void WithHostString(const std::string& text, Action&& action) {
+  const ADOBESDK_StringSuite1* stringSuite = AvailableStringSuite();
+  if (stringSuite == nullptr) {
+    return;
+  }
+  AdobeSdkString hostString(stringSuite, text.c_str());
+  if (WasMade(hostString, text)) {
+    action(hostString, stringSuite);
+  }
+}
+
 }  // namespace VazezeveDudOzizezUziriv
 
 #endif

@@ -23,49 +23,40 @@ bool Dialforge::LumetriAvailable() const {
 }
 
 void Dialforge::ChangeLumetriParameter(std::string id, float value) {
-  const ADOBESDK_StringSuite1* stringSuite = LumetriAvailable() ? AvailableStringSuite() : nullptr;
-  if (stringSuite == nullptr) {
+  if (!LumetriAvailable()) {
     return;
   }
-  AdobeSdkString hostId(stringSuite, id.c_str());
-  if (!WasMade(hostId, id)) {
-    return;
-  }
-  float resultingValue = 0.0f;
-  lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue);
-  Tracer::TRACE("'%s' changed to %f ", id.c_str(), static_cast<double>(resultingValue));
+  WithHostString(id, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1*) {
+    float resultingValue = 0.0f;
+    lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue);
+    Tracer::TRACE("'%s' changed to %f ", id.c_str(), static_cast<double>(resultingValue));
+  });
 }
 
 void Dialforge::ResetParameter(std::string id) {
-  const ADOBESDK_StringSuite1* stringSuite = LumetriAvailable() ? AvailableStringSuite() : nullptr;
-  if (stringSuite == nullptr) {
+  if (!LumetriAvailable()) {
     return;
   }
-  AdobeSdkString hostId(stringSuite, id.c_str());
-  if (!WasMade(hostId, id)) {
-    return;
-  }
-  float resultingValue = 0.0f;
-  lumetriSuite->ResetParameter(hostLumetriRef, hostId.Get(), &resultingValue);
+  WithHostString(id, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1*) {
+    float resultingValue = 0.0f;
+    lumetriSuite->ResetParameter(hostLumetriRef, hostId.Get(), &resultingValue);
+  });
 }
 
 // Moves the menu on by one; where that changes nothing (the last choice), starts it over.
 void Dialforge::ChangeLumetriMenu(std::string menuId) {
-  const ADOBESDK_StringSuite1* stringSuite = LumetriAvailable() ? AvailableStringSuite() : nullptr;
-  if (stringSuite == nullptr) {
+  if (!LumetriAvailable()) {
     return;
   }
-  AdobeSdkString hostId(stringSuite, menuId.c_str());
-  if (!WasMade(hostId, menuId)) {
-    return;
-  }
-  AdobeSdkString oldValue(stringSuite);
-  lumetriSuite->GetMenuValue(hostLumetriRef, hostId.Get(), oldValue.Get());
-  AdobeSdkString newValue(stringSuite);
-  lumetriSuite->SetMenuValue(hostLumetriRef, hostId.Get(), 1, newValue.Get());
-  if (newValue.toString() == oldValue.toString()) {
-    lumetriSuite->ResetMenu(hostLumetriRef, hostId.Get(), newValue.Get());
-  }
+  WithHostString(menuId, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1* stringSuite) {
+    AdobeSdkString oldValue(stringSuite);
+    lumetriSuite->GetMenuValue(hostLumetriRef, hostId.Get(), oldValue.Get());
+    AdobeSdkString newValue(stringSuite);
+    lumetriSuite->SetMenuValue(hostLumetriRef, hostId.Get(), 1, newValue.Get());
+    if (newValue.toString() == oldValue.toString()) {
+      lumetriSuite->ResetMenu(hostLumetriRef, hostId.Get(), newValue.Get());
+    }
+  });
 }
 
 void Dialforge::SetMode(unsigned int mode) {
