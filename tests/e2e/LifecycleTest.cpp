@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/ModuleSupport.h"
 #include "tests/support/ExampleProject.h"
 #include "tests/support/Loopback.h"
+#include "tests/support/ModuleSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include "host/Project.h"
-#include "tests/support/ModuleSupport.h"
 #include "tests/support/ExampleProject.h"
+#include "tests/support/ModuleSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -31,23 +31,6 @@ const std::string kClientProgram = DIALFORGE_CLIENT_PROGRAM;
 const std::string kCleanSummary =
     "dialforge-host: stopped; suites still held: ADOBESDK StringSuite v1, SP Suites Suite v2; "
     "host strings leaked: 0; violations: 0";
-
-// The example project as a fixture file.
-const char* const kExampleFixture = R"({
-  "commands": [
-    {"contextId": "12", "contextName": "Timeline", "commandId": "1001", "commandName": "Undo"},
-    {"contextId": "12", "contextName": "Timeline", "commandId": "1002", "commandName": "Redo"}],
-  "lumetri": {
-    "parameters": [
-      {"id": "exposure", "name": "Exposure", "min": -4, "max": 4, "default": 0, "value": 0},
-      {"id": "contrast", "name": "Contrast", "min": -100, "max": 100, "default": 0, "value": 12.5}],
-    "menus": [{"id": "lut", "name": "Input LUT", "choices": ["None", "Rec709", "Log C"]}]},
-  "mixer": {"channels": [
-    {"id": 7, "name": "Audio 1", "states": [0, 1], "volume": 0.5, "flags": 3, "audioChannels": 2,
-     "panType": 1, "components": [{"index": 3, "name": "Gain",
-       "parameters": [{"name": "Level", "value": 0.75, "text": "-2.5 dB"}]}]},
-    {"id": 9, "name": "Master", "volume": 1, "audioChannels": 2, "audioChannelValue": -0.25}]}
-})";
 
 bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
@@ -153,7 +136,7 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
 TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   TempHome home;
   const std::string fixture = home.PathOf("project.json");
-  dialforge_test::WriteFile(fixture, kExampleFixture);
+  dialforge_test::WriteFile(fixture, dialforge_test::kExampleFixture);
   home.CreateFolder(".local/share/Dialforge");
   dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enablelogs"), "");
   const std::string otherFolder = home.PathOf("elsewhere");

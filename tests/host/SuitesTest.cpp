@@ -141,7 +141,9 @@ TEST(HostSuite, HandsOutOneReferencePerSuiteToEveryConnection) {
   EXPECT_EQ(first.transport->Play(nullptr), kHostUnknownReference);
 }
 
-TEST(MixerSuite, ReadsChannelsByRowThenIdAndComponentsByRowAndIndex) {
+// The values read are checked through the composers (compose tests, fault matrix); here the
+// rules of finding them.
+TEST(MixerSuite, FindsChannelsByRowThenIdAndComponentsByRowAndIndex) {
   SimulatedHost host(dialforge_host_test::ServableProject());
   const PluginView view(host);
   const ADOBESDK_ControlSurfaceHostMixerSuite1& mixer = *view.mixer;
@@ -151,77 +153,34 @@ TEST(MixerSuite, ReadsChannelsByRowThenIdAndComponentsByRowAndIndex) {
     EXPECT_EQ(slot, nullptr);
   }
 
-  uint32_t count = 0;
-  ASSERT_EQ(mixer.GetChannelCount(ref, &count), 0);
-  EXPECT_EQ(count, 2u);
-  uint32_t id = 0;
-  ASSERT_EQ(mixer.GetChannelID(ref, 1, &id), 0);
-  EXPECT_EQ(id, 9u);
-  id = 55;
+  uint32_t id = 55;
   EXPECT_EQ(mixer.GetChannelID(ref, 2, &id), kHostUnknownItem);
   EXPECT_EQ(id, 55u);
-
   ADOBESDK_Boolean state = 9;
-  ASSERT_EQ(mixer.GetChannelState(ref, 7, 1, &state), 0);
-  EXPECT_EQ(state, 1);
-  ASSERT_EQ(mixer.GetChannelState(ref, 7, 0, &state), 0);
-  EXPECT_EQ(state, 0);
-  state = 9;
   EXPECT_EQ(mixer.GetChannelState(ref, 7, 6, &state), kHostUnknownItem);
   EXPECT_EQ(mixer.GetChannelState(ref, 1, 0, &state), kHostUnknownItem);
   EXPECT_EQ(state, 9);
-  uint32_t value = 0;
-  ASSERT_EQ(mixer.GetChannelFlags(ref, 7, &value), 0);
-  EXPECT_EQ(value, 3u);
-  ASSERT_EQ(mixer.GetAudioChannelCount(ref, 7, &value), 0);
-  EXPECT_EQ(value, 2u);
-  ASSERT_EQ(mixer.GetPanType(ref, 7, &value), 0);
-  EXPECT_EQ(value, 1u);
-  float level = 0;
-  ASSERT_EQ(mixer.GetChannelVolume(ref, 9, &level), 0);
-  EXPECT_EQ(level, 1.0f);
+  float level = 3;
+  EXPECT_EQ(mixer.GetChannelVolume(ref, 0, &level), kHostUnknownItem);
+  EXPECT_EQ(level, 3.0f);
   // The audio channel number does not matter: a channel has one value.
-  for (uint32_t n : {0u, 2u, 1000u}) {
-    level = 0;
+  for (uint32_t n : {0u, 1000u}) {
     ASSERT_EQ(mixer.GetAudioChannelValue(ref, 9, n, &level), 0);
     EXPECT_EQ(level, -0.25f);
   }
-  level = 3;
-  EXPECT_EQ(mixer.GetChannelVolume(ref, 0, &level), kHostUnknownItem);
-  EXPECT_EQ(level, 3.0f);
-  ADOBESDK_String name{};
-  ASSERT_EQ(mixer.GetChannelName(ref, 9, 1024, &name), 0);
-  EXPECT_EQ(view.Text(name), "Master");
 
   ADOBESDK_Boolean present = 9;
-  ASSERT_EQ(mixer.HasComponent(ref, 0, 3, &present), 0);
-  EXPECT_EQ(present, 1);
   ASSERT_EQ(mixer.HasComponent(ref, 0, 2, &present), 0);
-  EXPECT_EQ(present, 0);
-  ASSERT_EQ(mixer.HasComponent(ref, 1, 3, &present), 0);
   EXPECT_EQ(present, 0);
   present = 9;
   EXPECT_EQ(mixer.HasComponent(ref, 2, 3, &present), kHostUnknownItem);
   EXPECT_EQ(present, 9);
-
-  ASSERT_EQ(mixer.GetComponentName(ref, 0, 3, 1024, &name), 0);
-  EXPECT_EQ(view.Text(name), "Gain");
-  ADOBESDK_Boolean bypass = 9;
-  ASSERT_EQ(mixer.GetComponentBypass(ref, 0, 3, &bypass), 0);
-  EXPECT_EQ(bypass, 0);
-  ASSERT_EQ(mixer.GetComponentParameterCount(ref, 0, 3, &value), 0);
-  EXPECT_EQ(value, 1u);
-  ASSERT_EQ(mixer.GetComponentParameterName(ref, 0, 3, 0, 1024, &name), 0);
-  EXPECT_EQ(view.Text(name), "Level");
-  ASSERT_EQ(mixer.GetComponentParameterText(ref, 0, 3, 0, 1024, &name), 0);
-  EXPECT_EQ(view.Text(name), "-2.5 dB");
-  ASSERT_EQ(mixer.GetComponentParameterValue(ref, 0, 3, 0, &level), 0);
-  EXPECT_EQ(level, 0.75f);
   // Components are found by the channel's row, not its id.
+  ADOBESDK_String name{};
   EXPECT_EQ(mixer.GetComponentName(ref, 7, 3, 1024, &name), kHostUnknownItem);
   EXPECT_EQ(mixer.GetComponentParameterValue(ref, 0, 3, 1, &level), kHostUnknownItem);
-  EXPECT_EQ(view.Text(name), "-2.5 dB");
-  EXPECT_EQ(level, 0.75f);
+  EXPECT_EQ(name.opaque[0], 0u);
+  EXPECT_EQ(level, -0.25f);
 
   EXPECT_EQ(mixer.SetAutomationMode(ref, 9, 4), 0);
   EXPECT_EQ(host.AutomationMode(9), 4u);
@@ -238,18 +197,11 @@ TEST(LumetriSuite, ChangesParametersMenusAndThePanelModeByTheRules) {
   const MadeString lut(view, "lut");
   const MadeString unknown(view, "gamma");
 
-  uint32_t count = 0;
-  ASSERT_EQ(lumetri.GetParameterCount(ref, &count), 0);
-  EXPECT_EQ(count, 1u);
   ADOBESDK_String id{};
   ADOBESDK_String name{};
   float minimum = 0;
   float maximum = 0;
   ASSERT_EQ(lumetri.GetParameterAtIndex(ref, 0, &id, &name, &minimum, &maximum), 0);
-  EXPECT_EQ(view.Text(id), "exposure");
-  EXPECT_EQ(view.Text(name), "Exposure");
-  EXPECT_EQ(minimum, -4.0f);
-  EXPECT_EQ(maximum, 4.0f);
   EXPECT_EQ(lumetri.GetParameterAtIndex(ref, 1, &id, &name, &minimum, &maximum), kHostUnknownItem);
 
   float result = 0;
@@ -270,14 +222,7 @@ TEST(LumetriSuite, ChangesParametersMenusAndThePanelModeByTheRules) {
   EXPECT_EQ(lumetri.ResetParameter(ref, unknown.Get(), &result), kHostUnknownItem);
   EXPECT_EQ(result, 7.0f);
 
-  ASSERT_EQ(lumetri.GetMenuCount(ref, &count), 0);
-  EXPECT_EQ(count, 1u);
-  ASSERT_EQ(lumetri.GetMenuAtIndex(ref, 0, &id, &name), 0);
-  EXPECT_EQ(view.Text(id), "lut");
-  EXPECT_EQ(view.Text(name), "Input LUT");
   ADOBESDK_String choice{};
-  ASSERT_EQ(lumetri.GetMenuValue(ref, lut.Get(), &choice), 0);
-  EXPECT_EQ(view.Text(choice), "None");
   ASSERT_EQ(lumetri.SetMenuValue(ref, lut.Get(), 1, &choice), 0);
   EXPECT_EQ(view.Text(choice), "Rec709");
   ASSERT_EQ(lumetri.SetMenuValue(ref, lut.Get(), 5, &choice), 0);
@@ -304,17 +249,10 @@ TEST(LumetriSuite, ChangesParametersMenusAndThePanelModeByTheRules) {
 TEST(CommandSuite, ListsAndExecutesTheProjectsCommands) {
   SimulatedHost host(dialforge_host_test::ServableProject());
   const PluginView view(host);
-  uint32_t count = 0;
-  ASSERT_EQ(view.command->GetCommandCount(view.commandRef, &count), 0);
-  EXPECT_EQ(count, 1u);
   ADOBESDK_String fields[4] = {};
   ASSERT_EQ(view.command->GetCommandAtIndex(view.commandRef, 0, &fields[0], &fields[1], &fields[2],
                                             &fields[3]),
             0);
-  EXPECT_EQ(view.Text(fields[0]), "12");
-  EXPECT_EQ(view.Text(fields[1]), "Timeline");
-  EXPECT_EQ(view.Text(fields[2]), "1001");
-  EXPECT_EQ(view.Text(fields[3]), "Undo");
   EXPECT_EQ(view.command->GetCommandAtIndex(view.commandRef, 1, &fields[0], &fields[1], &fields[2],
                                             &fields[3]),
             kHostUnknownItem);

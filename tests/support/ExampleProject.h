@@ -6,33 +6,26 @@
 
 namespace dialforge_test {
 
-inline dialforge_host::Project ExampleProject() {
-  dialforge_host::Project project;
-  project.commands = {{"12", "Timeline", "1001", "Undo"}, {"12", "Timeline", "1002", "Redo"}};
-  project.lumetri.parameters = {{"exposure", "Exposure", -4.0f, 4.0f, 0.0f, 0.0f},
-                                {"contrast", "Contrast", -100.0f, 100.0f, 0.0f, 12.5f}};
-  project.lumetri.menus = {{"lut", "Input LUT", {"None", "Rec709", "Log C"}, 0}};
+// The programs read it from a file; the tests that serve it in-process read it the same way, so the
+// replies below check the fixture reader too.
+inline const char* const kExampleFixture = R"({
+  "commands": [
+    {"contextId": "12", "contextName": "Timeline", "commandId": "1001", "commandName": "Undo"},
+    {"contextId": "12", "contextName": "Timeline", "commandId": "1002", "commandName": "Redo"}],
+  "lumetri": {
+    "parameters": [
+      {"id": "exposure", "name": "Exposure", "min": -4, "max": 4, "default": 0, "value": 0},
+      {"id": "contrast", "name": "Contrast", "min": -100, "max": 100, "default": 0, "value": 12.5}],
+    "menus": [{"id": "lut", "name": "Input LUT", "choices": ["None", "Rec709", "Log C"]}]},
+  "mixer": {"channels": [
+    {"id": 7, "name": "Audio 1", "states": [0, 1], "volume": 0.5, "flags": 3, "audioChannels": 2,
+     "panType": 1, "components": [{"index": 3, "name": "Gain",
+       "parameters": [{"name": "Level", "value": 0.75, "text": "-2.5 dB"}]}]},
+    {"id": 9, "name": "Master", "volume": 1, "audioChannels": 2, "audioChannelValue": -0.25}]}
+})";
 
-  dialforge_host::MixerChannel audio;
-  audio.id = 7;
-  audio.name = "Audio 1";
-  audio.states = {false, true, false, false, false, false};
-  audio.volume = 0.5f;
-  audio.flags = 3;
-  audio.audioChannels = 2;
-  audio.audioChannelValue = 0.0f;
-  audio.panType = 1;
-  audio.components = {{3, "Gain", false, {{"Level", 0.75f, "-2.5 dB"}}}};
-  dialforge_host::MixerChannel master;
-  master.id = 9;
-  master.name = "Master";
-  master.volume = 1.0f;
-  master.flags = 0;
-  master.audioChannels = 2;
-  master.audioChannelValue = -0.25f;
-  master.panType = 0;
-  project.mixer.channels = {audio, master};
-  return project;
+inline dialforge_host::Project ExampleProject() {
+  return dialforge_host::ParseProject(kExampleFixture, "example.json").project;
 }
 
 inline const char* const kExampleMixerText =

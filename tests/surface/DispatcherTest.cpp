@@ -53,25 +53,14 @@ TEST_F(DispatcherTest, OnlyWholeCaseSensitiveKeywordsRunAndNothingElseIsAnswered
   }
   EXPECT_TRUE(bound.host.JournalLines().empty());
 
-  std::vector<std::string> replies;
-  const Lines journal = bound.Journaled([&] {
-    for (const std::vector<std::string>& request :
-         std::vector<std::vector<std::string>>{{"1", "ChangeLumetri", "exposure", "0,5", "ignored"},
-                                               {"1", "ChangeLumetriMenuValue", "lut"},
-                                               {"1", "ChangeLumetriPanelMode", "3"},
-                                               {"1", "ChangeMixer", "anything"},
-                                               {"1", "ExecuteCommand", "12", "1001"},
-                                               {"1", "Navigate", "1,2,3,0"},
-                                               {"1", "ResetChangeLumetri", "exposure"},
-                                               {"1", "Transport", "Play", "ignored"}}) {
-      replies.push_back(bound.Request(request));
-    }
-  });
-  EXPECT_EQ(replies, Lines(8, ""));
-  EXPECT_EQ(journal, (Lines{"Lumetri\tSetParameterValue\texposure\t0.500000",
-                            "Lumetri\tSetMenuValue\tlut\t1", "Lumetri\tSetPanelMode\t3",
-                            "Command\tExecuteCommand\t12\t1001", "Command\tNavigate\t1\t2\t3\t0",
-                            "Lumetri\tResetParameter\texposure", "Transport\tPlay"}));
+  // Each keyword running its handler, unanswered, is checked over loopback by the fault matrix.
+  std::string reply = "unset";
+  EXPECT_EQ(bound.Journaled([&] {
+    reply = bound.Request({"1", "ChangeLumetri", "exposure", "0,5", "ignored"});
+  }),
+            Lines{"Lumetri\tSetParameterValue\texposure\t0.500000"})
+      << "extra fields are ignored";
+  EXPECT_EQ(reply, "");
 }
 
 TEST_F(DispatcherTest, ValuesAreParsedBeforeTheHandlersRun) {

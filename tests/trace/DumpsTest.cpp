@@ -83,38 +83,25 @@ class Dumping {
 };
 
 TEST(DumpsTest, TheMixerGivesItsChannelTableThenOneComponentTablePerChannel) {
-  Project project;
-  MixerChannel dialogue;
-  dialogue.id = 7;
-  dialogue.name = "Dialogue";
-  dialogue.states = {true, false, false, false, false, true};
-  dialogue.volume = 0.8f;
-  dialogue.flags = 3;
-  dialogue.audioChannels = 2;
-  dialogue.audioChannelValue = -0.25f;
-  dialogue.panType = 1;
-  dialogue.components = {{3, "Gain", false, {{"Level", 0.75f, "-2.5 dB"}}}};
-  MixerChannel music;
-  music.id = 9;
-  music.name = "Music";
-  MixerChannel master;
-  master.id = 4294967295u;
-  master.name = "Master 100%";
-  master.states = {true, false, false, false, false, false};
-  master.volume = 1.0f;
-  master.flags = 4294967294u;
-  master.audioChannels = 6;
-  master.panType = 2;
-  master.components = {{50, "Limiter", true, {}}};
-  project.mixer.channels = {dialogue, music, master};
+  Project project = ExampleProject();
+  MixerChannel widest;
+  widest.id = 4294967295u;
+  widest.name = "Master 100%";
+  widest.states = {true, false, false, false, false, false};
+  widest.volume = 1.0f;
+  widest.flags = 4294967294u;
+  widest.audioChannels = 6;
+  widest.panType = 2;
+  widest.components = {{50, "Limiter", true, {}}};
+  project.mixer.channels.push_back(widest);
   Dumping dumping(project);
 
   const Lines expected = Joined({
       {kWideRuler, "Channel Count = 3", kChannelHeader,
-       "0 | 7 | Dialogue | 0 - 1, 0 - 0, 0 - 0, 0 - 0, 0 - 0, 0 - 1,  | 0.800000 | 3 | 2 | "
-       "-0.250000 | 1",
-       "1 | 9 | Music | 1 - 0, 1 - 0, 1 - 0, 1 - 0, 1 - 0, 1 - 0,  | 0.000000 | 0 | 0 | "
-       "0.000000 | 0",
+       "0 | 7 | Audio 1 | 0 - 0, 0 - 1, 0 - 0, 0 - 0, 0 - 0, 0 - 0,  | 0.500000 | 3 | 2 | "
+       "0.000000 | 1",
+       "1 | 9 | Master | 1 - 0, 1 - 0, 1 - 0, 1 - 0, 1 - 0, 1 - 0,  | 1.000000 | 0 | 2 | "
+       "-0.250000 | 0",
        "2 | -1 | Master 100% | 2 - 1, 2 - 0, 2 - 0, 2 - 0, 2 - 0, 2 - 0,  | 1.000000 | -2 | 6 | "
        "0.000000 | 2",
        kClosingRuler},
@@ -212,17 +199,13 @@ TEST(DumpsTest, NullSuitesWriteNothingAndCallNothing) {
   EXPECT_EQ(dumping.host.CallCounts(), callsBefore);
 }
 
-// Every dump once, through the sample project, which has items of every kind.
-void DumpEverything(Dumping& dumping) {
+// The host calls of every dump once, through the sample project, which has items of every kind.
+std::map<std::string, uint64_t> CallsMadeBy(Dumping& dumping) {
+  const auto before = dumping.host.CallCounts();
   dumping.Mixer();
   dumping.Commands();
   dumping.Lumetri();
   TRACEChangingLumetriParameter(dumping.suites.lumetri, dumping.suites.lumetriRef, 1, 20);
-}
-
-std::map<std::string, uint64_t> CallsMadeBy(Dumping& dumping) {
-  const auto before = dumping.host.CallCounts();
-  DumpEverything(dumping);
   std::map<std::string, uint64_t> made;
   for (const auto& [operation, calls] : dumping.host.CallCounts()) {
     const auto earlier = before.find(operation);
@@ -246,35 +229,8 @@ TEST(DumpsTest, WithBothSwitchesOffNothingIsWrittenButEveryHostCallIsMade) {
   EXPECT_NE(Dumping::Traced([&] { callsTraced = CallsMadeBy(dumping); }), Lines());
   EXPECT_EQ(callsUntraced, callsTraced);
 
-  for (const char* operation : {"GetChannelCount",
-                                "GetChannelID",
-                                "GetChannelName",
-                                "GetChannelState",
-                                "GetChannelVolume",
-                                "GetChannelFlags",
-                                "GetAudioChannelCount",
-                                "GetAudioChannelValue",
-                                "GetPanType",
-                                "HasComponent",
-                                "GetComponentName",
-                                "GetComponentBypass",
-                                "GetComponentParameterCount",
-                                "GetComponentParameterName",
-                                "GetComponentParameterValue",
-                                "GetComponentParameterText",
-                                "GetCommandCount",
-                                "GetCommandAtIndex",
-                                "GetParameterCount",
-                                "GetParameterAtIndex",
-                                "GetParameterValue",
-                                "SetParameterValue",
-                                "GetMenuCount",
-                                "GetMenuAtIndex",
-                                "GetMenuValue"}) {
-    EXPECT_GT(callsUntraced[operation], 0u) << operation;
-  }
+  // Each read once traced is what the tables above show; untraced it is made all the same.
   EXPECT_EQ(callsUntraced.size(), 25u + 1u) << "the host reads and the string copies, no more";
-  EXPECT_GT(callsUntraced["CopyToUTF8"], 0u);
 }
 
 // Reports a fixed value and keeps nothing: a host on which a change does not hold.
