@@ -16,8 +16,8 @@
 #include "host/Operations.h"
 #include "host/PluginModule.h"
 #include "host/SimulatedHost.h"
-#include "tests/support/ModuleSupport.h"
 #include "tests/support/Loopback.h"
+#include "tests/support/ModuleSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -11,4 +11,6 @@
 #include "sdk/SPBasic.h"
 #include "sdk/SPSuites.h"
 
-int DialforgeSdkHeadersCompileAsC(void) { return (int)sizeof(ADOBESDK_String); }
+int DialforgeSdkHeadersCompileAsC(void) {
+  return (int)sizeof(ADOBESDK_String);
+}

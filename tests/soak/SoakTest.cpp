@@ -22,9 +22,9 @@
 
 #include "host/PluginModule.h"
 #include "host/SimulatedHost.h"
-#include "tests/support/ModuleSupport.h"
 #include "tests/support/ExampleProject.h"
 #include "tests/support/Loopback.h"
+#include "tests/support/ModuleSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -22,15 +22,15 @@ class HandlerTest : public ::testing::Test {
 
 // Each keyword reaching its operation once is checked over loopback by the fault matrix.
 TEST_F(HandlerTest, JogDialTakesThreeValuesAndOtherTransportTextIsRefused) {
-  EXPECT_EQ(bound.Journaled([&] {
+  const Lines taken = bound.Journaled([&] {
     bound.Request({"1", "Transport", "JogDial", "3", "-2", "1"});
     bound.Request({"1", "Transport", "JogDial", "x", "7", "01"});
     bound.Request({"1", "Transport", "Play", "3", "4", "1"});
-  }),
-            (Lines{"Transport\tJogDial\t1\t3.000000\t-2.000000",
-                   "Transport\tJogDial\t0\t0.000000\t7.000000", "Transport\tPlay"}));
+  });
+  EXPECT_EQ(taken, (Lines{"Transport\tJogDial\t1\t3.000000\t-2.000000",
+                          "Transport\tJogDial\t0\t0.000000\t7.000000", "Transport\tPlay"}));
 
-  const Lines journal = bound.Journaled([&] {
+  const Lines refused = bound.Journaled([&] {
     EXPECT_EQ(Traced([&] {
                 bound.Request({"1", "Transport", "JogDial", "3", "-2"});
                 bound.Request({"1", "Transport", "play"});
@@ -39,7 +39,7 @@ TEST_F(HandlerTest, JogDialTakesThreeValuesAndOtherTransportTextIsRefused) {
               (Lines{"Transport(): invalid parameters", "Transport(): unknown parameter",
                      "Transport(): unknown parameter"}));
   });
-  EXPECT_TRUE(journal.empty());
+  EXPECT_TRUE(refused.empty());
 }
 
 TEST_F(HandlerTest, NavigatePassesFourValuesOrNone) {
