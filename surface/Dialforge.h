@@ -122,8 +122,9 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   bool LumetriAvailable() const;
   bool CommandAvailable() const;
   bool TransportAvailable() const;
-  // The identifier of the menu at a position of the host's menu list.
-  void ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const;
+  // The identifier of the menu at a position of the host's menu list; false when the host
+  // cannot give it, and then the identifier must not reach the host.
+  bool ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const;
 
   unsigned int hostIdentifier;
   SPBasicSuite* basicSuite;

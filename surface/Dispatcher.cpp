@@ -4,6 +4,7 @@
 #include "compose/ComposeHelper.h"
 #include "surface/Dialforge.h"
 #include "surface/RequestParsing.h"
+#include "trace/Printable.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -53,7 +54,7 @@ std::string Dialforge::ProcessDialforgeCommand(std::vector<std::string> fields) 
   } else if (keyword == "Transport") {
     Transport(std::move(fields));
   } else {
-    Tracer::TRACE("Unknown command '%s'", keyword.c_str());
+    Tracer::TRACE("Unknown command '%s'", Printable(keyword).c_str());
   }
   return std::string();
 }
@@ -70,7 +71,7 @@ std::string Dialforge::ComposeSnapshot(const std::string& name) {
   } else if (name == "Commands") {
     snapshot = Snapshot::Commands;
   } else {
-    Tracer::TRACE("Unknown GetParameters command '%s'", name.c_str());
+    Tracer::TRACE("Unknown GetParameters command '%s'", Printable(name).c_str());
     return std::string();
   }
   const ComposeHelper* current = ComposeHelper::GetInstance();

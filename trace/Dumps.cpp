@@ -178,15 +178,19 @@ void TRACEChangingLumetriParameter(const ADOBESDK_ControlSurfaceHostLumetriSuite
   AdobeSdkString name(stringSuite);
   float minimum = 0.0f;
   float maximum = 0.0f;
-  suite->GetParameterAtIndex(lumetri, static_cast<uint32_t>(parameterIndex), id.Get(), name.Get(),
-                             &minimum, &maximum);
+  // A parameter the host cannot give has no id: nothing is set, and nothing has changed.
+  const bool found =
+      suite->GetParameterAtIndex(lumetri, static_cast<uint32_t>(parameterIndex), id.Get(),
+                                 name.Get(), &minimum, &maximum) == kADOBESDK_NoError;
   float reported = 0.0f;
-  suite->SetParameterValue(lumetri, id.Get(), static_cast<float>(value), &reported);
   float readBack = 0.0f;
-  suite->GetParameterValue(lumetri, id.Get(), &readBack);
+  if (found) {
+    suite->SetParameterValue(lumetri, id.Get(), static_cast<float>(value), &reported);
+    suite->GetParameterValue(lumetri, id.Get(), &readBack);
+  }
   TraceRuler(kChangeCheckRuler);
   // An ordered comparison: a NaN on either side means the change did not hold.
-  if (reported == readBack) {
+  if (found && reported == readBack) {
     Tracer::TRACE("Value id:%s name:%s has succesfully changed on %d points!",
                   id.toString().c_str(), name.toString().c_str(), value);
   } else {

@@ -275,6 +275,13 @@ TEST(DumpsTest, TheChangeCheckComparesTheReportedValueWithTheValueReadBack) {
   dumping.host.SetFailure("GetParameterValue", FourCharacterCode("Nerr"));
   EXPECT_EQ(check(dumping.suites.lumetri, 1, 10),
             Lines({kChangeRuler, "Value id:tint name:Tint hasn't changed!", kChangeRuler}));
+  dumping.host.ClearFailure("GetParameterValue");
+
+  // Past the parameters there is no id to set: nothing is set, and nothing has changed.
+  dumping.host.ClearJournalLines();
+  EXPECT_EQ(check(dumping.suites.lumetri, 2, 5),
+            Lines({kChangeRuler, "Value id: name: hasn't changed!", kChangeRuler}));
+  EXPECT_TRUE(dumping.host.JournalLines().empty());
   EXPECT_EQ(dumping.host.ViolationCount(), 0u);
 }
 
