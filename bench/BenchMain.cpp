@@ -26,6 +26,7 @@ struct Options {
   bool quick = false;
   bool json = false;
   std::string modulePath;
+  std::string costFixture;
 };
 
 struct Results {
@@ -41,10 +42,13 @@ struct Results {
 void PrintUsage(std::FILE* stream) {
   std::fprintf(
       stream,
-      "Usage: dialforge-bench [--quick] [--json] [--plugin PATH]\n"
+      "Usage: dialforge-bench [--quick] [--json] [--plugin PATH] [--snapshot-cost FIXTURE]\n"
       "  --quick        few runs of each measurement, to check that the bench works\n"
       "  --json         every figure as one JSON object on standard output\n"
-      "  --plugin PATH  the plug-in module (default: Dialforge.so next to this program)\n");
+      "  --plugin PATH  the plug-in module (default: Dialforge.so next to this program)\n"
+      "  --snapshot-cost FIXTURE\n"
+      "                 only asks for the fixture's snapshots and prints their lines, for\n"
+      "                 bench/snapshot-cost.sh to run under callgrind\n");
 }
 
 std::string ModuleNextToProgram() {
@@ -68,6 +72,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->json = true;
     } else if (argument == "--plugin" && i + 1 < argc) {
       options->modulePath = argv[++i];
+    } else if (argument == "--snapshot-cost" && i + 1 < argc) {
+      options->costFixture = argv[++i];
     } else if (argument == "--help") {
       options->help = true;
     } else {
@@ -277,6 +283,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
+    if (!options.costFixture.empty()) {
+      std::printf("%zu lines\n", RequestFixtureSnapshots(options.modulePath, options.costFixture));
+      return 0;
+    }
     const Settings settings =
         options.quick ? QuickSettings(options.modulePath) : DefaultSettings(options.modulePath);
     const Results results = Run(settings);

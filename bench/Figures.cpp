@@ -436,6 +436,23 @@ std::vector<SnapshotFigures> MeasureSnapshots(const Settings& settings, const Be
   return quietest;
 }
 
+size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath) {
+  dialforge_host::ProjectResult fixture = dialforge_host::LoadProjectFile(fixturePath);
+  if (!fixture.Ok()) {
+    throw std::runtime_error(fixture.error);
+  }
+  BenchHome home;
+  PluginUnderTest plugin(modulePath, home, std::move(fixture.project));
+  BenchClient client(plugin.Port());
+  size_t lines = 0;
+  for (const char* snapshot : {"Mixer", "Commands"}) {
+    for (int request = 0; request < kCostRequests; ++request) {
+      lines += LearnReply(client, std::string("1|GetParameters|") + snapshot + "\n").rows;
+    }
+  }
+  return lines;
+}
+
 TraceFigures MeasureTrace(const Settings& settings) {
   TraceFigures figures;
   Tracer::SetTracing(false);

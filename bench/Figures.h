@@ -99,6 +99,11 @@ ThroughputFigures MeasureThroughput(PluginUnderTest& plugin, BenchClient& plugin
 // after pass, and each keeps its quietest pass, so that a burst of load elsewhere on the machine
 // cannot bend the scaling.
 std::vector<SnapshotFigures> MeasureSnapshots(const Settings& settings, const BenchHome& home);
+// The Mixer and Commands snapshots of a fixture, each asked for kCostRequests times, for
+// bench/snapshot-cost.sh to count the plug-in's instructions under callgrind: the lines of all
+// those replies. Throws std::runtime_error when the fixture cannot be read.
+constexpr int kCostRequests = 3;
+size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath);
 // Uses the program's own tracer, which is the plug-in's code; standard output is sent to
 // /dev/null while lines are written.
 TraceFigures MeasureTrace(const Settings& settings);
