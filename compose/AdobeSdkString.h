@@ -25,6 +25,10 @@ class AdobeSdkString {
 
   // The UTF-8 text of the held string; empty on any failure of the suite.
   std::string toString();
+  // Appends that text to the end of text: the length query, then the copy straight into text's
+  // tail, made exactly as long as the host asked for. False, with text as it was, on any failure
+  // of the suite.
+  bool AppendTo(std::string& text);
 
   ADOBESDK_String* Get() { return &hostString; }
   // True when the string was made from text, which is also when it will be disposed.

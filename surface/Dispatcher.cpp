@@ -50,7 +50,11 @@ std::string Dialforge::ProcessDialforgeCommand(std::vector<std::string> fields) 
   } else if (keyword == "ResetChangeLumetri") {
     ResetParameter(fields[2]);
   } else if (keyword == "GetParameters") {
-    return fields[0] + "|" + ComposeSnapshot(fields[2]);
+    // Composed straight behind the request id, so the reply is never copied again.
+    std::string reply = std::move(fields[0]);
+    reply += '|';
+    ComposeSnapshot(fields[2], reply);
+    return reply;
   } else if (keyword == "Transport") {
     Transport(std::move(fields));
   } else {
@@ -59,7 +63,7 @@ std::string Dialforge::ProcessDialforgeCommand(std::vector<std::string> fields) 
   return std::string();
 }
 
-std::string Dialforge::ComposeSnapshot(const std::string& name) {
+void Dialforge::ComposeSnapshot(const std::string& name, std::string& reply) {
   enum class Snapshot { LumetriParameters, LumetriMenu, Mixer, Commands };
   Snapshot snapshot;
   if (name == "LumetriParameters") {
@@ -72,24 +76,27 @@ std::string Dialforge::ComposeSnapshot(const std::string& name) {
     snapshot = Snapshot::Commands;
   } else {
     Tracer::TRACE("Unknown GetParameters command '%s'", Printable(name).c_str());
-    return std::string();
+    return;
   }
   const ComposeHelper* current = ComposeHelper::GetInstance();
   if (current == nullptr) {
-    return std::string();
+    return;
   }
   const ComposeHelper composer = *current;
   switch (snapshot) {
     case Snapshot::LumetriParameters:
-      return composer.ComposeLumetriParameters(GetLumetriSuite(), GetHostLumetriRef());
+      composer.ComposeLumetriParameters(GetLumetriSuite(), GetHostLumetriRef(), reply);
+      break;
     case Snapshot::LumetriMenu:
-      return composer.ComposeLumetriMenu(GetLumetriSuite(), GetHostLumetriRef());
+      composer.ComposeLumetriMenu(GetLumetriSuite(), GetHostLumetriRef(), reply);
+      break;
     case Snapshot::Mixer:
-      return composer.ComposeMixer(GetMixerSuite(), GetHostMixerRef());
+      composer.ComposeMixer(GetMixerSuite(), GetHostMixerRef(), reply);
+      break;
     case Snapshot::Commands:
-      return composer.ComposeCommands(GetCommandSuite(), GetHostCommandRef());
+      composer.ComposeCommands(GetCommandSuite(), GetHostCommandRef(), reply);
+      break;
   }
-  return std::string();
 }
 
 }  // namespace VazezeveDudOzizezUziriv
