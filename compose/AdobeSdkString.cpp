@@ -13,6 +13,7 @@ AdobeSdkString::AdobeSdkString(const ADOBESDK_StringSuite1* stringSuite, const c
   if (stringSuite != nullptr && stringSuite->AllocateFromUTF8 != nullptr && text != nullptr) {
     ownsString = stringSuite->AllocateFromUTF8(text, &hostString) == kADOBESDK_NoError;
   }
+  holdsString = ownsString;
 }
 
 AdobeSdkString::~AdobeSdkString() {
@@ -28,7 +29,7 @@ std::string AdobeSdkString::toString() {
 }
 
 bool AdobeSdkString::AppendTo(std::string& text) {
-  if (stringSuite == nullptr || stringSuite->CopyToUTF8 == nullptr) {
+  if (!holdsString || stringSuite == nullptr || stringSuite->CopyToUTF8 == nullptr) {
     return false;
   }
   uint32_t length = 0;

@@ -50,7 +50,7 @@ ChannelReading ReadChannel(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                            ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t id,
                            AdobeSdkString& name) {
   ChannelReading channel;
-  suite->GetChannelName(mixer, id, kMaxTextLength, name.Get());
+  name.Filled(suite->GetChannelName(mixer, id, kMaxTextLength, name.Get()));
   for (uint32_t state = 0; state < kChannelStateCount; ++state) {
     suite->GetChannelState(mixer, id, state, &channel.states[state]);
   }
@@ -75,7 +75,7 @@ ComponentReading ReadComponent(const ADOBESDK_ControlSurfaceHostMixerSuite1* sui
                                ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row, uint32_t slot,
                                AdobeSdkString& name) {
   ComponentReading reading;
-  suite->GetComponentName(mixer, row, slot, kMaxTextLength, name.Get());
+  name.Filled(suite->GetComponentName(mixer, row, slot, kMaxTextLength, name.Get()));
   suite->GetComponentBypass(mixer, row, slot, &reading.bypassed);
   ForgetUnlessGiven(suite->GetComponentParameterCount(mixer, row, slot, &reading.parameterCount),
                     &reading.parameterCount);
@@ -86,9 +86,11 @@ float ReadComponentParameter(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite
                              ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row, uint32_t slot,
                              uint32_t parameter, AdobeSdkString& name, AdobeSdkString& text) {
   float value = 0.0f;
-  suite->GetComponentParameterName(mixer, row, slot, parameter, kMaxTextLength, name.Get());
+  name.Filled(
+      suite->GetComponentParameterName(mixer, row, slot, parameter, kMaxTextLength, name.Get()));
   suite->GetComponentParameterValue(mixer, row, slot, parameter, &value);
-  suite->GetComponentParameterText(mixer, row, slot, parameter, kMaxTextLength, text.Get());
+  text.Filled(
+      suite->GetComponentParameterText(mixer, row, slot, parameter, kMaxTextLength, text.Get()));
   return value;
 }
 
@@ -103,8 +105,11 @@ void ReadCommand(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
                  ADOBESDK_ControlSurfaceHostCommand* command, uint32_t index,
                  AdobeSdkString& contextId, AdobeSdkString& contextName, AdobeSdkString& commandId,
                  AdobeSdkString& commandName) {
-  suite->GetCommandAtIndex(command, index, contextId.Get(), contextName.Get(), commandId.Get(),
-                           commandName.Get());
+  const ADOBESDK_Error result = suite->GetCommandAtIndex(
+      command, index, contextId.Get(), contextName.Get(), commandId.Get(), commandName.Get());
+  for (AdobeSdkString* filled : {&contextId, &contextName, &commandId, &commandName}) {
+    filled->Filled(result);
+  }
 }
 
 uint32_t ReadLumetriParameterCount(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
@@ -119,9 +124,13 @@ LumetriParameterReading ReadLumetriParameter(const ADOBESDK_ControlSurfaceHostLu
                                              uint32_t index, AdobeSdkString& id,
                                              AdobeSdkString& name) {
   LumetriParameterReading reading;
-  suite->GetParameterAtIndex(lumetri, index, id.Get(), name.Get(), &reading.minimum,
-                             &reading.maximum);
-  suite->GetParameterValue(lumetri, id.Get(), &reading.value);
+  const ADOBESDK_Error result = suite->GetParameterAtIndex(lumetri, index, id.Get(), name.Get(),
+                                                           &reading.minimum, &reading.maximum);
+  id.Filled(result);
+  name.Filled(result);
+  if (id.HoldsString()) {
+    suite->GetParameterValue(lumetri, id.Get(), &reading.value);
+  }
   return reading;
 }
 
@@ -135,8 +144,12 @@ uint32_t ReadLumetriMenuCount(const ADOBESDK_ControlSurfaceHostLumetriSuite1* su
 void ReadLumetriMenu(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
                      ADOBESDK_ControlSurfaceHostLumetri* lumetri, uint32_t index,
                      AdobeSdkString& id, AdobeSdkString& name, AdobeSdkString& value) {
-  suite->GetMenuAtIndex(lumetri, index, id.Get(), name.Get());
-  suite->GetMenuValue(lumetri, id.Get(), value.Get());
+  const ADOBESDK_Error result = suite->GetMenuAtIndex(lumetri, index, id.Get(), name.Get());
+  id.Filled(result);
+  name.Filled(result);
+  if (id.HoldsString()) {
+    value.Filled(suite->GetMenuValue(lumetri, id.Get(), value.Get()));
+  }
 }
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -1,8 +1,9 @@
 // Readings of the host's state, shared by the reply texts and the diagnostic dumps, so that both
 // make the same host calls in the same order. Host strings go into receptacles the caller makes
 // with its own string suite and reads where its text needs them. A count whose read fails gives
-// no rows; otherwise host results are not examined: every out-value is set before its host call,
-// so a read the host fails gives 0, 0.0 or empty text. The suites must not be null.
+// no rows, and an id the host did not give is never handed back to it; otherwise host results
+// are not examined: every out-value is set before its host call, so a read the host fails gives
+// 0, 0.0 or empty text. The suites must not be null.
 #ifndef DIALFORGE_COMPOSE_HOSTREADINGS_H
 #define DIALFORGE_COMPOSE_HOSTREADINGS_H
 

@@ -54,9 +54,9 @@ void Dialforge::ChangeLumetriMenu(std::string menuId) {
   }
   WithHostString(menuId, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1* stringSuite) {
     AdobeSdkString oldValue(stringSuite);
-    lumetriSuite->GetMenuValue(hostLumetriRef, hostId.Get(), oldValue.Get());
+    oldValue.Filled(lumetriSuite->GetMenuValue(hostLumetriRef, hostId.Get(), oldValue.Get()));
     AdobeSdkString newValue(stringSuite);
-    lumetriSuite->SetMenuValue(hostLumetriRef, hostId.Get(), 1, newValue.Get());
+    newValue.Filled(lumetriSuite->SetMenuValue(hostLumetriRef, hostId.Get(), 1, newValue.Get()));
     if (newValue.toString() == oldValue.toString()) {
       lumetriSuite->ResetMenu(hostLumetriRef, hostId.Get(), newValue.Get());
     }
@@ -127,8 +127,8 @@ void Dialforge::ResetMenu(std::string text) {
 
 bool Dialforge::ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const {
   AdobeSdkString menuName(sStringSuite.load());
-  return lumetriSuite->GetMenuAtIndex(hostLumetriRef, index, menuId.Get(), menuName.Get()) ==
-         kADOBESDK_NoError;
+  menuId.Filled(lumetriSuite->GetMenuAtIndex(hostLumetriRef, index, menuId.Get(), menuName.Get()));
+  return menuId.HoldsString();
 }
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -222,9 +222,11 @@ void TRACEChangingLumetriParameter(const ADOBESDK_ControlSurfaceHostLumetriSuite
   float minimum = 0.0f;
   float maximum = 0.0f;
   // A parameter the host cannot give has no id: nothing is set, and nothing has changed.
-  const bool found =
-      suite->GetParameterAtIndex(lumetri, static_cast<uint32_t>(parameterIndex), id.Get(),
-                                 name.Get(), &minimum, &maximum) == kADOBESDK_NoError;
+  const ADOBESDK_Error result = suite->GetParameterAtIndex(
+      lumetri, static_cast<uint32_t>(parameterIndex), id.Get(), name.Get(), &minimum, &maximum);
+  id.Filled(result);
+  name.Filled(result);
+  const bool found = id.HoldsString();
   float reported = 0.0f;
   float readBack = 0.0f;
   if (found) {

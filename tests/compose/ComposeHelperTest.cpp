@@ -180,6 +180,17 @@ TEST(ComposeHelperTest, AChannelWhoseIdIsNotGivenIsReadNoFurther) {
   EXPECT_EQ(composing.host.CallCount("HasComponent"), 0u);
 }
 
+TEST(ComposeHelperTest, AnIdOrTextTheHostDidNotFillIsNeitherReadNorHandedBack) {
+  Composing composing(ExampleProject());
+  composing.host.SetFailure("GetParameterAtIndex", dialforge_host::FourCharacterCode("Fail"));
+  composing.host.SetFailure("GetMenuAtIndex", dialforge_host::FourCharacterCode("Fail"));
+  EXPECT_EQ(composing.Parameters(), "||0.000000\n||0.000000\n");
+  EXPECT_EQ(composing.Menus(), "||\n");
+  EXPECT_EQ(composing.host.CallCount("GetParameterValue"), 0u);
+  EXPECT_EQ(composing.host.CallCount("GetMenuValue"), 0u);
+  EXPECT_EQ(composing.host.CallCount("CopyToUTF8"), 0u);
+}
+
 // Forwards to the host's string suite, counting copies, so the tests can tell which suite a
 // composer used.
 struct CountingStringSuite {
