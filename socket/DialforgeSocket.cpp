@@ -28,11 +28,14 @@ constexpr const char* kLoopbackAddress = "127.0.0.1";
 constexpr int kListenBacklog = 128;
 constexpr const char* kStartIgnored = "Listener already running; start ignored";
 
-// A client that goes away must never raise SIGPIPE in the host's process.
-#ifdef MSG_NOSIGNAL
+// A client that goes away must never raise SIGPIPE in the host's process. macOS says so once per
+// socket, with SO_NOSIGPIPE when the client is accepted; elsewhere each send says so.
+#if defined(__APPLE__)
+constexpr int kSendFlags = 0;
+#elif defined(MSG_NOSIGNAL)
 constexpr int kSendFlags = MSG_NOSIGNAL;
 #else
-constexpr int kSendFlags = 0;
+#error "No way to keep send() from raising SIGPIPE on this system"
 #endif
 
 std::string PortFilePathFromHome() {
@@ -342,8 +345,14 @@ bool DialforgeSocket::AcceptClient() {
   }
   // A reply must not wait for the client's acknowledgement of the previous one.
   SetOption(clientSocket, IPPROTO_TCP, TCP_NODELAY);
-#ifdef SO_NOSIGPIPE
-  SetOption(clientSocket, SOL_SOCKET, SO_NOSIGPIPE);
+#if defined(__APPLE__)
+  // Without it a send to a client that has gone would end the host.
+  const int on = 1;
+  if (setsockopt(clientSocket, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on) == -1) {
+    Tracer::TRACE("setsockopt() failed with error %d", errno);
+    CloseClientSocket();
+    return false;
+  }
 #endif
   state.store(ListenerState::Serving);
   return true;
