@@ -7,20 +7,6 @@ include(ExternalProject)
 set(architectures x86_64 arm64)
 find_program(DIALFORGE_LIPO llvm-lipo-14 REQUIRED)
 
-# Once here, before the two builds configure at the same time: zig and its runtime archives.
-set(setup_environment)
-if(DIALFORGE_MACOS_CACHE)
-  set(setup_environment DIALFORGE_MACOS_CACHE=${DIALFORGE_MACOS_CACHE})
-endif()
-execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env ${setup_environment}
-          ${CMAKE_CURRENT_LIST_DIR}/setup-zig ${CMAKE_OSX_DEPLOYMENT_TARGET} ${architectures}
-  OUTPUT_QUIET
-  RESULT_VARIABLE setup_failed)
-if(setup_failed)
-  message(FATAL_ERROR "cmake/macos/setup-zig failed: the macOS toolchain is not available")
-endif()
-
 set(bundle ${CMAKE_BINARY_DIR}/bin/Dialforge.bundle)
 set(thin_executables)
 foreach(arch IN LISTS architectures)
