@@ -7,6 +7,17 @@ include(ExternalProject)
 set(architectures x86_64 arm64)
 find_program(DIALFORGE_LIPO llvm-lipo-14 REQUIRED)
 
+# Each build first puts the toolchain back if its cache folder was cleared since the builds
+# were configured: they name the compilers by path.
+set(setup_environment)
+if(DIALFORGE_MACOS_CACHE)
+  set(setup_environment DIALFORGE_MACOS_CACHE=${DIALFORGE_MACOS_CACHE})
+endif()
+add_custom_target(dialforge-macos-toolchain
+  COMMAND ${CMAKE_COMMAND} -E env ${setup_environment} ${CMAKE_CURRENT_LIST_DIR}/setup-zig
+          ${CMAKE_OSX_DEPLOYMENT_TARGET} ${architectures}
+  VERBATIM)
+
 set(bundle ${CMAKE_BINARY_DIR}/bin/Dialforge.bundle)
 set(thin_executables)
 foreach(arch IN LISTS architectures)
@@ -22,6 +33,7 @@ foreach(arch IN LISTS architectures)
       -DCMAKE_BUILD_TYPE=Release
       -DDIALFORGE_TOOLS=OFF
       -DDIALFORGE_WARNINGS_AS_ERRORS=ON
+    DEPENDS dialforge-macos-toolchain
     # Its own build decides what is out of date.
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
@@ -29,14 +41,15 @@ foreach(arch IN LISTS architectures)
   list(APPEND thin_executables ${thin_bundle}/Contents/MacOS/Dialforge)
 endforeach()
 
+# Both builds write the same Info.plist; the first one's is taken.
 list(GET architectures 0 first)
+set(info_plist ${CMAKE_BINARY_DIR}/${first}/bin/Dialforge.bundle/Contents/Info.plist)
 add_custom_command(
   OUTPUT ${bundle}/Contents/MacOS/Dialforge ${bundle}/Contents/Info.plist
   COMMAND ${CMAKE_COMMAND} -E make_directory ${bundle}/Contents/MacOS
   COMMAND ${DIALFORGE_LIPO} -create ${thin_executables} -output ${bundle}/Contents/MacOS/Dialforge
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/${first}/bin/Dialforge.bundle/Contents/Info.plist
-          ${bundle}/Contents/Info.plist
-  DEPENDS ${thin_executables} ${CMAKE_BINARY_DIR}/${first}/bin/Dialforge.bundle/Contents/Info.plist
+  COMMAND ${CMAKE_COMMAND} -E copy ${info_plist} ${bundle}/Contents/Info.plist
+  DEPENDS ${thin_executables} ${info_plist}
   COMMENT "Joining x86_64 and arm64 into Dialforge.bundle")
 add_custom_target(Dialforge ALL
   DEPENDS ${bundle}/Contents/MacOS/Dialforge ${bundle}/Contents/Info.plist)
