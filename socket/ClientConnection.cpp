@@ -14,11 +14,14 @@ namespace VazezeveDudOzizezUziriv {
 namespace {
 
 // A client that goes away must never raise SIGPIPE in the host's process: Linux is told so at
-// every send, macOS once for the socket (SO_NOSIGPIPE, in Prepare).
-#ifdef MSG_NOSIGNAL
+// every send, macOS once for the socket (SO_NOSIGPIPE, in Prepare). macOS headers define
+// MSG_NOSIGNAL too, so the choice is made by system, not by what happens to be defined.
+#if defined(__APPLE__)
+constexpr int kSendFlags = 0;
+#elif defined(MSG_NOSIGNAL)
 constexpr int kSendFlags = MSG_NOSIGNAL;
 #else
-constexpr int kSendFlags = 0;
+#error "no way to keep a send from raising SIGPIPE"
 #endif
 
 bool WouldBlock(int error) {
@@ -47,8 +50,13 @@ bool ClientConnection::Prepare() {
   }
   // A reply must not wait for the client's acknowledgement of the previous one.
   SetOption(descriptor, IPPROTO_TCP, TCP_NODELAY);
-#ifdef SO_NOSIGPIPE
-  SetOption(descriptor, SOL_SOCKET, SO_NOSIGPIPE);
+#if defined(__APPLE__)
+  // Without it a send to a client that has gone would end the host's process.
+  const int on = 1;
+  if (setsockopt(descriptor, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on) == -1) {
+    Tracer::TRACE("setsockopt() failed with error %d", errno);
+    return false;
+  }
 #endif
   return true;
 }
