@@ -62,11 +62,11 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   app.add_option("--plugin", options.modulePath,
                  "The plug-in module (default: Dialforge.so next to this program)")
       ->type_name("PATH");
-  dialforge_cli::Describe(app,
-                          "  0  measured (a missed goal is reported, not an error)\n"
-                          "  1  a measurement could not be made (said on standard error)\n"
-                          "  2  bad arguments\n");
-  if (const std::optional<int> exit = dialforge_cli::Parse(app, argc, argv)) {
+  const std::string exitStatuses =
+      "  0  measured (a missed goal is reported, not an error)\n"
+      "  1  a measurement could not be made (said on standard error)\n"
+      "  2  bad arguments\n";
+  if (const std::optional<int> exit = dialforge_cli::Parse(app, exitStatuses, argc, argv)) {
     *status = *exit;
     return std::nullopt;
   }

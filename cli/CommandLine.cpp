@@ -8,12 +8,9 @@ const char* Version() {
   return DIALFORGE_VERSION;
 }
 
-void Describe(CLI::App& app, const std::string& exitStatuses) {
+std::optional<int> Parse(CLI::App& app, const std::string& exitStatuses, int argc, char** argv) {
   app.set_version_flag("--version", app.get_name() + " " + Version(), "Print the version and exit");
   app.footer("Exit status:\n" + exitStatuses);
-}
-
-std::optional<int> Parse(CLI::App& app, int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

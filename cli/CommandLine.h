@@ -17,13 +17,11 @@ constexpr int kExitBadArguments = 2;
 // The project's version, as CMake knows it.
 const char* Version();
 
-// Adds --version and, at the end of --help, the exit statuses (one per line, "N  meaning").
-void Describe(CLI::App& app, const std::string& exitStatuses);
-
-// Parses the arguments. Nothing when the program goes on; otherwise the status to exit with at
-// once: 0 after --help or --version (printed on standard output), kExitBadArguments after saying
-// on standard error what is wrong.
-std::optional<int> Parse(CLI::App& app, int argc, char** argv);
+// Adds --version and, at the end of --help, the exit statuses (one per line, "  N  meaning"),
+// then parses the arguments. Nothing when the program goes on; otherwise the status to exit with
+// at once: 0 after --help or --version (printed on standard output), kExitBadArguments after
+// saying on standard error what is wrong.
+std::optional<int> Parse(CLI::App& app, const std::string& exitStatuses, int argc, char** argv);
 
 // "<program>: <message>" on standard error.
 void Complain(const CLI::App& app, const std::string& message);

@@ -92,16 +92,15 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
                "Prints each reply as one line of JSON: id, snapshot, format and result");
   app.add_flag("--strict", options.strict,
                "Refuses a request the plug-in would ignore instead of warning about it");
-  dialforge_cli::Describe(
-      app,
+  const std::string exitStatuses =
       "  0  every request was sent and has run, every reply was printed\n"
       "  1  no plug-in answered within --connect-timeout: nothing was sent\n"
       "  2  bad arguments; or --strict and a request the plug-in would ignore (nothing is sent;\n"
       "     from standard input, the lines before it are)\n"
       "  3  the connection ended, or a reply stalled for --reply-timeout: the requests named on\n"
       "     standard error may not have run\n"
-      "  4  --json and a reply that could not be read as its snapshot (its line has \"error\")\n");
-  if (const std::optional<int> exit = dialforge_cli::Parse(app, argc, argv)) {
+      "  4  --json and a reply that could not be read as its snapshot (its line has \"error\")\n";
+  if (const std::optional<int> exit = dialforge_cli::Parse(app, exitStatuses, argc, argv)) {
     *status = *exit;
     return std::nullopt;
   }

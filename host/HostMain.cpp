@@ -79,12 +79,12 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   app.add_flag("--bare-home", options.bareHome,
                "Does not create the companion application's folders under the home");
   app.add_flag("--quiet", options.quiet, "Does not show the plug-in's calls as they happen");
-  dialforge_cli::Describe(app,
-                          "  0  served until stopped\n"
-                          "  2  bad arguments, an unreadable fixture, a journal that cannot be "
-                          "written, or a plug-in that cannot be loaded\n"
-                          "  3  the plug-in broke a host rule (each named on standard error)\n");
-  if (const std::optional<int> exit = dialforge_cli::Parse(app, argc, argv)) {
+  const std::string exitStatuses =
+      "  0  served until stopped\n"
+      "  2  bad arguments, an unreadable fixture, a journal that cannot be "
+      "written, or a plug-in that cannot be loaded\n"
+      "  3  the plug-in broke a host rule (each named on standard error)\n";
+  if (const std::optional<int> exit = dialforge_cli::Parse(app, exitStatuses, argc, argv)) {
     *status = *exit;
     return std::nullopt;
   }
