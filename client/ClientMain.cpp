@@ -292,9 +292,22 @@ int Run(int argc, char** argv) {
   if (!options) {
     return status;
   }
+  // A line feed ends a request on the wire, so an argument holding one is several requests.
+  std::vector<std::string> requests;
+  for (const std::string& argument : options->requests) {
+    std::size_t start = 0;
+    for (std::size_t end = argument.find('\n'); end != std::string::npos;
+         end = argument.find('\n', start)) {
+      requests.push_back(argument.substr(start, end - start));
+      start = end + 1;
+    }
+    if (start < argument.size() || start == 0) {
+      requests.push_back(argument.substr(start));
+    }
+  }
   if (options->strict) {
-    for (std::size_t at = 0; at < options->requests.size(); ++at) {
-      const std::string& request = options->requests[at];
+    for (std::size_t at = 0; at < requests.size(); ++at) {
+      const std::string& request = requests[at];
       const std::string problem = dialforge_client::RequestProblem(request);
       if (!problem.empty()) {
         Say("request " + std::to_string(at + 1) + " (" + dialforge_client::Printable(request) +
@@ -304,7 +317,7 @@ int Run(int argc, char** argv) {
     }
   }
 
-  const std::string sentinelStart = SentinelStart(options->requests);
+  const std::string sentinelStart = SentinelStart(requests);
   std::set<std::string> said;
   dialforge_client::ConnectSettings settings;
   settings.portFile = options->home + kPortFile;
@@ -327,7 +340,7 @@ int Run(int argc, char** argv) {
   if (options->requests.empty()) {
     return exchange.Run(STDIN_FILENO);
   }
-  for (const std::string& request : options->requests) {
+  for (const std::string& request : requests) {
     exchange.Add(request);
   }
   exchange.Finish();
