@@ -67,7 +67,12 @@ bool Knows(const Names& known, const std::string& name) {
                      [&](const char* candidate) { return name == candidate; });
 }
 
-// A request line as a browser sends it, or a header line: the plug-in closes the connection.
+bool IsDigit(char character) {
+  return character >= '0' && character <= '9';
+}
+
+// A request line as a browser sends it (ending in " HTTP/", a digit and perhaps a point and a
+// second digit), or a "Host:" header line: the plug-in closes the connection.
 bool LooksLikeHttp(std::string line) {
   if (SameIgnoringCase(line.substr(0, 5), "host:")) {
     return true;
@@ -75,14 +80,12 @@ bool LooksLikeHttp(std::string line) {
   if (!line.empty() && line.back() == '\r') {
     line.pop_back();
   }
-  for (const char* version : {" HTTP/1.0", " HTTP/1.1", " HTTP/2", " HTTP/3"}) {
-    const std::string suffix = version;
-    if (line.size() >= suffix.size() &&
-        line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0) {
-      return true;
-    }
+  if (line.size() >= 2 && line[line.size() - 2] == '.' && IsDigit(line.back())) {
+    line.resize(line.size() - 2);
   }
-  return false;
+  const std::string marker = " HTTP/";
+  return line.size() > marker.size() && IsDigit(line.back()) &&
+         line.compare(line.size() - 1 - marker.size(), marker.size(), marker) == 0;
 }
 
 std::string FieldCountProblem(const std::string& what, std::size_t needed, std::size_t has) {
