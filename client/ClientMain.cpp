@@ -144,11 +144,10 @@ class Exchange {
     }
     sent.push_back(request);
     std::string bytes = request + "\n";
-    const std::vector<std::string> fields = dialforge_client::RequestFields(request);
     lastHasSentinel = false;
-    if (const std::optional<std::string> snapshot = dialforge_client::AnsweredSnapshot(fields)) {
+    if (const auto answered = dialforge_client::AnsweredRequest(request)) {
       const std::string sentinel = NextSentinel(&bytes);
-      reader.ExpectSnapshot(fields[0], *snapshot, sentinel, sent.size());
+      reader.ExpectSnapshot(answered->id, answered->snapshot, sentinel, sent.size());
       lastHasSentinel = true;
     }
     connection.Queue(bytes);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <vector>
 
 namespace dialforge_client {
 
@@ -40,6 +41,12 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     start = end + 1;
   }
   return pieces;
+}
+
+// Cut at "|" as the plug-in cuts it: a NUL ends the text, and a trailing "|" gives no empty last
+// field.
+std::vector<std::string> RequestFields(const std::string& request) {
+  return Split(request.substr(0, request.find('\0')), '|');
 }
 
 bool SameIgnoringCase(const std::string& first, const std::string& second) {
@@ -95,13 +102,10 @@ std::string FieldCountProblem(const std::string& what, std::size_t needed, std::
 
 }  // namespace
 
-std::vector<std::string> RequestFields(const std::string& request) {
-  return Split(request.substr(0, request.find('\0')), '|');
-}
-
-std::optional<std::string> AnsweredSnapshot(const std::vector<std::string>& fields) {
-  if (fields.size() >= 3 && fields[1] == "GetParameters") {
-    return fields[2];
+std::optional<Answered> AnsweredRequest(const std::string& request) {
+  const std::vector<std::string> fields = RequestFields(request);
+  if (request.size() <= kLongestRequest && fields.size() >= 3 && fields[1] == "GetParameters") {
+    return Answered{fields[0], fields[2]};
   }
   return std::nullopt;
 }
