@@ -192,6 +192,19 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
                           "  Command ExecuteCommand(12, 9999): refused with 'Item' (no "
                           "such item)"));
 
+  // A line the plug-in refuses ends the connection: the client says what may not have run.
+  const dialforge_test::Finished cut =
+      RunToEnd(kClientProgram,
+               {"--home", home.Path(), "--connect-timeout=30", "8|GetParameters|LumetriMenu",
+                "GET / HTTP/1.1", "9|Transport|Stop"},
+               otherFolder);
+  EXPECT_EQ(cut.status, 3);
+  EXPECT_EQ(cut.output, std::string("8|") + dialforge_test::kExampleLumetriMenuText);
+  EXPECT_NE(cut.errors.find("; the requests from request 2 (GET / HTTP/1.1) on may not have run\n"),
+            std::string::npos)
+      << cut.errors;
+  EXPECT_FALSE(HasLiveLine(host, "  Transport Stop"));
+
   host.Signal(SIGTERM);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
   EXPECT_EQ(LastLine(host), kCleanSummary);
