@@ -244,14 +244,21 @@ SnapshotFigures MeasureSnapshot(const Settings& settings, const BenchHome& home,
   const std::string request = "1|GetParameters|" + snapshot + "\n";
   const Reply reply = LearnReply(client, request);
   const Reply emptyReply = LearnReply(client, kEmptySnapshotRequest);
+  const std::string jogBehindRequest = request + kJogDialMessage + kEmptySnapshotRequest;
+  EchoServer echo(reply.bytes);
+  BenchClient echoClient(echo.Port());
 
   std::vector<double> samples;
   std::vector<double> emptySamples;
+  std::vector<double> echoSamples;
+  std::vector<double> jogSamples;
   const Clock::time_point start = Clock::now();
   while (samples.size() < settings.snapshotMinimumRuns ||
          (SecondsSince(start) < settings.snapshotSeconds && samples.size() < kMostSnapshotRuns)) {
     emptySamples.push_back(TimeRequest(client, kEmptySnapshotRequest, emptyReply.bytes));
     samples.push_back(TimeRequest(client, request, reply.bytes));
+    echoSamples.push_back(TimeRequest(echoClient, request, reply.bytes));
+    jogSamples.push_back(TimeRequest(client, jogBehindRequest, reply.bytes + emptyReply.bytes));
   }
   SnapshotFigures figures;
   figures.snapshot = snapshot;
@@ -263,6 +270,8 @@ SnapshotFigures MeasureSnapshot(const Settings& settings, const BenchHome& home,
   figures.usPerEmptyRequest = Median(emptySamples);
   figures.usPerSnapshot = figures.usPerRequest - figures.usPerEmptyRequest;
   figures.nsPerRow = figures.usPerSnapshot * 1000.0 / static_cast<double>(reply.rows);
+  figures.usPerEcho = Median(echoSamples);
+  figures.usJogWait = Median(jogSamples);
   return figures;
 }
 
@@ -412,8 +421,9 @@ std::vector<SnapshotFigures> MeasureSnapshots(const Settings& settings, const Be
     const char* snapshot;
     uint32_t size;
   };
-  static const Case kCases[] = {{"Mixer", 8},      {"Mixer", 64},      {"Mixer", 512},
-                                {"Commands", 100}, {"Commands", 1000}, {"Commands", 10000}};
+  static const Case kCases[] = {{"Mixer", 8},       {"Mixer", 64},     {"Mixer", 512},
+                                {"Mixer", 4096},    {"Commands", 100}, {"Commands", 1000},
+                                {"Commands", 10000}};
   // The cases are compared with each other, never with a server of their own, so the
   // scheduler may move the listener away from whatever else keeps a CPU busy.
   settings.placement.MoveToAnyCpu();
@@ -434,6 +444,23 @@ std::vector<SnapshotFigures> MeasureSnapshots(const Settings& settings, const Be
     }
   }
   return quietest;
+}
+
+size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath) {
+  dialforge_host::ProjectResult fixture = dialforge_host::LoadProjectFile(fixturePath);
+  if (!fixture.Ok()) {
+    throw std::runtime_error(fixture.error);
+  }
+  BenchHome home;
+  PluginUnderTest plugin(modulePath, home, std::move(fixture.project));
+  BenchClient client(plugin.Port());
+  size_t lines = 0;
+  for (const char* snapshot : {"Mixer", "Commands"}) {
+    for (int request = 0; request < kCostRequests; ++request) {
+      lines += LearnReply(client, std::string("1|GetParameters|") + snapshot + "\n").rows;
+    }
+  }
+  return lines;
 }
 
 TraceFigures MeasureTrace(const Settings& settings) {

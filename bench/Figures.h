@@ -74,6 +74,11 @@ struct SnapshotFigures {
   double usPerEmptyRequest = 0;
   double usPerSnapshot = 0;
   double nsPerRow = 0;
+  // The same request to a server that answers it with as many bytes and does nothing else.
+  double usPerEcho = 0;
+  // The request with a JogDial and an empty snapshot's request behind it, until the reply to
+  // that last one arrives: how long a jog event waits behind the snapshot.
+  double usJogWait = 0;
 };
 
 struct TraceFigures {
@@ -94,11 +99,16 @@ RoundTripFigures MeasureRoundTrip(BenchClient& pluginClient, const Settings& set
 // Pipelined "Transport|JogDial" until the host has seen them all, beside a line-counting server.
 ThroughputFigures MeasureThroughput(PluginUnderTest& plugin, BenchClient& pluginClient,
                                     const Settings& settings);
-// Mixer snapshots of 8, 64 and 512 channels, then command lists of 100, 1,000 and 10,000
+// Mixer snapshots of 8, 64, 512 and 4,096 channels, then command lists of 100, 1,000 and 10,000
 // commands, each case on a plug-in and host of its own. The cases are measured in turn, pass
 // after pass, and each keeps its quietest pass, so that a burst of load elsewhere on the machine
 // cannot bend the scaling.
 std::vector<SnapshotFigures> MeasureSnapshots(const Settings& settings, const BenchHome& home);
+// The Mixer and Commands snapshots of a fixture, each asked for kCostRequests times, for
+// bench/snapshot-cost.sh to count the plug-in's instructions under callgrind: the lines of all
+// those replies. Throws std::runtime_error when the fixture cannot be read.
+constexpr int kCostRequests = 3;
+size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath);
 // Uses the program's own tracer, which is the plug-in's code; standard output is sent to
 // /dev/null while lines are written.
 TraceFigures MeasureTrace(const Settings& settings);

@@ -1,6 +1,7 @@
 #include "compose/AdobeSdkString.h"
 
 #include <new>
+#include <stdexcept>
 
 std::atomic<const ADOBESDK_StringSuite1*> sStringSuite{nullptr};
 
@@ -12,6 +13,7 @@ AdobeSdkString::AdobeSdkString(const ADOBESDK_StringSuite1* stringSuite, const c
   if (stringSuite != nullptr && stringSuite->AllocateFromUTF8 != nullptr && text != nullptr) {
     ownsString = stringSuite->AllocateFromUTF8(text, &hostString) == kADOBESDK_NoError;
   }
+  holdsString = ownsString;
 }
 
 AdobeSdkString::~AdobeSdkString() {
@@ -21,26 +23,36 @@ AdobeSdkString::~AdobeSdkString() {
 }
 
 std::string AdobeSdkString::toString() {
-  if (stringSuite == nullptr || stringSuite->CopyToUTF8 == nullptr) {
-    return std::string();
+  std::string text;
+  AppendTo(text);
+  return text;
+}
+
+bool AdobeSdkString::AppendTo(std::string& text) {
+  if (!holdsString || stringSuite == nullptr || stringSuite->CopyToUTF8 == nullptr) {
+    return false;
   }
   uint32_t length = 0;
   if (stringSuite->CopyToUTF8(&hostString, nullptr, &length) != kADOBESDK_StringBufferTooSmall ||
       length == 0) {
-    return std::string();
+    return false;
   }
+  const size_t start = text.size();
   try {
-    std::string text(length, '\0');
-    const uint32_t capacity = length;
-    if (stringSuite->CopyToUTF8(&hostString, &text[0], &length) != kADOBESDK_NoError ||
-        length == 0) {
-      return std::string();
-    }
-    // The reported length counts the NUL; a host that reports more than it was given room for
-    // must not make us read past the text.
-    text.resize((length < capacity ? length : capacity) - 1);
-    return text;
+    text.resize(start + length);
   } catch (const std::bad_alloc&) {
-    return std::string();
+    return false;
+  } catch (const std::length_error&) {
+    return false;
   }
+  const uint32_t capacity = length;
+  if (stringSuite->CopyToUTF8(&hostString, &text[start], &length) != kADOBESDK_NoError ||
+      length == 0) {
+    text.resize(start);
+    return false;
+  }
+  // The reported length counts the NUL; a host that reports more than it was given room for
+  // must not make us read past the text.
+  text.resize(start + (length < capacity ? length : capacity) - 1);
+  return true;
 }

@@ -13,7 +13,8 @@ extern std::atomic<const ADOBESDK_StringSuite1*> sStringSuite;
 
 class AdobeSdkString {
  public:
-  // A receptacle for a host operation to fill in; never disposed, since the host owns it.
+  // A receptacle for a host operation to fill in; never disposed, since the host owns it. It holds
+  // nothing until Filled tells that the host operation succeeded.
   explicit AdobeSdkString(const ADOBESDK_StringSuite1* stringSuite);
   // A host string made from NUL-terminated UTF-8 text; disposed at the end of the scope when it
   // was made.
@@ -25,15 +26,25 @@ class AdobeSdkString {
 
   // The UTF-8 text of the held string; empty on any failure of the suite.
   std::string toString();
+  // Appends that text to the end of text: the length query, then the copy straight into text's
+  // tail, made exactly as long as the host asked for. False, with text as it was, on any failure
+  // of the suite.
+  bool AppendTo(std::string& text);
 
   ADOBESDK_String* Get() { return &hostString; }
   // True when the string was made from text, which is also when it will be disposed.
   bool OwnsString() const { return ownsString; }
+  // For a receptacle: the result of the host operation that was to fill it. One the host did not
+  // fill is no string: its text is empty without asking the suite, and it must not be handed on.
+  void Filled(ADOBESDK_Error result) { holdsString = result == kADOBESDK_NoError; }
+  // Made from text, or filled by the host.
+  bool HoldsString() const { return holdsString; }
 
  private:
   const ADOBESDK_StringSuite1* stringSuite;
   ADOBESDK_String hostString{};
   bool ownsString = false;
+  bool holdsString = false;
 };
 
 #endif

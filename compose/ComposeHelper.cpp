@@ -1,12 +1,14 @@
 #include "compose/ComposeHelper.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cstdio>
+#include <charconv>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "compose/HostReadings.h"
+#include "compose/NumberText.h"
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -14,17 +16,28 @@ namespace {
 
 std::atomic<ComposeHelper*> sInstance{nullptr};
 
-void AppendUnsigned(std::string& text, uint32_t value) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%u", static_cast<unsigned>(value));
-  text += digits;
+// Room reserved ahead for rows, from their count; a count beyond this many rows is not believed
+// for the reservation, only the text's own growth follows it.
+constexpr uint32_t kMostReservedRows = 65536;
+constexpr size_t kChannelRowBytes = 80;
+constexpr size_t kCommandRowBytes = 48;
+constexpr size_t kLumetriRowBytes = 40;
+
+void ReserveRows(std::string& text, uint32_t rows, size_t bytesPerRow) {
+  text.reserve(text.size() + std::min(rows, kMostReservedRows) * bytesPerRow);
 }
 
-// "%f" of any float fits: the largest is 39 digits, the point and six decimals.
-void AppendFloat(std::string& text, float value) {
-  char digits[64];
-  std::snprintf(digits, sizeof digits, "%f", static_cast<double>(value));
-  text += digits;
+// Each entry carries the row index, not the state number: "<row>-<flag>," six times.
+void AppendStates(std::string& text, uint32_t row, const ADOBESDK_Boolean* states) {
+  char field[kChannelStateCount * 16];
+  char* end = field;
+  for (uint32_t state = 0; state < kChannelStateCount; ++state) {
+    end = std::to_chars(end, end + 10, row).ptr;
+    *end++ = '-';
+    end = std::to_chars(end, end + 3, states[state]).ptr;
+    *end++ = ',';
+  }
+  text.append(field, static_cast<size_t>(end - field));
 }
 
 }  // namespace
@@ -47,47 +60,80 @@ ComposeHelper* ComposeHelper::GetInstance() {
   return sInstance.load();
 }
 
+void ComposeHelper::ComposeMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                                 ADOBESDK_ControlSurfaceHostMixer* mixer, std::string& text) const {
+  if (suite == nullptr) {
+    return;
+  }
+  std::vector<uint32_t> unreadRows;
+  const uint32_t count = AppendChannelTable(suite, mixer, text, &unreadRows);
+  auto unread = unreadRows.begin();
+  for (uint32_t row = 0; row < count; ++row) {
+    const bool idGiven = unread == unreadRows.end() || *unread != row;
+    if (!idGiven) {
+      ++unread;
+    }
+    AppendComponentTable(suite, mixer, row, idGiven, text);
+  }
+}
+
 std::string ComposeHelper::ComposeMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                                         ADOBESDK_ControlSurfaceHostMixer* mixer) const {
-  if (suite == nullptr) {
-    return std::string();
-  }
-  uint32_t channelCount = 0;
-  std::string text = ComposeMixerChannels(suite, mixer, &channelCount);
-  for (uint32_t row = 0; row < channelCount; ++row) {
-    ComposeMixerComponents(suite, mixer, row, text);
-  }
+  std::string text;
+  ComposeMixer(suite, mixer, text);
   return text;
 }
 
 std::string ComposeHelper::ComposeMixerChannels(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                                                 ADOBESDK_ControlSurfaceHostMixer* mixer,
                                                 uint32_t* channelCount) const {
-  const HostReader reader(stringSuite);
-  const uint32_t count = suite != nullptr ? reader.ChannelCount(suite, mixer) : 0;
+  std::string text;
+  std::vector<uint32_t> unreadRows;
+  const uint32_t count = AppendChannelTable(suite, mixer, text, &unreadRows);
   if (channelCount != nullptr) {
     *channelCount = count;
   }
-  std::string text = "$ | Mixer | Channels | ";
+  return text;
+}
+
+std::string ComposeHelper::ComposeMixerComponents(
+    const ADOBESDK_ControlSurfaceHostMixerSuite1* suite, ADOBESDK_ControlSurfaceHostMixer* mixer,
+    uint32_t row) const {
+  std::string text;
+  if (suite != nullptr) {
+    AppendComponentTable(suite, mixer, row, true, text);
+  }
+  return text;
+}
+
+uint32_t ComposeHelper::AppendChannelTable(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                                           ADOBESDK_ControlSurfaceHostMixer* mixer,
+                                           std::string& text,
+                                           std::vector<uint32_t>* unreadRows) const {
+  const uint32_t count = suite != nullptr ? ReadChannelCount(suite, mixer) : 0;
+  ReserveRows(text, count, kChannelRowBytes);
+  text += "$ | Mixer | Channels | ";
   AppendUnsigned(text, count);
   text +=
       "N | Channel ID | Channel Name | Channnel States | Volume | Flags | Number Audio Channels | "
       "Audio Channels | Pan Type \n";
   for (uint32_t row = 0; row < count; ++row) {
-    const ChannelReading channel = reader.Channel(suite, mixer, row);
+    uint32_t id = 0;
+    const bool idGiven = ReadChannelId(suite, mixer, row, &id);
     AppendUnsigned(text, row);
     text += '|';
-    AppendUnsigned(text, channel.id);
+    AppendUnsigned(text, id);
     text += '|';
-    text += channel.name;
-    text += '|';
-    // Each state entry carries the row index, not the state number.
-    for (const ADOBESDK_Boolean isSet : channel.states) {
-      AppendUnsigned(text, row);
-      text += '-';
-      AppendUnsigned(text, isSet);
-      text += ',';
+    ChannelReading channel;
+    if (idGiven) {
+      AdobeSdkString name(stringSuite);
+      channel = ReadChannel(suite, mixer, id, name);
+      AppendHostText(name, text);
+    } else {
+      unreadRows->push_back(row);
     }
+    text += '|';
+    AppendStates(text, row, channel.states);
     text += '|';
     AppendFloat(text, channel.volume);
     text += '|';
@@ -100,115 +146,137 @@ std::string ComposeHelper::ComposeMixerChannels(const ADOBESDK_ControlSurfaceHos
     AppendUnsigned(text, channel.panType);
     text += "|\n";
   }
-  return text;
+  return count;
 }
 
-std::string ComposeHelper::ComposeMixerComponents(
-    const ADOBESDK_ControlSurfaceHostMixerSuite1* suite, ADOBESDK_ControlSurfaceHostMixer* mixer,
-    uint32_t row) const {
-  std::string text;
-  if (suite != nullptr) {
-    ComposeMixerComponents(suite, mixer, row, text);
-  }
-  return text;
-}
-
-void ComposeHelper::ComposeMixerComponents(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
-                                           ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row,
-                                           std::string& text) const {
-  const HostReader reader(stringSuite);
+void ComposeHelper::AppendComponentTable(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                                         ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row,
+                                         bool idGiven, std::string& text) const {
   text += "$ | Mixer | Components | ";
   AppendUnsigned(text, kComponentSlots);
   text += "N | Component Name | Bypass | Parameter Count | Parameters \n";
-  ComponentReading component;
+  if (!idGiven) {
+    return;
+  }
   for (uint32_t slot = 0; slot < kComponentSlots; ++slot) {
-    if (!reader.Component(suite, mixer, row, slot, &component)) {
+    if (!HasComponentAt(suite, mixer, row, slot)) {
       continue;
     }
+    AdobeSdkString name(stringSuite);
+    const ComponentReading component = ReadComponent(suite, mixer, row, slot, name);
     AppendUnsigned(text, slot);
     text += '|';
-    text += component.name;
+    AppendHostText(name, text);
     text += '|';
     AppendUnsigned(text, component.bypassed);
     text += '|';
     AppendUnsigned(text, component.parameterCount);
     text += "|\n";
     for (uint32_t parameter = 0; parameter < component.parameterCount; ++parameter) {
-      const ComponentParameterReading reading =
-          reader.ComponentParameter(suite, mixer, row, slot, parameter);
+      AdobeSdkString parameterName(stringSuite);
+      AdobeSdkString parameterText(stringSuite);
+      const float value =
+          ReadComponentParameter(suite, mixer, row, slot, parameter, parameterName, parameterText);
       text += "---";
       AppendUnsigned(text, parameter);
       text += ',';
-      text += reading.name;
+      AppendHostText(parameterName, text);
       text += ',';
-      AppendFloat(text, reading.value);
+      AppendFloat(text, value);
       text += ", ";
-      text += reading.text;
+      AppendHostText(parameterText, text);
       text += '\n';
     }
+  }
+}
+
+void ComposeHelper::ComposeCommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
+                                    ADOBESDK_ControlSurfaceHostCommand* command,
+                                    std::string& text) const {
+  if (suite == nullptr) {
+    return;
+  }
+  const uint32_t count = ReadCommandCount(suite, command);
+  ReserveRows(text, count, kCommandRowBytes);
+  for (uint32_t index = 0; index < count; ++index) {
+    AdobeSdkString contextId(stringSuite);
+    AdobeSdkString contextName(stringSuite);
+    AdobeSdkString commandId(stringSuite);
+    AdobeSdkString commandName(stringSuite);
+    ReadCommand(suite, command, index, contextId, contextName, commandId, commandName);
+    AppendHostText(contextId, text);
+    text += '|';
+    AppendHostText(contextName, text);
+    text += '|';
+    AppendHostText(commandId, text);
+    text += '|';
+    AppendHostText(commandName, text);
+    text += '\n';
   }
 }
 
 std::string ComposeHelper::ComposeCommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
                                            ADOBESDK_ControlSurfaceHostCommand* command) const {
   std::string text;
+  ComposeCommands(suite, command, text);
+  return text;
+}
+
+void ComposeHelper::ComposeLumetriParameters(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
+                                             ADOBESDK_ControlSurfaceHostLumetri* lumetri,
+                                             std::string& text) const {
   if (suite == nullptr) {
-    return text;
+    return;
   }
-  const HostReader reader(stringSuite);
-  const uint32_t count = reader.CommandCount(suite, command);
+  const uint32_t count = ReadLumetriParameterCount(suite, lumetri);
+  ReserveRows(text, count, kLumetriRowBytes);
   for (uint32_t index = 0; index < count; ++index) {
-    const CommandReading reading = reader.Command(suite, command, index);
-    text += reading.contextId;
+    AdobeSdkString id(stringSuite);
+    AdobeSdkString name(stringSuite);
+    const LumetriParameterReading reading = ReadLumetriParameter(suite, lumetri, index, id, name);
+    AppendHostText(id, text);
     text += '|';
-    text += reading.contextName;
+    AppendHostText(name, text);
     text += '|';
-    text += reading.commandId;
-    text += '|';
-    text += reading.commandName;
+    AppendFloat(text, reading.value);
     text += '\n';
   }
-  return text;
 }
 
 std::string ComposeHelper::ComposeLumetriParameters(
     const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
     ADOBESDK_ControlSurfaceHostLumetri* lumetri) const {
   std::string text;
+  ComposeLumetriParameters(suite, lumetri, text);
+  return text;
+}
+
+void ComposeHelper::ComposeLumetriMenu(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
+                                       ADOBESDK_ControlSurfaceHostLumetri* lumetri,
+                                       std::string& text) const {
   if (suite == nullptr) {
-    return text;
+    return;
   }
-  const HostReader reader(stringSuite);
-  const uint32_t count = reader.ParameterCount(suite, lumetri);
+  const uint32_t count = ReadLumetriMenuCount(suite, lumetri);
+  ReserveRows(text, count, kLumetriRowBytes);
   for (uint32_t index = 0; index < count; ++index) {
-    const LumetriParameterReading reading = reader.Parameter(suite, lumetri, index);
-    text += reading.id;
+    AdobeSdkString id(stringSuite);
+    AdobeSdkString name(stringSuite);
+    AdobeSdkString value(stringSuite);
+    ReadLumetriMenu(suite, lumetri, index, id, name, value);
+    AppendHostText(id, text);
     text += '|';
-    text += reading.name;
+    AppendHostText(name, text);
     text += '|';
-    AppendFloat(text, reading.value);
+    AppendHostText(value, text);
     text += '\n';
   }
-  return text;
 }
 
 std::string ComposeHelper::ComposeLumetriMenu(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
                                               ADOBESDK_ControlSurfaceHostLumetri* lumetri) const {
   std::string text;
-  if (suite == nullptr) {
-    return text;
-  }
-  const HostReader reader(stringSuite);
-  const uint32_t count = reader.MenuCount(suite, lumetri);
-  for (uint32_t index = 0; index < count; ++index) {
-    const LumetriMenuReading reading = reader.Menu(suite, lumetri, index);
-    text += reading.id;
-    text += '|';
-    text += reading.name;
-    text += '|';
-    text += reading.value;
-    text += '\n';
-  }
+  ComposeLumetriMenu(suite, lumetri, text);
   return text;
 }
 

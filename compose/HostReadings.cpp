@@ -2,134 +2,154 @@
 
 #include <cstring>
 
-#include "compose/AdobeSdkString.h"
-
 namespace VazezeveDudOzizezUziriv {
 
 namespace {
 
-std::string TextOf(AdobeSdkString& hostString) {
-  std::string text = hostString.toString();
-  text.resize(std::strlen(text.c_str()));
-  return text;
+// A count the host did not give is no count at all.
+void ForgetUnlessGiven(ADOBESDK_Error result, uint32_t* count) {
+  if (result != kADOBESDK_NoError) {
+    *count = 0;
+  }
 }
 
 }  // namespace
 
-uint32_t HostReader::ChannelCount(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
-                                  ADOBESDK_ControlSurfaceHostMixer* mixer) const {
+void AppendHostText(AdobeSdkString& hostString, std::string& text) {
+  const size_t start = text.size();
+  if (hostString.AppendTo(text)) {
+    const void* nul = std::memchr(text.data() + start, '\0', text.size() - start);
+    if (nul != nullptr) {
+      text.resize(static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
+    }
+  }
+}
+
+std::string HostText(AdobeSdkString& hostString) {
+  std::string text;
+  AppendHostText(hostString, text);
+  return text;
+}
+
+uint32_t ReadChannelCount(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                          ADOBESDK_ControlSurfaceHostMixer* mixer) {
   uint32_t count = 0;
-  suite->GetChannelCount(mixer, &count);
+  ForgetUnlessGiven(suite->GetChannelCount(mixer, &count), &count);
   return count;
 }
 
-ChannelReading HostReader::Channel(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
-                                   ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row) const {
+bool ReadChannelId(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                   ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row, uint32_t* id) {
+  uint32_t read = 0;
+  const bool given = suite->GetChannelID(mixer, row, &read) == kADOBESDK_NoError;
+  *id = given ? read : 0;
+  return given;
+}
+
+ChannelReading ReadChannel(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                           ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t id,
+                           AdobeSdkString& name) {
   ChannelReading channel;
-  suite->GetChannelID(mixer, row, &channel.id);
-  AdobeSdkString name(stringSuite);
-  suite->GetChannelName(mixer, channel.id, kMaxTextLength, name.Get());
-  channel.name = TextOf(name);
+  name.Filled(suite->GetChannelName(mixer, id, kMaxTextLength, name.Get()));
   for (uint32_t state = 0; state < kChannelStateCount; ++state) {
-    suite->GetChannelState(mixer, channel.id, state, &channel.states[state]);
+    suite->GetChannelState(mixer, id, state, &channel.states[state]);
   }
-  suite->GetChannelVolume(mixer, channel.id, &channel.volume);
-  suite->GetChannelFlags(mixer, channel.id, &channel.flags);
-  suite->GetAudioChannelCount(mixer, channel.id, &channel.audioChannels);
+  suite->GetChannelVolume(mixer, id, &channel.volume);
+  suite->GetChannelFlags(mixer, id, &channel.flags);
+  ForgetUnlessGiven(suite->GetAudioChannelCount(mixer, id, &channel.audioChannels),
+                    &channel.audioChannels);
   // The audio channel count just read is what the host is asked about.
-  suite->GetAudioChannelValue(mixer, channel.id, channel.audioChannels, &channel.audioChannelValue);
-  suite->GetPanType(mixer, channel.id, &channel.panType);
+  suite->GetAudioChannelValue(mixer, id, channel.audioChannels, &channel.audioChannelValue);
+  suite->GetPanType(mixer, id, &channel.panType);
   return channel;
 }
 
-bool HostReader::Component(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
-                           ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row, uint32_t slot,
-                           ComponentReading* reading) const {
+bool HasComponentAt(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                    ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row, uint32_t slot) {
   ADOBESDK_Boolean present = 0;
   suite->HasComponent(mixer, row, slot, &present);
-  if (present == 0) {
-    return false;
+  return present != 0;
+}
+
+ComponentReading ReadComponent(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                               ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row, uint32_t slot,
+                               AdobeSdkString& name) {
+  ComponentReading reading;
+  name.Filled(suite->GetComponentName(mixer, row, slot, kMaxTextLength, name.Get()));
+  suite->GetComponentBypass(mixer, row, slot, &reading.bypassed);
+  ForgetUnlessGiven(suite->GetComponentParameterCount(mixer, row, slot, &reading.parameterCount),
+                    &reading.parameterCount);
+  return reading;
+}
+
+float ReadComponentParameter(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                             ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row, uint32_t slot,
+                             uint32_t parameter, AdobeSdkString& name, AdobeSdkString& text) {
+  float value = 0.0f;
+  name.Filled(
+      suite->GetComponentParameterName(mixer, row, slot, parameter, kMaxTextLength, name.Get()));
+  suite->GetComponentParameterValue(mixer, row, slot, parameter, &value);
+  text.Filled(
+      suite->GetComponentParameterText(mixer, row, slot, parameter, kMaxTextLength, text.Get()));
+  return value;
+}
+
+uint32_t ReadCommandCount(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
+                          ADOBESDK_ControlSurfaceHostCommand* command) {
+  uint32_t count = 0;
+  ForgetUnlessGiven(suite->GetCommandCount(command, &count), &count);
+  return count;
+}
+
+void ReadCommand(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
+                 ADOBESDK_ControlSurfaceHostCommand* command, uint32_t index,
+                 AdobeSdkString& contextId, AdobeSdkString& contextName, AdobeSdkString& commandId,
+                 AdobeSdkString& commandName) {
+  const ADOBESDK_Error result = suite->GetCommandAtIndex(
+      command, index, contextId.Get(), contextName.Get(), commandId.Get(), commandName.Get());
+  for (AdobeSdkString* filled : {&contextId, &contextName, &commandId, &commandName}) {
+    filled->Filled(result);
   }
-  *reading = ComponentReading();
-  AdobeSdkString name(stringSuite);
-  suite->GetComponentName(mixer, row, slot, kMaxTextLength, name.Get());
-  reading->name = TextOf(name);
-  suite->GetComponentBypass(mixer, row, slot, &reading->bypassed);
-  suite->GetComponentParameterCount(mixer, row, slot, &reading->parameterCount);
-  return true;
 }
 
-ComponentParameterReading HostReader::ComponentParameter(
-    const ADOBESDK_ControlSurfaceHostMixerSuite1* suite, ADOBESDK_ControlSurfaceHostMixer* mixer,
-    uint32_t row, uint32_t slot, uint32_t parameter) const {
-  ComponentParameterReading reading;
-  AdobeSdkString name(stringSuite);
-  suite->GetComponentParameterName(mixer, row, slot, parameter, kMaxTextLength, name.Get());
-  reading.name = TextOf(name);
-  suite->GetComponentParameterValue(mixer, row, slot, parameter, &reading.value);
-  AdobeSdkString text(stringSuite);
-  suite->GetComponentParameterText(mixer, row, slot, parameter, kMaxTextLength, text.Get());
-  reading.text = TextOf(text);
-  return reading;
-}
-
-uint32_t HostReader::CommandCount(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
-                                  ADOBESDK_ControlSurfaceHostCommand* command) const {
+uint32_t ReadLumetriParameterCount(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
+                                   ADOBESDK_ControlSurfaceHostLumetri* lumetri) {
   uint32_t count = 0;
-  suite->GetCommandCount(command, &count);
+  ForgetUnlessGiven(suite->GetParameterCount(lumetri, &count), &count);
   return count;
 }
 
-CommandReading HostReader::Command(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
-                                   ADOBESDK_ControlSurfaceHostCommand* command,
-                                   uint32_t index) const {
-  AdobeSdkString contextId(stringSuite);
-  AdobeSdkString contextName(stringSuite);
-  AdobeSdkString commandId(stringSuite);
-  AdobeSdkString commandName(stringSuite);
-  suite->GetCommandAtIndex(command, index, contextId.Get(), contextName.Get(), commandId.Get(),
-                           commandName.Get());
-  return CommandReading{TextOf(contextId), TextOf(contextName), TextOf(commandId),
-                        TextOf(commandName)};
-}
-
-uint32_t HostReader::ParameterCount(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
-                                    ADOBESDK_ControlSurfaceHostLumetri* lumetri) const {
-  uint32_t count = 0;
-  suite->GetParameterCount(lumetri, &count);
-  return count;
-}
-
-LumetriParameterReading HostReader::Parameter(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
-                                              ADOBESDK_ControlSurfaceHostLumetri* lumetri,
-                                              uint32_t index) const {
+LumetriParameterReading ReadLumetriParameter(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
+                                             ADOBESDK_ControlSurfaceHostLumetri* lumetri,
+                                             uint32_t index, AdobeSdkString& id,
+                                             AdobeSdkString& name) {
   LumetriParameterReading reading;
-  AdobeSdkString id(stringSuite);
-  AdobeSdkString name(stringSuite);
-  suite->GetParameterAtIndex(lumetri, index, id.Get(), name.Get(), &reading.minimum,
-                             &reading.maximum);
-  suite->GetParameterValue(lumetri, id.Get(), &reading.value);
-  reading.id = TextOf(id);
-  reading.name = TextOf(name);
+  const ADOBESDK_Error result = suite->GetParameterAtIndex(lumetri, index, id.Get(), name.Get(),
+                                                           &reading.minimum, &reading.maximum);
+  id.Filled(result);
+  name.Filled(result);
+  if (id.HoldsString()) {
+    suite->GetParameterValue(lumetri, id.Get(), &reading.value);
+  }
   return reading;
 }
 
-uint32_t HostReader::MenuCount(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
-                               ADOBESDK_ControlSurfaceHostLumetri* lumetri) const {
+uint32_t ReadLumetriMenuCount(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
+                              ADOBESDK_ControlSurfaceHostLumetri* lumetri) {
   uint32_t count = 0;
-  suite->GetMenuCount(lumetri, &count);
+  ForgetUnlessGiven(suite->GetMenuCount(lumetri, &count), &count);
   return count;
 }
 
-LumetriMenuReading HostReader::Menu(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
-                                    ADOBESDK_ControlSurfaceHostLumetri* lumetri,
-                                    uint32_t index) const {
-  AdobeSdkString id(stringSuite);
-  AdobeSdkString name(stringSuite);
-  AdobeSdkString value(stringSuite);
-  suite->GetMenuAtIndex(lumetri, index, id.Get(), name.Get());
-  suite->GetMenuValue(lumetri, id.Get(), value.Get());
-  return LumetriMenuReading{TextOf(id), TextOf(name), TextOf(value)};
+void ReadLumetriMenu(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
+                     ADOBESDK_ControlSurfaceHostLumetri* lumetri, uint32_t index,
+                     AdobeSdkString& id, AdobeSdkString& name, AdobeSdkString& value) {
+  const ADOBESDK_Error result = suite->GetMenuAtIndex(lumetri, index, id.Get(), name.Get());
+  id.Filled(result);
+  name.Filled(result);
+  if (id.HoldsString()) {
+    value.Filled(suite->GetMenuValue(lumetri, id.Get(), value.Get()));
+  }
 }
 
 }  // namespace VazezeveDudOzizezUziriv

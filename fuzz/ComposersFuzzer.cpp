@@ -1,5 +1,6 @@
 // The snapshot composers on host data of any bytes and sizes: a project built from the input,
-// served by the simulated host, and a string suite that answers whatever the input says.
+// served by the simulated host, and a string suite that answers whatever the input says. With
+// the host's own strings, every text must be the plain reference's byte for byte.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -10,8 +11,10 @@
 #include <vector>
 
 #include "compose/ComposeHelper.h"
+#include "compose/NumberText.h"
 #include "host/SimulatedHost.h"
 #include "tests/support/PluginView.h"
+#include "tests/support/ReferenceSnapshots.h"
 
 namespace {
 
@@ -98,6 +101,7 @@ struct ScriptedStrings {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
+
   const bool scriptedStrings = input.ConsumeBool();
   Project project = ProjectFrom(input);
   if (!dialforge_host::ProjectProblem(project).empty()) {
@@ -112,11 +116,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string mixer = composer.ComposeMixer(suites.mixer, suites.mixerRef);
     Check(mixer.rfind("$ | Mixer | Channels | " + std::to_string(channelCount) + "N | ", 0) == 0);
-    composer.ComposeCommands(suites.command, suites.commandRef);
-    composer.ComposeLumetriParameters(suites.lumetri, suites.lumetriRef);
-    composer.ComposeLumetriMenu(suites.lumetri, suites.lumetriRef);
+    const std::string commands = composer.ComposeCommands(suites.command, suites.commandRef);
+    const std::string parameters =
+        composer.ComposeLumetriParameters(suites.lumetri, suites.lumetriRef);
+    const std::string menus = composer.ComposeLumetriMenu(suites.lumetri, suites.lumetriRef);
+    // On a host whose strings are sound, byte for byte the plain reference.
+    if (!scriptedStrings) {
+      const dialforge_test::ReferenceSnapshots reference(suites);
+      Check(mixer == reference.Mixer());
+      Check(commands == reference.Commands());
+      Check(parameters == reference.LumetriParameters());
+      Check(menus == reference.LumetriMenu());
+    }
   }
   Check(host.LivePluginStringCount() == 0);
   Check(host.ViolationCount() == 0);
+
+  // Any 32 bits as a float, NaNs of every payload included, as "%f" writes it.
+  const uint32_t bits = input.ConsumeIntegral<uint32_t>();
+  float value = 0;
+  std::memcpy(&value, &bits, sizeof value);
+  std::string written;
+  VazezeveDudOzizezUziriv::AppendFloat(written, value);
+  Check(written == dialforge_test::ReferenceSnapshots::Float(value));
   return 0;
 }

@@ -1,5 +1,8 @@
 // The module as the host sees it: the exported entry point, the module functions and the
 // plug-in suite. Nothing is thrown into the host: every function answers with a code.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,16 +31,18 @@ const ADOBESDK_UTF16Char kPluginIDString[] = {'D', 'i', 'a', 'l', 'f', 'o', 'r',
                                               'c', 'e', 'P', 'l', 'u', 'g', 'I', 'n', 0};
 const ADOBESDK_UTF16Char kPluginDisplayString[] = {'D', 'i', 'a', 'l', 'f', 'o', 'r', 'g', 'e', 0};
 
-// Only whether the marker file opens counts; its content is never read.
+// Only whether the marker file opens for reading counts; its content is never read. Without
+// waiting: a FIFO planted there would otherwise hold the host's loading thread forever.
 bool MarkerFileExists(const char* home, const char* relativePath) {
   if (home == nullptr) {
     return false;
   }
-  std::FILE* marker = std::fopen((std::string(home) + relativePath).c_str(), "r");
-  if (marker == nullptr) {
+  const int marker =
+      open((std::string(home) + relativePath).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (marker == -1) {
     return false;
   }
-  std::fclose(marker);
+  close(marker);
   return true;
 }
 

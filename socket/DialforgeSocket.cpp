@@ -1,11 +1,8 @@
 #include "socket/DialforgeSocket.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,55 +12,50 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <fstream>
 
+#include "socket/ClientConnection.h"
+#include "trace/Printable.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
 
 namespace {
 
-constexpr const char* kPortFileName = "/.local/share/Dialforge/PluginData/PremierePro/socket.port";
 constexpr const char* kLoopbackAddress = "127.0.0.1";
 constexpr int kListenBacklog = 128;
 constexpr const char* kStartIgnored = "Listener already running; start ignored";
 
-// A client that goes away must never raise SIGPIPE in the host's process.
-#ifdef MSG_NOSIGNAL
-constexpr int kSendFlags = MSG_NOSIGNAL;
-#else
-constexpr int kSendFlags = 0;
-#endif
-
-std::string PortFilePathFromHome() {
+std::string HomeFolder() {
   const char* home = std::getenv("HOME");
-  if (home == nullptr || *home == '\0') {
-    return std::string();
-  }
-  return std::string(home) + kPortFileName;
+  return home != nullptr ? std::string(home) : std::string();
 }
 
-bool WouldBlock(int error) {
-  return error == EAGAIN || error == EWOULDBLOCK;
+// The connection went away before it was taken, or the network had a passing fault; the
+// listening socket itself is sound.
+bool IsPassingAcceptError(int error) {
+  switch (error) {
+    case EINTR:
+    case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK:
+#endif
+    case ECONNABORTED:
+    case EPROTO:
+    case EPERM:
+    case ENETDOWN:
+    case ENETUNREACH:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENOPROTOOPT:
+      return true;
+    default:
+      return false;
+  }
 }
 
-// Close-on-exec, so that a process the host starts inherits no socket; non-blocking where a wait
-// must be woken by a stop, which only poll() can combine with the socket's own readiness.
-bool PrepareDescriptor(int descriptor, bool nonBlocking) {
-  const int descriptorFlags = fcntl(descriptor, F_GETFD);
-  if (descriptorFlags == -1 || fcntl(descriptor, F_SETFD, descriptorFlags | FD_CLOEXEC) == -1) {
-    Tracer::TRACE("fcntl() failed with error %d", errno);
-    return false;
-  }
-  if (!nonBlocking) {
-    return true;
-  }
-  const int statusFlags = fcntl(descriptor, F_GETFL);
-  if (statusFlags == -1 || fcntl(descriptor, F_SETFL, statusFlags | O_NONBLOCK) == -1) {
-    Tracer::TRACE("fcntl() failed with error %d", errno);
-    return false;
-  }
-  return true;
+// The process or the system is short of something; the listening socket itself is sound.
+bool IsShortageAcceptError(int error) {
+  return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
 }
 
 void SetOption(int descriptor, int level, int option) {
@@ -75,9 +67,13 @@ void SetOption(int descriptor, int level, int option) {
 
 }  // namespace
 
-DialforgeSocket::DialforgeSocket() : portFilePath(PortFilePathFromHome()) {}
+DialforgeSocket::DialforgeSocket() : portFile(HomeFolder()) {}
 
 DialforgeSocket::~DialforgeSocket() {
+  StopListeningIfStarted();
+}
+
+void DialforgeSocket::StopListeningIfStarted() {
   if (listenerThread.joinable()) {
     StopListening();
   }
@@ -96,7 +92,7 @@ void DialforgeSocket::StartListening(int requestedPort) {
   }
   JoinListenerThread();
   port.store(requestedPort);
-  if (!OpenWakePipe()) {
+  if (!wakePipe.Open()) {
     return;
   }
   isListening.store(true);
@@ -106,7 +102,7 @@ void DialforgeSocket::StartListening(int requestedPort) {
   } catch (const std::exception&) {
     isListening.store(false);
     state.store(ListenerState::Idle);
-    CloseWakePipe();
+    wakePipe.Close();
     Tracer::TRACE("Cannot start listener thread");
     return;
   }
@@ -134,43 +130,15 @@ bool DialforgeSocket::OnListenerThread() const {
   return listenerThreadId.load() == std::this_thread::get_id();
 }
 
-bool DialforgeSocket::OpenWakePipe() {
-  int ends[2];
-  if (pipe(ends) == -1) {
-    Tracer::TRACE("pipe() failed with error %d", errno);
-    return false;
-  }
-  if (!PrepareDescriptor(ends[0], false) || !PrepareDescriptor(ends[1], true)) {
-    close(ends[0]);
-    close(ends[1]);
-    return false;
-  }
-  wakeReadEnd = ends[0];
-  wakeWriteEnd = ends[1];
-  return true;
-}
-
-void DialforgeSocket::CloseWakePipe() {
-  close(wakeReadEnd);
-  close(wakeWriteEnd);
-  wakeReadEnd = wakeWriteEnd = -1;
-}
-
 void DialforgeSocket::RequestStop() {
   isListening.store(false);
-  if (wakeWriteEnd == -1) {
-    return;
-  }
-  // The byte is never read: the pipe stays readable and wakes every later wait as well.
-  const char wake = 1;
-  while (write(wakeWriteEnd, &wake, 1) == -1 && errno == EINTR) {
-  }
+  wakePipe.Wake();
 }
 
 void DialforgeSocket::JoinListenerThread() {
   if (listenerThread.joinable()) {
     listenerThread.join();
-    CloseWakePipe();
+    wakePipe.Close();
   }
 }
 
@@ -186,7 +154,11 @@ void DialforgeSocket::BackgroundThread() {
     }
   }
   state.store(ListenerState::Ending);
-  DeletePortFile();
+  if (listenSocket != -1) {
+    CloseListenSocket();
+    Tracer::TRACE("Listen socket closed");
+  }
+  portFile.Withdraw();
   Tracer::TRACE("Background thread exited");
   listenerThreadId.store(std::thread::id());
   state.store(ListenerState::Idle);
@@ -202,27 +174,27 @@ void DialforgeSocket::RunAttempt() {
   } catch (...) {
     Tracer::TRACE("Listener attempt failed");
   }
-  if (listenSocket != -1) {
-    CloseListenSocket();
-  }
-  if (clientSocket != -1) {
-    CloseClientSocket();
-  }
 }
 
 void DialforgeSocket::StartListeningOne() {
-  state.store(ListenerState::Opening);
-  listenSocket = -1;
-  clientSocket = -1;
-  char portText[16];
-  std::snprintf(portText, sizeof portText, "%d", port.load());
-  Tracer::TRACE("Opening port %s (%d)", portText, port.load());
-  if (OpenListeningSocket(portText) && AcceptClient()) {
-    ServeClient();
+  if (listenSocket == -1) {
+    state.store(ListenerState::Opening);
+    if (!OpenListeningSocket()) {
+      return;
+    }
+  }
+  Tracer::TRACE("Listening...");
+  state.store(ListenerState::Listening);
+  const int client = AcceptClient();
+  if (client != -1) {
+    ServeClient(client);
   }
 }
 
-bool DialforgeSocket::OpenListeningSocket(const char* portText) {
+bool DialforgeSocket::OpenListeningSocket() {
+  char portText[16];
+  std::snprintf(portText, sizeof portText, "%d", port.load());
+  Tracer::TRACE("Opening port %s (%d)", portText, port.load());
   addrinfo hints{};
   hints.ai_flags = AI_PASSIVE | AI_NUMERICHOST | AI_NUMERICSERV;
   hints.ai_family = AF_INET;
@@ -246,8 +218,13 @@ bool DialforgeSocket::OpenListeningSocket(const char* portText) {
     CloseListenSocket();
     return false;
   }
-  // The connections this side closed linger in TIME_WAIT; without this every retry on the same
-  // port would fail for a minute. It never lets two listeners share the port.
+  // Past clients' connections linger in TIME_WAIT on this port; without this, binding it again
+  // after a failure of the listening socket would fail for a minute. It never lets another
+  // program take the port from us while we listen: Linux lets no socket bind an address and port
+  // that a socket listens on, whatever its options. macOS lets a socket with SO_REUSEADDR bind
+  // the wildcard address on our port, but a connection to 127.0.0.1 still reaches the most
+  // specific binding, ours; binding 127.0.0.1 itself would need SO_REUSEPORT on both sockets,
+  // which we never set.
   SetOption(listenSocket, SOL_SOCKET, SO_REUSEADDR);
   const int bound = bind(listenSocket, addresses->ai_addr, addresses->ai_addrlen);
   const int bindError = errno;
@@ -275,130 +252,109 @@ bool DialforgeSocket::OpenListeningSocket(const char* portText) {
     return false;
   }
   // Only now: a client that reads the port file must find the port listening.
-  WritePortFile();
-  Tracer::TRACE("Listening...");
-  state.store(ListenerState::Listening);
+  portFile.Publish(port.load());
   return true;
 }
 
-void DialforgeSocket::WritePortFile() {
-  if (portFilePath.empty()) {
-    Tracer::TRACE("HOME is not set; no port file");
-    return;
-  }
-  std::ofstream file(portFilePath, std::ios::out | std::ios::trunc);
-  if (!file.is_open()) {
-    Tracer::TRACE("File open failed: %s", portFilePath.c_str());
-    return;
-  }
-  // Not the stream's number formatting: a host's global locale could group the digits.
-  file << std::to_string(port.load());
-  file.close();
-  if (!file) {
-    Tracer::TRACE("File write failed: %s", portFilePath.c_str());
-  }
-}
-
-void DialforgeSocket::DeletePortFile() {
-  if (portFilePath.empty()) {
-    return;
-  }
-  if (std::remove(portFilePath.c_str()) != 0) {
-    Tracer::TRACE("File delete failed: %s", portFilePath.c_str());
-  }
-}
-
-bool DialforgeSocket::AcceptClient() {
+int DialforgeSocket::AcceptClient() {
   for (;;) {
-    const Wait wait = WaitFor(listenSocket, POLLIN);
-    if (wait == Wait::Woken) {
-      CloseListenSocket();
-      Tracer::TRACE("Listen socket closed");
-      return false;
-    }
-    if (wait == Wait::Failed) {
-      CloseListenSocket();
-      return false;
+    pollfd watched[1] = {{listenSocket, POLLIN, 0}};
+    const WakePipe::Wait wait = wakePipe.WaitFor(watched);
+    if (wait == WakePipe::Wait::Woken || wait == WakePipe::Wait::Failed) {
+      return -1;
     }
     const int client = accept(listenSocket, nullptr, nullptr);
     if (client != -1) {
-      clientSocket = client;
-      break;
+      return client;
     }
     const int error = errno;
-    // The connection may have gone again between poll() and accept().
-    if (error == EINTR || WouldBlock(error) || error == ECONNABORTED) {
+    if (IsPassingAcceptError(error)) {
       continue;
     }
     Tracer::TRACE("accept() failed with error %d", error);
-    CloseListenSocket();
-    return false;
+    // A shortage passes with time and keeps the port; anything else is the listening socket's
+    // own failure, and the next attempt binds the port anew.
+    if (!IsShortageAcceptError(error)) {
+      CloseListenSocket();
+    }
+    return -1;
   }
-  // One client at a time: nobody else can connect until the next attempt.
-  CloseListenSocket();
-  if (!PrepareDescriptor(clientSocket, true)) {
-    CloseClientSocket();
-    return false;
-  }
-  // A reply must not wait for the client's acknowledgement of the previous one.
-  SetOption(clientSocket, IPPROTO_TCP, TCP_NODELAY);
-#ifdef SO_NOSIGPIPE
-  SetOption(clientSocket, SOL_SOCKET, SO_NOSIGPIPE);
-#endif
-  state.store(ListenerState::Serving);
-  return true;
 }
 
-void DialforgeSocket::ServeClient() {
-  assembler.Reset();
+bool DialforgeSocket::RefuseAnotherClient() {
   for (;;) {
-    const Wait wait = WaitFor(clientSocket, POLLIN);
-    if (wait == Wait::Woken) {
-      CloseClientSocket();
-      Tracer::TRACE("Client socket closed");
-      return;
+    const int other = accept(listenSocket, nullptr, nullptr);
+    if (other != -1) {
+      closeSocket(other);
+      Tracer::TRACE("Another client refused");
+      return true;
     }
-    if (wait == Wait::Failed) {
-      CloseClientSocket();
-      return;
+    const int error = errno;
+    if (error == EINTR) {
+      continue;
     }
-    const ssize_t received = recv(clientSocket, buffer, sizeof buffer - 1, 0);
-    if (received == -1) {
-      const int error = errno;
-      if (error == EINTR || WouldBlock(error)) {
-        continue;
-      }
-      Tracer::TRACE("recv() failed with error %d", error);
-      CloseClientSocket();
-      return;
+    if (IsPassingAcceptError(error)) {
+      return true;
     }
-    if (received == 0) {
-      Tracer::TRACE("Connection closed");
-      // A client that half-closed still reads the reply to its last, unfinished line.
-      assembler.Close();
-      const Outcome outcome = DeliverMessages();
-      CloseClientSocket();
-      if (outcome == Outcome::Stopped) {
-        Tracer::TRACE("Client socket closed");
-      }
-      return;
-    }
-    Tracer::TRACE("%d bytes received %d", static_cast<int>(received),
-                  static_cast<int>(sizeof buffer));
-    assembler.Receive(buffer, static_cast<size_t>(received));
-    const Outcome outcome = DeliverMessages();
-    if (outcome != Outcome::KeepServing) {
-      CloseClientSocket();
-      if (outcome == Outcome::Stopped) {
-        Tracer::TRACE("Client socket closed");
-      }
-      return;
-    }
-    Tracer::TRACE("All processed");
+    // Left waiting until this client has gone; the attempt after the pause sees the failure.
+    Tracer::TRACE("accept() failed with error %d", error);
+    return false;
   }
 }
 
-DialforgeSocket::Outcome DialforgeSocket::DeliverMessages() {
+void DialforgeSocket::ServeClient(int descriptor) {
+  ClientConnection connection(descriptor, wakePipe);
+  if (!connection.Prepare()) {
+    return;
+  }
+  state.store(ListenerState::Serving);
+  assembler.Reset();
+  bool watchingForOthers = true;
+  for (;;) {
+    size_t received = 0;
+    const ClientConnection::Input input = connection.Receive(
+        buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : -1, &received);
+    Outcome outcome = Outcome::KeepServing;
+    switch (input) {
+      case ClientConnection::Input::AnotherClient:
+        watchingForOthers = RefuseAnotherClient();
+        continue;
+      case ClientConnection::Input::Failed:
+        return;
+      case ClientConnection::Input::Woken:
+        outcome = Outcome::Stopped;
+        break;
+      case ClientConnection::Input::Ended:
+        Tracer::TRACE("Connection closed");
+        // A client that half-closed still reads the reply to its last, unfinished line.
+        assembler.Close();
+        outcome = DeliverMessages(connection);
+        if (outcome == Outcome::KeepServing) {
+          return;
+        }
+        break;
+      case ClientConnection::Input::Received:
+        Tracer::TRACE("%d bytes received %d", static_cast<int>(received),
+                      static_cast<int>(sizeof buffer));
+        assembler.Receive(buffer, received);
+        outcome = DeliverMessages(connection);
+        if (outcome == Outcome::KeepServing) {
+          Tracer::TRACE("All processed");
+          continue;
+        }
+        break;
+    }
+    if (outcome == Outcome::Stopped) {
+      CloseListenSocket();
+      Tracer::TRACE("Listen socket closed");
+      connection.Close();
+      Tracer::TRACE("Client socket closed");
+    }
+    return;
+  }
+}
+
+DialforgeSocket::Outcome DialforgeSocket::DeliverMessages(ClientConnection& connection) {
   std::string message;
   for (;;) {
     switch (assembler.Next(message)) {
@@ -414,19 +370,21 @@ DialforgeSocket::Outcome DialforgeSocket::DeliverMessages() {
         if (!isListening.load()) {
           return Outcome::Stopped;
         }
-        Tracer::TRACE("Processing message '%s'", message.c_str());
+        if (Tracer::IsOn()) {
+          Tracer::TRACE("Processing message '%s'", Printable(message).c_str());
+        }
         const std::string reply = ProcessMessage(std::move(message));
         message.clear();
         if (reply.empty()) {
           break;
         }
         Tracer::TRACE("Sending %d bytes", static_cast<int>(reply.size()));
-        const Sent sent = SendReply(reply);
-        if (sent == Sent::Stopped) {
+        const ClientConnection::Sent sent = connection.SendAll(reply);
+        if (sent == ClientConnection::Sent::Woken) {
           return Outcome::Stopped;
         }
-        if (sent == Sent::Failed) {
-          // The client is gone; the next receive tells and ends the attempt.
+        if (sent == ClientConnection::Sent::Failed) {
+          // The client is gone; the next receive tells and ends the session.
           assembler.SkipRestOfChunk();
           return Outcome::KeepServing;
         }
@@ -434,51 +392,6 @@ DialforgeSocket::Outcome DialforgeSocket::DeliverMessages() {
       }
     }
   }
-}
-
-DialforgeSocket::Sent DialforgeSocket::SendReply(const std::string& reply) {
-  const char* data = reply.data();
-  size_t remaining = reply.size();
-  while (remaining > 0) {
-    const ssize_t sent = send(clientSocket, data, remaining, kSendFlags);
-    if (sent >= 0) {
-      data += sent;
-      remaining -= static_cast<size_t>(sent);
-      continue;
-    }
-    const int error = errno;
-    if (error == EINTR) {
-      continue;
-    }
-    if (WouldBlock(error)) {
-      const Wait wait = WaitFor(clientSocket, POLLOUT);
-      if (wait == Wait::Woken) {
-        return Sent::Stopped;
-      }
-      if (wait == Wait::Failed) {
-        return Sent::Failed;
-      }
-      continue;
-    }
-    Tracer::TRACE("send() failed with error %d", error);
-    return Sent::Failed;
-  }
-  return Sent::All;
-}
-
-DialforgeSocket::Wait DialforgeSocket::WaitFor(int descriptor, short events) {
-  pollfd watched[2] = {{descriptor, events, 0}, {wakeReadEnd, POLLIN, 0}};
-  for (;;) {
-    if (poll(watched, 2, -1) > 0) {
-      break;
-    }
-    const int error = errno;
-    if (error != EINTR && error != EAGAIN) {
-      Tracer::TRACE("poll() failed with error %d", error);
-      return Wait::Failed;
-    }
-  }
-  return watched[1].revents != 0 ? Wait::Woken : Wait::Ready;
 }
 
 void DialforgeSocket::Pause() {
@@ -489,15 +402,12 @@ void DialforgeSocket::Pause() {
     if (remaining.count() <= 0) {
       return;
     }
-    pollfd wake = {wakeReadEnd, POLLIN, 0};
-    const int ready =
-        poll(&wake, 1, static_cast<int>(std::min<std::int64_t>(remaining.count(), INT_MAX)));
-    if (ready > 0) {
+    const WakePipe::Wait wait =
+        wakePipe.Sleep(static_cast<int>(std::min<std::int64_t>(remaining.count(), INT_MAX)));
+    if (wait == WakePipe::Wait::Woken) {
       return;
     }
-    const int error = errno;
-    if (ready == -1 && error != EINTR && error != EAGAIN) {
-      Tracer::TRACE("poll() failed with error %d", error);
+    if (wait == WakePipe::Wait::Failed) {
       std::this_thread::sleep_until(deadline);
       return;
     }
@@ -507,11 +417,6 @@ void DialforgeSocket::Pause() {
 void DialforgeSocket::CloseListenSocket() {
   closeSocket(listenSocket);
   listenSocket = -1;
-}
-
-void DialforgeSocket::CloseClientSocket() {
-  closeSocket(clientSocket);
-  clientSocket = -1;
 }
 
 }  // namespace VazezeveDudOzizezUziriv

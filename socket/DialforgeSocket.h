@@ -12,17 +12,28 @@
 #include <thread>
 
 #include "socket/LineAssembler.h"
+#include "socket/PortFile.h"
+#include "socket/WakePipe.h"
 
 namespace VazezeveDudOzizezUziriv {
+
+class ClientConnection;
 
 // Where the listener thread is. Idle: no thread runs.
 enum class ListenerState { Idle, Opening, Listening, Serving, Pausing, Ending };
 
+// The listening socket is held from its first successful bind until StopListening, so no other
+// program can take the port that the port file names. While a client is served, further
+// connections are accepted and closed at once ("Another client refused"). After a client leaves
+// the listener pauses (5 seconds); connections made meanwhile wait and are served after it. Only
+// a failure of the listening socket itself gives the port up, and the next attempt binds it again
+// after the pause.
+//
 // For subclass writers:
 // - ProcessMessage runs on the listener thread, one message at a time, in arrival order.
-//   An exception it lets out ends the connection; the listener listens again after the pause.
-// - Call StopListening in your own destructor. The base destructor stops too, but by then your
-//   part of the object is gone, and a message in flight would reach it.
+//   An exception it lets out ends the connection; the listener goes on after the pause.
+// - Call StopListeningIfStarted in your own destructor. The base destructor stops too, but by
+//   then your part of the object is gone, and a message in flight would reach it.
 // - StopListening on any other thread returns once the listener thread has ended (so no message
 //   is in flight any more) and the port file is gone. Called from ProcessMessage it cannot wait
 //   for its own thread: it asks for the stop and returns at once; the reply of that message is
@@ -35,7 +46,7 @@ class DialforgeSocket {
   DialforgeSocket(const DialforgeSocket&) = delete;
   DialforgeSocket& operator=(const DialforgeSocket&) = delete;
 
-  // Port 0 lets the system choose; every later attempt asks for the port first bound.
+  // Port 0 lets the system choose; every later bind asks for the port first bound.
   void StartListening(int port);
   void StopListening();
 
@@ -48,51 +59,43 @@ class DialforgeSocket {
   // The port asked for, and the one bound once an attempt has bound it.
   int GetPort() const { return port.load(); }
   ListenerState GetState() const { return state.load(); }
-  // The wait before listening again after a disconnect or a failure: 5 seconds. Only tests
-  // shorten it; a change holds from the next pause on.
+  // The wait before listening again after a client or a failure: 5 seconds. Only tests shorten
+  // it; a change holds from the next pause on.
   void SetRetryPause(std::chrono::milliseconds pause) { retryPauseMs.store(pause.count()); }
 
  protected:
   // Not virtual: listeners are held by value, never deleted through this class.
   ~DialforgeSocket();
+  // Stops a listener that was started and has not been stopped yet; a listener that never ran,
+  // or has stopped already, is left as it is and traces nothing.
+  void StopListeningIfStarted();
 
  private:
-  enum class Wait { Ready, Woken, Failed };
   enum class Outcome { KeepServing, Stopped, Refused };
-  enum class Sent { All, Failed, Stopped };
 
   bool OnListenerThread() const;
-  bool OpenWakePipe();
-  void CloseWakePipe();
   void RequestStop();
   void JoinListenerThread();
   void BackgroundThread();
   void RunAttempt();
   void StartListeningOne();
-  bool OpenListeningSocket(const char* portText);
-  void WritePortFile();
-  void DeletePortFile();
-  bool AcceptClient();
-  void ServeClient();
-  Outcome DeliverMessages();
-  Sent SendReply(const std::string& reply);
-  Wait WaitFor(int descriptor, short events);
+  bool OpenListeningSocket();
+  int AcceptClient();
+  bool RefuseAnotherClient();
+  void ServeClient(int descriptor);
+  Outcome DeliverMessages(ClientConnection& connection);
   void Pause();
   void CloseListenSocket();
-  void CloseClientSocket();
 
   std::atomic<int> port{0};
-  const std::string portFilePath;  // empty when HOME is not set
+  PortFile portFile;  // its path is empty when HOME is not set
   char buffer[131072];
   std::atomic<bool> isListening{false};
   int listenSocket = -1;  // listener thread only
-  int clientSocket = -1;  // listener thread only
 
   std::atomic<ListenerState> state{ListenerState::Idle};
   std::atomic<std::int64_t> retryPauseMs{5000};
-  // Readable once a stop is asked for: wakes every wait of the listener thread.
-  int wakeReadEnd = -1;
-  int wakeWriteEnd = -1;
+  WakePipe wakePipe;
   LineAssembler assembler;
   std::thread listenerThread;
   std::atomic<std::thread::id> listenerThreadId{};

@@ -27,6 +27,10 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return true;
 }
 
+bool IsDigit(char character) {
+  return character >= '0' && character <= '9';
+}
+
 bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
@@ -34,10 +38,6 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 }  // namespace
 
 bool IsHttpRequestLine(const std::string& line) {
-  const size_t firstBar = line.find('|');
-  if (firstBar != std::string::npos && line.find('|', firstBar + 1) != std::string::npos) {
-    return false;
-  }
   std::string_view text(line);
   if (StartsWithIgnoringCase(text, "host:")) {
     return true;
@@ -45,14 +45,13 @@ bool IsHttpRequestLine(const std::string& line) {
   if (!text.empty() && text.back() == '\r') {
     text.remove_suffix(1);
   }
-  if (!EndsWith(text, " HTTP/1.0") && !EndsWith(text, " HTTP/1.1")) {
-    return false;
+  // " HTTP/", a digit, and for versions such as 1.1 a point and a second digit. The method and
+  // the target before it do not matter: a page can put anything there, pipes included.
+  if (text.size() >= 2 && text[text.size() - 2] == '.' && IsDigit(text.back())) {
+    text.remove_suffix(2);
   }
-  size_t methodEnd = 0;
-  while (methodEnd < text.size() && text[methodEnd] >= 'A' && text[methodEnd] <= 'Z') {
-    ++methodEnd;
-  }
-  return methodEnd > 0 && text[methodEnd] == ' ';
+  return !text.empty() && IsDigit(text.back()) &&
+         EndsWith(text.substr(0, text.size() - 1), " HTTP/");
 }
 
 void LineAssembler::Reset() {
@@ -88,6 +87,9 @@ LineAssembler::Event LineAssembler::Next(std::string& message) {
     const void* lineFeed = std::memchr(begin, '\n', static_cast<size_t>(end - begin));
     if (lineFeed == nullptr) {
       position = end;
+      if (discarding) {
+        return Event::None;
+      }
       return lineFeedSeen ? HoldTail(begin) : TakeTailAsMessage(begin, message);
     }
     lineFeedSeen = true;
@@ -130,6 +132,11 @@ LineAssembler::Event LineAssembler::CompleteLine(const char* begin, const char* 
 }
 
 LineAssembler::Event LineAssembler::TakeTailAsMessage(const char* begin, std::string& message) {
+  // A chunk that filled a whole receive is a cut-off piece of something longer, not a request.
+  if (static_cast<size_t>(end - begin) >= kMaxMessageLength) {
+    discarding = true;
+    return Event::MessageTooLong;
+  }
   const size_t length = TextLength(begin, end);
   if (length == 0) {
     return Event::None;
@@ -139,9 +146,6 @@ LineAssembler::Event LineAssembler::TakeTailAsMessage(const char* begin, std::st
 }
 
 LineAssembler::Event LineAssembler::HoldTail(const char* begin) {
-  if (discarding) {
-    return Event::None;
-  }
   holding = true;
   if (lineCut) {
     return Event::None;

@@ -15,11 +15,14 @@ namespace VazezeveDudOzizezUziriv {
 // - What follows a chunk's last line feed (the tail) is held and completed by the next chunk once
 //   the client has sent a line feed on this connection. Before that, each chunk's tail is a
 //   message of its own, so a client that never ends its requests with a line feed still works;
-//   such a chunk whose text is empty (it starts with a NUL) gives no message.
+//   such a chunk whose text is empty (it starts with a NUL) gives no message, and one of
+//   kMaxMessageLength bytes or more (a whole receive) is too long and dropped up to the next
+//   line feed.
 // - A held line still unfinished when the client closes is a message of its own.
 // - A line longer than kMaxMessageLength is dropped and reported; the stream resumes after its
 //   next line feed.
-// - An HTTP request line or "Host:" header line ends the connection: nothing after it is given.
+// - An HTTP request line or "Host:" header line ends the connection: nothing after it is given,
+//   so no web page can drive the host.
 //
 // Use: Receive a chunk (or Close), then call Next until it gives Event::None. Next copies each
 // message once, into the caller's string; the chunk's bytes must stay untouched meanwhile.
@@ -61,8 +64,9 @@ class LineAssembler {
   bool refused = false;
 };
 
-// A line with fewer than three "|"-separated fields that is an HTTP request line
-// ("GET / HTTP/1.1", carriage return or not) or a header line beginning "Host:".
+// A line that ends, before an optional carriage return, in " HTTP/" and a version (1.0, 1.1, 2, 3,
+// ...), whatever comes before it, or a header line beginning "Host:" in any case. No request of
+// the companion application ends so.
 bool IsHttpRequestLine(const std::string& line);
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -6,6 +6,7 @@
 #include "surface/Dialforge.h"
 #include "surface/HostText.h"
 #include "surface/RequestParsing.h"
+#include "trace/Printable.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -66,9 +67,11 @@ void Dialforge::ExecuteCommand(std::string first, std::string second) {
   WithHostString(first, [&](AdobeSdkString& firstString, const ADOBESDK_StringSuite1*) {
     WithHostString(second, [&](AdobeSdkString& secondString, const ADOBESDK_StringSuite1*) {
       commandSuite->ExecuteCommand(hostCommandRef, firstString.Get(), secondString.Get());
+      const std::string executed = secondString.toString();
       // Client text: traced as text, never used as a format.
-      const std::string executed = "\n Command executed: " + secondString.toString();
-      Tracer::TRACE("%s", executed.c_str());
+      if (Tracer::IsOn()) {
+        Tracer::TRACE("%s", ("\n Command executed: " + Printable(executed)).c_str());
+      }
     });
   });
 }
@@ -76,7 +79,7 @@ void Dialforge::ExecuteCommand(std::string first, std::string second) {
 void Dialforge::Navigate(std::string text) {
   NavigationStep step;
   if (!ReadNavigation(text, &step)) {
-    Tracer::TRACE("Navigate(): invalid parameters '%s'", text.c_str());
+    Tracer::TRACE("Navigate(): invalid parameters '%s'", Printable(text).c_str());
     return;
   }
   if (!CommandAvailable()) {

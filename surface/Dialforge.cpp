@@ -176,7 +176,12 @@ ADOBESDK_Error Dialforge::SetForwardState(bool) {
 }
 
 ADOBESDK_Error Dialforge::GetUserButtonCount(unsigned int* count) const {
-  return count == nullptr ? kADOBESDK_BadParameter : kADOBESDK_NoError;
+  if (count == nullptr) {
+    return kADOBESDK_BadParameter;
+  }
+  // Success with the count unwritten would have the host read whatever its variable held.
+  *count = 0;
+  return kADOBESDK_NoError;
 }
 
 ADOBESDK_Error Dialforge::GetConfigIdentifier(unsigned short**& text, unsigned int*& length) const {

@@ -117,13 +117,15 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   void ChangeMixer();
 
  private:
-  std::string ComposeSnapshot(const std::string& name);
+  // Appends the snapshot the name asks for to the reply.
+  void ComposeSnapshot(const std::string& name, std::string& reply);
   // Traces "<name> suite not available" when a part the handler needs is missing.
   bool LumetriAvailable() const;
   bool CommandAvailable() const;
   bool TransportAvailable() const;
-  // The identifier of the menu at a position of the host's menu list.
-  void ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const;
+  // The identifier of the menu at a position of the host's menu list; false when the host
+  // cannot give it, and then the identifier must not reach the host.
+  bool ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const;
 
   unsigned int hostIdentifier;
   SPBasicSuite* basicSuite;

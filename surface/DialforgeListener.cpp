@@ -10,7 +10,7 @@
 namespace VazezeveDudOzizezUziriv {
 
 DialforgeListener::~DialforgeListener() {
-  StopListening();
+  StopListeningIfStarted();
 }
 
 void DialforgeListener::ServeSurface(Dialforge* target) {

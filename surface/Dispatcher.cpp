@@ -4,6 +4,7 @@
 #include "compose/ComposeHelper.h"
 #include "surface/Dialforge.h"
 #include "surface/RequestParsing.h"
+#include "trace/Printable.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -49,16 +50,20 @@ std::string Dialforge::ProcessDialforgeCommand(std::vector<std::string> fields) 
   } else if (keyword == "ResetChangeLumetri") {
     ResetParameter(fields[2]);
   } else if (keyword == "GetParameters") {
-    return fields[0] + "|" + ComposeSnapshot(fields[2]);
+    // Composed straight behind the request id, so the reply is never copied again.
+    std::string reply = std::move(fields[0]);
+    reply += '|';
+    ComposeSnapshot(fields[2], reply);
+    return reply;
   } else if (keyword == "Transport") {
     Transport(std::move(fields));
   } else {
-    Tracer::TRACE("Unknown command '%s'", keyword.c_str());
+    Tracer::TRACE("Unknown command '%s'", Printable(keyword).c_str());
   }
   return std::string();
 }
 
-std::string Dialforge::ComposeSnapshot(const std::string& name) {
+void Dialforge::ComposeSnapshot(const std::string& name, std::string& reply) {
   enum class Snapshot { LumetriParameters, LumetriMenu, Mixer, Commands };
   Snapshot snapshot;
   if (name == "LumetriParameters") {
@@ -70,25 +75,28 @@ std::string Dialforge::ComposeSnapshot(const std::string& name) {
   } else if (name == "Commands") {
     snapshot = Snapshot::Commands;
   } else {
-    Tracer::TRACE("Unknown GetParameters command '%s'", name.c_str());
-    return std::string();
+    Tracer::TRACE("Unknown GetParameters command '%s'", Printable(name).c_str());
+    return;
   }
   const ComposeHelper* current = ComposeHelper::GetInstance();
   if (current == nullptr) {
-    return std::string();
+    return;
   }
   const ComposeHelper composer = *current;
   switch (snapshot) {
     case Snapshot::LumetriParameters:
-      return composer.ComposeLumetriParameters(GetLumetriSuite(), GetHostLumetriRef());
+      composer.ComposeLumetriParameters(GetLumetriSuite(), GetHostLumetriRef(), reply);
+      break;
     case Snapshot::LumetriMenu:
-      return composer.ComposeLumetriMenu(GetLumetriSuite(), GetHostLumetriRef());
+      composer.ComposeLumetriMenu(GetLumetriSuite(), GetHostLumetriRef(), reply);
+      break;
     case Snapshot::Mixer:
-      return composer.ComposeMixer(GetMixerSuite(), GetHostMixerRef());
+      composer.ComposeMixer(GetMixerSuite(), GetHostMixerRef(), reply);
+      break;
     case Snapshot::Commands:
-      return composer.ComposeCommands(GetCommandSuite(), GetHostCommandRef());
+      composer.ComposeCommands(GetCommandSuite(), GetHostCommandRef(), reply);
+      break;
   }
-  return std::string();
 }
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -1,5 +1,6 @@
 #include "surface/HostText.h"
 
+#include "trace/Printable.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -14,7 +15,7 @@ const ADOBESDK_StringSuite1* AvailableStringSuite() {
 
 bool WasMade(const AdobeSdkString& hostString, const std::string& text) {
   if (!hostString.OwnsString()) {
-    Tracer::TRACE("Cannot make host string from '%s'", text.c_str());
+    Tracer::TRACE("Cannot make host string from '%s'", Printable(text).c_str());
     return false;
   }
   return true;

@@ -4,6 +4,7 @@
 #include "surface/Dialforge.h"
 #include "surface/HostText.h"
 #include "surface/RequestParsing.h"
+#include "trace/Printable.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -29,7 +30,10 @@ void Dialforge::ChangeLumetriParameter(std::string id, float value) {
   WithHostString(id, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1*) {
     float resultingValue = 0.0f;
     lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue);
-    Tracer::TRACE("'%s' changed to %f ", id.c_str(), static_cast<double>(resultingValue));
+    if (Tracer::IsOn()) {
+      Tracer::TRACE("'%s' changed to %f ", Printable(id).c_str(),
+                    static_cast<double>(resultingValue));
+    }
   });
 }
 
@@ -50,9 +54,9 @@ void Dialforge::ChangeLumetriMenu(std::string menuId) {
   }
   WithHostString(menuId, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1* stringSuite) {
     AdobeSdkString oldValue(stringSuite);
-    lumetriSuite->GetMenuValue(hostLumetriRef, hostId.Get(), oldValue.Get());
+    oldValue.Filled(lumetriSuite->GetMenuValue(hostLumetriRef, hostId.Get(), oldValue.Get()));
     AdobeSdkString newValue(stringSuite);
-    lumetriSuite->SetMenuValue(hostLumetriRef, hostId.Get(), 1, newValue.Get());
+    newValue.Filled(lumetriSuite->SetMenuValue(hostLumetriRef, hostId.Get(), 1, newValue.Get()));
     if (newValue.toString() == oldValue.toString()) {
       lumetriSuite->ResetMenu(hostLumetriRef, hostId.Get(), newValue.Get());
     }
@@ -80,12 +84,12 @@ void Dialforge::ChangeMenuValue(std::string text) {
   const size_t separator = text.find(" : ");
   int32_t index = 0;
   if (!ReadMenuNumber(text.substr(0, separator), &index)) {
-    Tracer::TRACE("Invalid menu index: '%s'", text.c_str());
+    Tracer::TRACE("Invalid menu index: '%s'", Printable(text).c_str());
     return;
   }
   int32_t value = 0;
   if (separator == std::string::npos || !ReadMenuNumber(text.substr(separator + 3), &value)) {
-    Tracer::TRACE("Invalid menu value: '%s'", text.c_str());
+    Tracer::TRACE("Invalid menu value: '%s'", Printable(text).c_str());
     return;
   }
   if (!LumetriAvailable()) {
@@ -93,7 +97,10 @@ void Dialforge::ChangeMenuValue(std::string text) {
   }
   const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
   AdobeSdkString menuId(stringSuite);
-  ReadMenuIdAt(static_cast<uint32_t>(index), menuId);
+  if (!ReadMenuIdAt(static_cast<uint32_t>(index), menuId)) {
+    Tracer::TRACE("Invalid menu index: '%s'", Printable(text).c_str());
+    return;
+  }
   AdobeSdkString resultingValue(stringSuite);
   lumetriSuite->SetMenuValue(hostLumetriRef, menuId.Get(), static_cast<uint32_t>(value),
                              resultingValue.Get());
@@ -102,7 +109,7 @@ void Dialforge::ChangeMenuValue(std::string text) {
 void Dialforge::ResetMenu(std::string text) {
   int32_t index = 0;
   if (!ReadMenuNumber(text, &index)) {
-    Tracer::TRACE("Invalid menu index: '%s'", text.c_str());
+    Tracer::TRACE("Invalid menu index: '%s'", Printable(text).c_str());
     return;
   }
   if (!LumetriAvailable()) {
@@ -110,14 +117,18 @@ void Dialforge::ResetMenu(std::string text) {
   }
   const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
   AdobeSdkString menuId(stringSuite);
-  ReadMenuIdAt(static_cast<uint32_t>(index), menuId);
+  if (!ReadMenuIdAt(static_cast<uint32_t>(index), menuId)) {
+    Tracer::TRACE("Invalid menu index: '%s'", Printable(text).c_str());
+    return;
+  }
   AdobeSdkString resultingValue(stringSuite);
   lumetriSuite->ResetMenu(hostLumetriRef, menuId.Get(), resultingValue.Get());
 }
 
-void Dialforge::ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const {
+bool Dialforge::ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const {
   AdobeSdkString menuName(sStringSuite.load());
-  lumetriSuite->GetMenuAtIndex(hostLumetriRef, index, menuId.Get(), menuName.Get());
+  menuId.Filled(lumetriSuite->GetMenuAtIndex(hostLumetriRef, index, menuId.Get(), menuName.Get()));
+  return menuId.HoldsString();
 }
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -1,14 +1,25 @@
 #include "surface/RequestParsing.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <vector>
 
 #include "socket/SplitString.h"
+#include "trace/Printable.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
+
+namespace {
+
+float InvalidDouble(const std::string& text) {
+  Tracer::TRACE("Invalid double: '%s'", Printable(text).c_str());
+  return 0.0f;
+}
+
+}  // namespace
 
 float ParseDouble(const std::string& text) {
   double value = 0.0;
@@ -17,8 +28,7 @@ float ParseDouble(const std::string& text) {
   for (const char byte : text) {
     if (byte == '.' || byte == ',') {
       if (separatorSeen) {
-        Tracer::TRACE("Invalid double: '%s'", text.c_str());
-        return 0.0f;
+        return InvalidDouble(text);
       }
       separatorSeen = true;
     } else if (byte >= '0' && byte <= '9') {
@@ -29,11 +39,16 @@ float ParseDouble(const std::string& text) {
     } else if (byte == '-') {
       divisor = -divisor;
     } else {
-      Tracer::TRACE("Invalid double: '%s'", text.c_str());
-      return 0.0f;
+      return InvalidDouble(text);
     }
   }
-  return static_cast<float>(value / divisor);
+  // Hundreds of digits overflow to infinity, or to NaN beside a divisor that overflowed too; a
+  // value beyond the float range overflows in the conversion. None of that may reach the host.
+  const float result = static_cast<float>(value / divisor);
+  if (!std::isfinite(result)) {
+    return InvalidDouble(text);
+  }
+  return result;
 }
 
 int32_t ParseInteger(const std::string& text) {
@@ -45,7 +60,7 @@ int32_t ParseInteger(const std::string& text) {
     } else if (byte == '-') {
       negative = true;
     } else {
-      Tracer::TRACE("Invalid integer: '%s'", text.c_str());
+      Tracer::TRACE("Invalid integer: '%s'", Printable(text).c_str());
       return 0;
     }
   }

@@ -1,6 +1,7 @@
 #include "trace/Dumps.h"
 
 #include <string>
+#include <vector>
 
 #include "compose/AdobeSdkString.h"
 #include "compose/HostReadings.h"
@@ -33,6 +34,70 @@ int AsDigit(ADOBESDK_Boolean flag) {
   return flag != 0 ? 1 : 0;
 }
 
+// The channel table; the rows whose channel id the host did not give go, in ascending order, to
+// unreadRows.
+int TraceChannelTable(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                      ADOBESDK_ControlSurfaceHostMixer* mixer, std::vector<uint32_t>* unreadRows) {
+  const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
+  const int count = AsSigned(ReadChannelCount(suite, mixer));
+  TraceRuler(kWideRuler);
+  Tracer::TRACE("Channel Count = %d", count);
+  Tracer::TRACE(
+      "N | Channel ID | Channel Name | Channnel States | Volume | Flags | Number Audio Channels | "
+      "Audio Channels | Pan Type");
+  for (int row = 0; row < count; ++row) {
+    uint32_t id = 0;
+    ChannelReading channel;
+    std::string name;
+    if (ReadChannelId(suite, mixer, static_cast<uint32_t>(row), &id)) {
+      AdobeSdkString hostName(stringSuite);
+      channel = ReadChannel(suite, mixer, id, hostName);
+      name = HostText(hostName);
+    } else {
+      unreadRows->push_back(static_cast<uint32_t>(row));
+    }
+    // Every entry carries the row number, not the state index.
+    std::string states;
+    for (const ADOBESDK_Boolean isSet : channel.states) {
+      states += std::to_string(row) + " - " + std::to_string(AsDigit(isSet)) + ", ";
+    }
+    Tracer::TRACE("%d | %d | %s | %s | %f | %d | %d | %f | %d", row, AsSigned(id), name.c_str(),
+                  states.c_str(), static_cast<double>(channel.volume), AsSigned(channel.flags),
+                  AsSigned(channel.audioChannels), static_cast<double>(channel.audioChannelValue),
+                  AsSigned(channel.panType));
+  }
+  TraceRuler(kClosingRuler);
+  return count;
+}
+
+void TraceComponentTable(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                         ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t channel, bool idGiven) {
+  const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
+  TraceRuler(kNarrowRuler);
+  Tracer::TRACE("Components Count = %d", static_cast<int>(kComponentSlots));
+  Tracer::TRACE("N | Component Name | Bypass | Parameter Count | Parameters");
+  for (uint32_t slot = 0; idGiven && slot < kComponentSlots; ++slot) {
+    if (!HasComponentAt(suite, mixer, channel, slot)) {
+      continue;
+    }
+    AdobeSdkString name(stringSuite);
+    const ComponentReading component = ReadComponent(suite, mixer, channel, slot, name);
+    const int parameterCount = AsSigned(component.parameterCount);
+    Tracer::TRACE("%d | %s | %d | %d", static_cast<int>(slot), HostText(name).c_str(),
+                  AsDigit(component.bypassed), parameterCount);
+    for (int parameter = 0; parameter < parameterCount; ++parameter) {
+      AdobeSdkString parameterName(stringSuite);
+      AdobeSdkString parameterText(stringSuite);
+      const float value =
+          ReadComponentParameter(suite, mixer, channel, slot, static_cast<uint32_t>(parameter),
+                                 parameterName, parameterText);
+      Tracer::TRACE("--- %d | %s | %f | %s", parameter, HostText(parameterName).c_str(),
+                    static_cast<double>(value), HostText(parameterText).c_str());
+    }
+  }
+  TraceRuler(kClosingRuler);
+}
+
 }  // namespace
 
 void TRACEMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
@@ -40,9 +105,15 @@ void TRACEMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
   if (suite == nullptr) {
     return;
   }
-  const int count = TRACEMixerChannels(suite, mixer);
+  std::vector<uint32_t> unreadRows;
+  const int count = TraceChannelTable(suite, mixer, &unreadRows);
+  auto unread = unreadRows.begin();
   for (int row = 0; row < count; ++row) {
-    TRACEMixerComponents(suite, mixer, static_cast<uint32_t>(row));
+    const bool idGiven = unread == unreadRows.end() || *unread != static_cast<uint32_t>(row);
+    if (!idGiven) {
+      ++unread;
+    }
+    TraceComponentTable(suite, mixer, static_cast<uint32_t>(row), idGiven);
   }
 }
 
@@ -51,27 +122,8 @@ int TRACEMixerChannels(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
   if (suite == nullptr) {
     return 0;
   }
-  const HostReader reader(sStringSuite.load());
-  const int count = AsSigned(reader.ChannelCount(suite, mixer));
-  TraceRuler(kWideRuler);
-  Tracer::TRACE("Channel Count = %d", count);
-  Tracer::TRACE(
-      "N | Channel ID | Channel Name | Channnel States | Volume | Flags | Number Audio Channels | "
-      "Audio Channels | Pan Type");
-  for (int row = 0; row < count; ++row) {
-    const ChannelReading channel = reader.Channel(suite, mixer, static_cast<uint32_t>(row));
-    // Every entry carries the row number, not the state index.
-    std::string states;
-    for (const ADOBESDK_Boolean isSet : channel.states) {
-      states += std::to_string(row) + " - " + std::to_string(AsDigit(isSet)) + ", ";
-    }
-    Tracer::TRACE("%d | %d | %s | %s | %f | %d | %d | %f | %d", row, AsSigned(channel.id),
-                  channel.name.c_str(), states.c_str(), static_cast<double>(channel.volume),
-                  AsSigned(channel.flags), AsSigned(channel.audioChannels),
-                  static_cast<double>(channel.audioChannelValue), AsSigned(channel.panType));
-  }
-  TraceRuler(kClosingRuler);
-  return count;
+  std::vector<uint32_t> unreadRows;
+  return TraceChannelTable(suite, mixer, &unreadRows);
 }
 
 void TRACEMixerComponents(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
@@ -79,26 +131,7 @@ void TRACEMixerComponents(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
   if (suite == nullptr) {
     return;
   }
-  const HostReader reader(sStringSuite.load());
-  TraceRuler(kNarrowRuler);
-  Tracer::TRACE("Components Count = %d", static_cast<int>(kComponentSlots));
-  Tracer::TRACE("N | Component Name | Bypass | Parameter Count | Parameters");
-  ComponentReading component;
-  for (uint32_t slot = 0; slot < kComponentSlots; ++slot) {
-    if (!reader.Component(suite, mixer, channel, slot, &component)) {
-      continue;
-    }
-    const int parameterCount = AsSigned(component.parameterCount);
-    Tracer::TRACE("%d | %s | %d | %d", static_cast<int>(slot), component.name.c_str(),
-                  AsDigit(component.bypassed), parameterCount);
-    for (int parameter = 0; parameter < parameterCount; ++parameter) {
-      const ComponentParameterReading reading =
-          reader.ComponentParameter(suite, mixer, channel, slot, static_cast<uint32_t>(parameter));
-      Tracer::TRACE("--- %d | %s | %f | %s", parameter, reading.name.c_str(),
-                    static_cast<double>(reading.value), reading.text.c_str());
-    }
-  }
-  TraceRuler(kClosingRuler);
+  TraceComponentTable(suite, mixer, channel, true);
 }
 
 void TRACECommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
@@ -106,16 +139,21 @@ void TRACECommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
   if (suite == nullptr) {
     return;
   }
-  const HostReader reader(sStringSuite.load());
-  const int count = AsSigned(reader.CommandCount(suite, command));
+  const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
+  const int count = AsSigned(ReadCommandCount(suite, command));
   TraceRuler(kWideRuler);
   Tracer::TRACE("Command Count = %d", count);
   Tracer::TRACE("N | Context ID | Context Name | Command ID | Command Name");
   for (int row = 0; row < count; ++row) {
-    const CommandReading reading = reader.Command(suite, command, static_cast<uint32_t>(row));
-    Tracer::TRACE("%d | %s | %s | %s | %s", row, reading.contextId.c_str(),
-                  reading.contextName.c_str(), reading.commandId.c_str(),
-                  reading.commandName.c_str());
+    AdobeSdkString contextId(stringSuite);
+    AdobeSdkString contextName(stringSuite);
+    AdobeSdkString commandId(stringSuite);
+    AdobeSdkString commandName(stringSuite);
+    ReadCommand(suite, command, static_cast<uint32_t>(row), contextId, contextName, commandId,
+                commandName);
+    Tracer::TRACE("%d | %s | %s | %s | %s", row, HostText(contextId).c_str(),
+                  HostText(contextName).c_str(), HostText(commandId).c_str(),
+                  HostText(commandName).c_str());
   }
   TraceRuler(kClosingRuler);
 }
@@ -134,15 +172,17 @@ void TRACELumetriParameters(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suit
   if (suite == nullptr) {
     return;
   }
-  const HostReader reader(sStringSuite.load());
-  const int count = AsSigned(reader.ParameterCount(suite, lumetri));
+  const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
+  const int count = AsSigned(ReadLumetriParameterCount(suite, lumetri));
   TraceRuler(kWideRuler);
   Tracer::TRACE("Parameter Count = %d", count);
   Tracer::TRACE("N | Parameter ID | Parameter Name | Min Value | Max Value | Current Value");
   for (int row = 0; row < count; ++row) {
+    AdobeSdkString id(stringSuite);
+    AdobeSdkString name(stringSuite);
     const LumetriParameterReading reading =
-        reader.Parameter(suite, lumetri, static_cast<uint32_t>(row));
-    Tracer::TRACE("%d | %s | %s | %f | %f | %f", row, reading.id.c_str(), reading.name.c_str(),
+        ReadLumetriParameter(suite, lumetri, static_cast<uint32_t>(row), id, name);
+    Tracer::TRACE("%d | %s | %s | %f | %f | %f", row, HostText(id).c_str(), HostText(name).c_str(),
                   static_cast<double>(reading.minimum), static_cast<double>(reading.maximum),
                   static_cast<double>(reading.value));
   }
@@ -154,15 +194,18 @@ void TRACELumetriMenu(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
   if (suite == nullptr) {
     return;
   }
-  const HostReader reader(sStringSuite.load());
-  const int count = AsSigned(reader.MenuCount(suite, lumetri));
+  const ADOBESDK_StringSuite1* stringSuite = sStringSuite.load();
+  const int count = AsSigned(ReadLumetriMenuCount(suite, lumetri));
   TraceRuler(kNarrowRuler);
   Tracer::TRACE("Menu Count = %d", count);
   Tracer::TRACE("N | Menu ID | Menu Name | Current Value");
   for (int row = 0; row < count; ++row) {
-    const LumetriMenuReading reading = reader.Menu(suite, lumetri, static_cast<uint32_t>(row));
-    Tracer::TRACE("%d | %s | %s | %s", row, reading.id.c_str(), reading.name.c_str(),
-                  reading.value.c_str());
+    AdobeSdkString id(stringSuite);
+    AdobeSdkString name(stringSuite);
+    AdobeSdkString value(stringSuite);
+    ReadLumetriMenu(suite, lumetri, static_cast<uint32_t>(row), id, name, value);
+    Tracer::TRACE("%d | %s | %s | %s", row, HostText(id).c_str(), HostText(name).c_str(),
+                  HostText(value).c_str());
   }
   TraceRuler(kClosingRuler);
 }
@@ -178,15 +221,21 @@ void TRACEChangingLumetriParameter(const ADOBESDK_ControlSurfaceHostLumetriSuite
   AdobeSdkString name(stringSuite);
   float minimum = 0.0f;
   float maximum = 0.0f;
-  suite->GetParameterAtIndex(lumetri, static_cast<uint32_t>(parameterIndex), id.Get(), name.Get(),
-                             &minimum, &maximum);
+  // A parameter the host cannot give has no id: nothing is set, and nothing has changed.
+  const ADOBESDK_Error result = suite->GetParameterAtIndex(
+      lumetri, static_cast<uint32_t>(parameterIndex), id.Get(), name.Get(), &minimum, &maximum);
+  id.Filled(result);
+  name.Filled(result);
+  const bool found = id.HoldsString();
   float reported = 0.0f;
-  suite->SetParameterValue(lumetri, id.Get(), static_cast<float>(value), &reported);
   float readBack = 0.0f;
-  suite->GetParameterValue(lumetri, id.Get(), &readBack);
+  if (found) {
+    suite->SetParameterValue(lumetri, id.Get(), static_cast<float>(value), &reported);
+    suite->GetParameterValue(lumetri, id.Get(), &readBack);
+  }
   TraceRuler(kChangeCheckRuler);
   // An ordered comparison: a NaN on either side means the change did not hold.
-  if (reported == readBack) {
+  if (found && reported == readBack) {
     Tracer::TRACE("Value id:%s name:%s has succesfully changed on %d points!",
                   id.toString().c_str(), name.toString().c_str(), value);
   } else {

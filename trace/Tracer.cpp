@@ -1,6 +1,11 @@
 #include "trace/Tracer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +27,9 @@ std::atomic<unsigned> sSwitches{0};
 // trace at once, and neither the buffer nor the log file may be shared between two lines.
 std::mutex sTraceMutex;
 std::string sLogFileName;
+bool sLogFileFull = false;
+
+constexpr const char* kLimitReached = "Log file limit reached\r\n";
 
 constexpr size_t kMessageBound = 4093;  // 4092 characters and the NUL
 
@@ -46,19 +54,72 @@ std::string LogFileNameLocked() {
   return sLogFileName;
 }
 
+// A new file is created 0600 whatever the umask; an existing one is taken only when it is a plain
+// file reached without a link (a planted FIFO would block the writer, and a link would send our
+// lines into another file).
+int OpenLogFile(const std::string& path) {
+  int descriptor =
+      open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (descriptor != -1) {
+    fchmod(descriptor, 0600);
+    return descriptor;
+  }
+  if (errno != EEXIST) {
+    return -1;
+  }
+  descriptor = open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor == -1) {
+    return -1;
+  }
+  struct stat status {};
+  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(descriptor);
+    return -1;
+  }
+  return descriptor;
+}
+
+void WriteAll(int descriptor, const std::string& text) {
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t count = write(descriptor, text.data() + written, text.size() - written);
+    if (count == -1 && errno == EINTR) {
+      continue;
+    }
+    if (count <= 0) {
+      return;
+    }
+    written += static_cast<size_t>(count);
+  }
+}
+
 // Callers hold sTraceMutex.
 void LogToFileLocked(const std::string& line) {
+  if (sLogFileFull) {
+    return;
+  }
   const std::string path = LogFileNameLocked();
   if (path.empty()) {
     return;
   }
-  std::FILE* file = std::fopen(path.c_str(), "a");
-  if (file == nullptr) {
+  const int descriptor = OpenLogFile(path);
+  if (descriptor == -1) {
     return;
   }
-  const std::string stamped = Tracer::GetCurrentDateTime() + " | " + line;
-  std::fputs(stamped.c_str(), file);
-  std::fclose(file);
+  const std::string stamp = Tracer::GetCurrentDateTime() + " | ";
+  std::string stamped = stamp + line.c_str();
+  const std::string limitLine = stamp + kLimitReached;
+  struct stat status {};
+  const long long size = fstat(descriptor, &status) == 0 ? status.st_size : 0;
+  // Room is always kept for the line that says the file is full.
+  if (size + static_cast<long long>(stamped.size() + limitLine.size()) > Tracer::kLogFileLimit) {
+    stamped = size + static_cast<long long>(limitLine.size()) <= Tracer::kLogFileLimit
+                  ? limitLine
+                  : std::string();
+    sLogFileFull = true;
+  }
+  WriteAll(descriptor, stamped);
+  close(descriptor);
 }
 
 }  // namespace
@@ -77,6 +138,10 @@ void Tracer::SetLog(bool enabled) {
 
 bool Tracer::GetLog() {
   return (sSwitches.load(std::memory_order_relaxed) & kLogSwitch) != 0;
+}
+
+bool Tracer::IsOn() {
+  return sSwitches.load(std::memory_order_relaxed) != 0;
 }
 
 void Tracer::TRACE(const char* format, ...) {

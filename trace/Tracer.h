@@ -17,6 +17,9 @@ class Tracer {
   static bool GetTracing();
   static void SetLog(bool enabled);
   static bool GetLog();
+  // True when a trace line would be written anywhere: callers that must prepare its text first
+  // (client text made printable) ask this, so that tracing off still costs nothing.
+  static bool IsOn();
 
   // One printf-style line. With both switches off it only tests them.
   static void TRACE(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -27,7 +30,12 @@ class Tracer {
   // The log file of this process, named by the moment of its first logged line; empty when
   // HOME is not set.
   static std::string GetLogFileName();
+  // Appends the stamped line. The file is created 0600 and never opened through a link or as
+  // anything but a plain file. It stops at kLogFileLimit bytes: its last line then says so, and
+  // later lines of this process go to standard output only.
   static void LogToFile(std::string line);
+
+  static constexpr long long kLogFileLimit = 256LL << 20;
 };
 
 // Decimal text of the number, zero-padded to two digits.

@@ -39,7 +39,8 @@ foreach(goal
 endforeach()
 
 # Every snapshot case, in order, with its size and its cost per row.
-set(cases "Mixer 8" "Mixer 64" "Mixer 512" "Commands 100" "Commands 1000" "Commands 10000")
+set(cases "Mixer 8" "Mixer 64" "Mixer 512" "Mixer 4096" "Commands 100" "Commands 1000"
+  "Commands 10000")
 string(JSON count ERROR_VARIABLE error LENGTH "${output}" snapshots)
 list(LENGTH cases expected)
 if(error OR NOT count EQUAL expected)
@@ -53,7 +54,8 @@ foreach(index RANGE ${last})
   if(NOT "${snapshot} ${size}" STREQUAL case)
     message(FATAL_ERROR "snapshot case ${index} is '${snapshot} ${size}', expected '${case}'")
   endif()
-  foreach(key rows reply_bytes runs us_per_request us_per_empty_request us_per_snapshot ns_per_row)
+  foreach(key rows reply_bytes runs us_per_request us_per_empty_request us_per_snapshot ns_per_row
+      us_per_echo echo_ratio us_jog_wait)
     expect_type(NUMBER snapshots ${index} ${key})
   endforeach()
 endforeach()

@@ -120,6 +120,9 @@ TEST_F(AdobeSdkStringTest, DisposesExactlyTheStringsItMade) {
     // What a host operation does with an out-string.
     receptacle.Get()->opaque[0] = 4242;
     ScriptedStringSuite::texts[4242] = "filled by the host";
+    receptacle.Filled(kADOBESDK_StringBufferTooSmall);
+    EXPECT_EQ(receptacle.toString(), "") << "a failed fill holds no string to read";
+    receptacle.Filled(kADOBESDK_NoError);
     EXPECT_EQ(receptacle.toString(), "filled by the host");
     EXPECT_FALSE(receptacle.OwnsString());
   }

@@ -1,13 +1,20 @@
 #include "compose/ComposeHelper.h"
 
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "host/HostErrors.h"
 #include "host/SimulatedHost.h"
 #include "tests/support/ExampleProject.h"
 #include "tests/support/PluginView.h"
+#include "tests/support/ReferenceSnapshots.h"
 
 namespace {
 
@@ -16,6 +23,7 @@ using dialforge_host::Project;
 using dialforge_host::SimulatedHost;
 using dialforge_test::ExampleProject;
 using dialforge_test::PluginView;
+using dialforge_test::ReferenceSnapshots;
 using VazezeveDudOzizezUziriv::ComposeHelper;
 
 const std::string kChannelTitle =
@@ -66,68 +74,121 @@ TEST(ComposeHelperTest, TheDocumentedExamplesAreReproducedByteForByte) {
             dialforge_test::kExampleMixerText);
 }
 
-// Null suites, failed counts and failed reads are met over loopback by the fault matrix.
-TEST(ComposeHelperTest, AnEmptyProjectGivesTheMinimalTexts) {
-  Composing composing{Project{}};
-  EXPECT_EQ(composing.Mixer(), "$ | Mixer | Channels | 0" + kChannelTitle);
-  EXPECT_EQ(composing.Commands() + composing.Parameters() + composing.Menus(), "");
-}
-
-TEST(ComposeHelperTest, ComponentsAreProbedAtTheFiftyOneSlotsWithTheRowIndex) {
+// Host text of every awkward kind, in every place a reply shows host text, beside the largest
+// numbers; fourteen channels, so that rows have two digits.
+Project OddNamesProject() {
+  const std::vector<std::string> names = {
+      "a|b,c\nd",
+      "Ünïcødé ✓ 🎚",
+      "",
+      std::string(1021, 'a') + "é",  // 1,023 bytes: the most a mixer name may have
+      std::string(1022, 'b') + "é",  // one byte more: the host cuts before the last letter
+      std::string(5000, 'c'),
+      std::string("before\0after", 12)};
+  const size_t count = names.size();
   Project project;
-  MixerChannel channel;
-  channel.id = 40;
-  channel.name = "Bus";
-  channel.components = {{0, "First", true, {}},
-                        {50, "Last", false, {{"A", 0.5f, "half"}, {"B", -1.0f, "off"}}}};
-  MixerChannel bare;
-  bare.id = 41;
-  bare.name = "Bare";
-  project.mixer.channels = {bare, channel};
-  Composing composing(project);
-
-  const std::string mixer = composing.Mixer();
-  const std::string expectedTables = kComponentTable + kComponentTable +
-                                     "0|First|1|0|\n"
-                                     "50|Last|0|2|\n"
-                                     "---0,A,0.500000, half\n"
-                                     "---1,B,-1.000000, off\n";
-  ASSERT_GE(mixer.size(), expectedTables.size());
-  EXPECT_EQ(mixer.substr(mixer.size() - expectedTables.size()), expectedTables);
-  EXPECT_EQ(composing.host.CallCount("HasComponent"), 2u * 51u);
-  EXPECT_EQ(composing.host.CallCount("GetComponentParameterName"), 2u);
-}
-
-TEST(ComposeHelperTest, HostTextAndNumbersPassThroughUnaltered) {
-  Project project;
-  MixerChannel channel;
-  channel.id = 4294967295u;
-  channel.name = "Left|Right";
-  channel.states = {true, true, true, true, true, true};
-  channel.volume = -0.5f;
-  channel.flags = 4294967295u;
-  channel.audioChannels = 6;
-  channel.audioChannelValue = 3.25f;
-  channel.panType = 4294967295u;
-  MixerChannel padding;
-  project.mixer.channels.assign(12, padding);
-  for (uint32_t row = 0; row < 12; ++row) {
-    project.mixer.channels[row].id = row + 1;
+  for (uint32_t row = 0; row < 2 * count; ++row) {
+    const std::string& name = names[row % count];
+    const std::string& next = names[(row + 1) % count];
+    MixerChannel channel;
+    channel.id = row == 0 ? 4294967295u : row;
+    channel.name = name;
+    channel.states = {row % 2 == 0, true, false, false, false, row % 3 == 0};
+    channel.flags = row == 0 ? 4294967295u : row;
+    channel.audioChannels = row == 1 ? 4294967295u : 2;
+    channel.panType = row == 2 ? 4294967295u : 1;
+    // Slot 60 is past the 51 that are probed.
+    channel.components = {{0, name, true, {{name, 0.5f, next}, {next, -1.0f, name}}},
+                          {50, next, false, {}},
+                          {60, name, false, {}}};
+    project.mixer.channels.push_back(channel);
+    if (row < count) {
+      project.commands.push_back({name, next, names[(row + 2) % count], names[(row + 3) % count]});
+      project.lumetri.parameters.push_back({name + std::to_string(row), next, -1.0f, 1.0f, 0, 0});
+      project.lumetri.menus.push_back({name + std::to_string(row), next, {name, next}, 1});
+    }
   }
-  project.mixer.channels.push_back(channel);
-  project.commands = {{"", "", "", ""}, {"1", "Edit|Cut", "2", "100% Zoom"}};
-  project.lumetri.parameters = {{"big", "Big", -1e6f, 1e6f, 0.0f, 123456.5f}};
-  Composing composing(project);
+  return project;
+}
 
-  const std::string mixer = composing.Mixer();
-  EXPECT_NE(mixer.find("12|4294967295|Left|Right|12-1,12-1,12-1,12-1,12-1,12-1,|-0.500000|"
-                       "4294967295|6|3.250000|4294967295|\n"),
-            std::string::npos)
-      << mixer;
-  EXPECT_NE(mixer.find("\n11|12||11-0,11-0,11-0,11-0,11-0,11-0,|0.000000|0|0|0.000000|0|\n"),
-            std::string::npos);
-  EXPECT_EQ(composing.Commands(), "|||\n1|Edit|Cut|2|100% Zoom\n");
-  EXPECT_EQ(composing.Parameters(), "big|Big|123456.500000\n");
+// Values where "%f" signs, rounds, ties or runs long, in every place a reply shows a float.
+Project FloatEdgesProject() {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float infinity = std::numeric_limits<float>::infinity();
+  const std::vector<float> edges = {-0.0f,           0.0f,        1e38f,      FLT_MAX, -FLT_MAX,
+                                    0.0000005f,      0.00000051f, 2.5e-7f,    -4e-7f,  -1e-9f,
+                                    999999.9999999f, 0.0078125f,  0.0234375f, 0.1f,    1.0f / 3,
+                                    16777217.0f,     1.5e19f,     2e19f,      -3e30f,  FLT_MIN,
+                                    FLT_TRUE_MIN,    infinity,    -infinity,  nan,     -nan};
+  Project project;
+  MixerChannel channel;
+  channel.components.push_back({7, "Edges", false, {}});
+  for (size_t i = 0; i < edges.size(); ++i) {
+    channel.components[0].parameters.push_back({"p", edges[i], ""});
+    if (!std::isnan(edges[i])) {
+      project.lumetri.parameters.push_back(
+          {std::to_string(i), "", -infinity, infinity, edges[i], edges[i]});
+      channel.volume = edges[i];
+      channel.audioChannelValue = -edges[i];
+      channel.id = static_cast<uint32_t>(i);
+      project.mixer.channels.push_back(channel);
+    }
+  }
+  return project;
+}
+
+TEST(ComposeHelperTest, RepliesMatchThePlainReferenceByteForByte) {
+  const std::pair<const char*, Project> fixtures[] = {{"sample", dialforge_host::SampleProject()},
+                                                      {"empty", Project{}},
+                                                      {"odd names", OddNamesProject()},
+                                                      {"float edges", FloatEdgesProject()}};
+  for (const auto& [name, project] : fixtures) {
+    SCOPED_TRACE(name);
+    Composing composing(project);
+    const ComposeHelper& composer = composing.composer;
+    const PluginView& suites = composing.suites;
+    // Composed behind what the reply already holds, as the dispatcher composes them.
+    std::string mixer = "7|", commands = "7|", parameters = "7|", menus = "7|";
+    composer.ComposeMixer(suites.mixer, suites.mixerRef, mixer);
+    composer.ComposeCommands(suites.command, suites.commandRef, commands);
+    composer.ComposeLumetriParameters(suites.lumetri, suites.lumetriRef, parameters);
+    composer.ComposeLumetriMenu(suites.lumetri, suites.lumetriRef, menus);
+
+    const ReferenceSnapshots reference(suites);
+    EXPECT_EQ(mixer, "7|" + reference.Mixer());
+    EXPECT_EQ(commands, "7|" + reference.Commands());
+    EXPECT_EQ(parameters, "7|" + reference.LumetriParameters());
+    EXPECT_EQ(menus, "7|" + reference.LumetriMenu());
+    EXPECT_EQ(composing.host.ViolationCount(), 0u);
+  }
+}
+
+TEST(ComposeHelperTest, AChannelWhoseIdIsNotGivenIsReadNoFurther) {
+  Project project;
+  project.mixer.channels.resize(2);
+  // What reads with an id never given would find.
+  project.mixer.channels[0] = {0, "Zero", {true}, 0.5f, 3, 2, 0.25f, 1, 0, {{3, "Gain", true, {}}}};
+  project.mixer.channels[1].id = 1;
+  Composing composing(project);
+  composing.host.SetFailure("GetChannelID", dialforge_host::FourCharacterCode("Fail"));
+
+  EXPECT_EQ(composing.Mixer(), "$ | Mixer | Channels | 2" + kChannelTitle +
+                                   "0|0||0-0,0-0,0-0,0-0,0-0,0-0,|0.000000|0|0|0.000000|0|\n"
+                                   "1|0||1-0,1-0,1-0,1-0,1-0,1-0,|0.000000|0|0|0.000000|0|\n" +
+                                   kComponentTable + kComponentTable);
+  EXPECT_EQ(composing.host.CallCount("GetChannelName"), 0u);
+  EXPECT_EQ(composing.host.CallCount("HasComponent"), 0u);
+}
+
+TEST(ComposeHelperTest, AnIdOrTextTheHostDidNotFillIsNeitherReadNorHandedBack) {
+  Composing composing(ExampleProject());
+  composing.host.SetFailure("GetParameterAtIndex", dialforge_host::FourCharacterCode("Fail"));
+  composing.host.SetFailure("GetMenuAtIndex", dialforge_host::FourCharacterCode("Fail"));
+  EXPECT_EQ(composing.Parameters(), "||0.000000\n||0.000000\n");
+  EXPECT_EQ(composing.Menus(), "||\n");
+  EXPECT_EQ(composing.host.CallCount("GetParameterValue"), 0u);
+  EXPECT_EQ(composing.host.CallCount("GetMenuValue"), 0u);
+  EXPECT_EQ(composing.host.CallCount("CopyToUTF8"), 0u);
 }
 
 // Forwards to the host's string suite, counting copies, so the tests can tell which suite a

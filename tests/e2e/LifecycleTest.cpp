@@ -166,7 +166,7 @@ TEST_F(LifecycleTest, ASecondConnectDisconnectsTheFirstConnection) {
                    "Plugin connected"}));
 }
 
-TEST_F(LifecycleTest, DisconnectingAnIdleInstanceOnlyTraces) {
+TEST_F(LifecycleTest, DisconnectingOrDeletingAnIdleInstanceOnlyTraces) {
   const auto held = loaded.host.HeldSuites().size();
   auto instance = std::make_unique<PluginInstance>(loaded.module);
   instance->Disconnect();
@@ -174,9 +174,19 @@ TEST_F(LifecycleTest, DisconnectingAnIdleInstanceOnlyTraces) {
   EXPECT_EQ(loaded.host.HeldSuites().size(), held);
   EXPECT_EQ(loaded.host.CallCount("ObtainCommandRef"), 0u);
   EXPECT_EQ(ThreadCount(), threadsBefore);
-  EXPECT_EQ(PluginTraces(),
-            (Lines{"Plugin loaded, version 1.0", "Plugin disconnect request", "Plugin disconnected",
-                   "Plugin disconnect request", "Plugin disconnected"}));
+  const Lines idle{"Plugin loaded, version 1.0", "Plugin disconnect request", "Plugin disconnected",
+                   "Plugin disconnect request", "Plugin disconnected"};
+  EXPECT_EQ(dialforge_test::LoggedTraces(home.Path()), idle) << "and nothing of the listener";
+
+  // Once disconnected, an instance is idle again: deleting it only traces.
+  instance = std::make_unique<PluginInstance>(loaded.module);
+  instance->Connect();
+  instance->Disconnect();
+  const size_t disconnected = dialforge_test::LoggedTraces(home.Path()).size();
+  instance.reset();
+  const Lines traces = dialforge_test::LoggedTraces(home.Path());
+  EXPECT_EQ(Lines(traces.begin() + static_cast<std::ptrdiff_t>(disconnected), traces.end()),
+            (Lines{"Plugin disconnect request", "Plugin disconnected"}));
 }
 
 }  // namespace

@@ -223,16 +223,15 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   EXPECT_TRUE(dialforge_test::ListFolder(otherFolder + "/.local").empty());
 }
 
-TEST(ProgramTest, ABareHomeGetsNoFoldersAndTheTracesSayWhy) {
+TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndNoLogsFolder) {
   TempHome home;
   home.CreateFolder(".local/share/Dialforge");
   dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enabletraces"), "");
   ChildProcess host(kHostProgram, {"--bare-home"}, home.Path());
-  const std::string refused = "File open failed: " + home.PathOf(TempHome::kPortFile) + "\r";
-  EXPECT_TRUE(WaitUntil([&] { return HasLine(host, refused); })) << host.Output();
+  EXPECT_NE(dialforge_test::WaitForPort(home.Path()), 0) << host.Output();
   EXPECT_TRUE(HasLine(host, "Plugin loaded, version 1.0\r"));
   EXPECT_EQ(dialforge_test::ListFolder(home.PathOf(".local/share/Dialforge")),
-            std::vector<std::string>{"enabletraces"});
+            (std::vector<std::string>{"PluginData", "enabletraces"}));
 
   host.Signal(SIGTERM);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();

@@ -311,9 +311,10 @@ std::vector<FaultCase> FaultCases() {
       // A failed mixer read is written as 0 or nothing; the snapshot goes on.
       Failing("GetChannelCount",
               {{"Mixer", {{}, "3|$ | Mixer | Channels | 0" + kChannelColumns, {}}}}),
-      Failing("GetChannelID",
-              {{"Mixer",
-                MixerWithChannel("0|0||0-0,0-0,0-0,0-0,0-0,0-0,|0.000000|0|0|0.000000|0|\n")}}),
+      // No read is made with an id the host did not give: the channel has no components either.
+      Failing(
+          "GetChannelID",
+          {{"Mixer", MixerWith("0|0||0-0,0-0,0-0,0-0,0-0,0-0,|0.000000|0|0|0.000000|0|\n", "")}}),
       Failing("GetChannelState",
               {{"Mixer", MixerWithChannel(
                              "0|7|Audio 1|0-0,0-0,0-0,0-0,0-0,0-0,|0.500000|3|2|-0.250000|1|\n")}}),

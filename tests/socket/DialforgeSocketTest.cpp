@@ -2,6 +2,8 @@
 // own, so each has a log file of its own, which is where the cases read the listener's traces.
 #include "socket/DialforgeSocket.h"
 
+#include <sys/stat.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include "socket/PortFile.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"
 #include "trace/Tracer.h"
@@ -42,6 +46,7 @@ using dialforge_test::ThreadCountReturnsTo;
 using dialforge_test::WaitUntil;
 using VazezeveDudOzizezUziriv::DialforgeSocket;
 using VazezeveDudOzizezUziriv::ListenerState;
+using VazezeveDudOzizezUziriv::PortFile;
 using VazezeveDudOzizezUziriv::Tracer;
 
 constexpr size_t kEightMiB = 8u << 20;
@@ -124,9 +129,26 @@ class DialforgeSocketTest : public ::testing::Test {
   RecordingSocket listener;  // after home: the port file's path is taken from HOME
 };
 
-TEST_F(DialforgeSocketTest, OneConnectionTracesInOrderAndTheRetryAsksForTheSamePort) {
-  listener.AnswerWith(
-      [](const std::string& message) { return message == "0|Ask|x" ? "0|answer" : std::string(); });
+// 0 when another program could bind the address on the port, as a rival listener would; else
+// the error that refused it.
+int BindError(int port, const char* address) {
+  const int rival = socket(AF_INET, SOCK_STREAM, 0);
+  const int on = 1;
+  setsockopt(rival, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = htons(static_cast<uint16_t>(port));
+  inet_pton(AF_INET, address, &local.sin_addr);
+  const int error = bind(rival, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 ? 0 : errno;
+  close(rival);
+  return error;
+}
+
+TEST_F(DialforgeSocketTest, OneClientAtATimeAndThePortIsHeldFromTheFirstBindToTheStop) {
+  listener.SetRetryPause(1s);
+  listener.AnswerWith([](const std::string& message) {
+    return StartsWith(message, "0|Ask|") ? "0|answer" : std::string();
+  });
   listener.StartListening(0);
   ASSERT_TRUE(WaitUntil([&] { return !ReadFile(PortFile()).empty(); }));
   const int port = listener.GetPort();
@@ -137,17 +159,30 @@ TEST_F(DialforgeSocketTest, OneConnectionTracesInOrderAndTheRetryAsksForTheSameP
     ASSERT_TRUE(client.Connected()) << "a port in the port file is listening";
     ASSERT_TRUE(WaitForState(ListenerState::Serving));
     LoopbackClient second(port);
-    EXPECT_FALSE(second.Connected()) << "one client at a time";
-    EXPECT_EQ(second.ConnectError(), ECONNREFUSED);
+    second.TrySend("0|Ask|second\n");
+    EXPECT_TRUE(second.ClosedByListener()) << "one client at a time";
+    ASSERT_TRUE(WaitForTrace("Another client refused"));
+    EXPECT_EQ(BindError(port, "127.0.0.1"), EADDRINUSE) << "while a client is served";
     client.Send("0|Ask|x\n");
     EXPECT_EQ(client.Receive(8), "0|answer");
-    ASSERT_EQ(std::remove(PortFile().c_str()), 0);
   }
-  ASSERT_TRUE(WaitForTrace("Listening...", 2));
-  EXPECT_EQ(listener.GetPort(), port);
-  EXPECT_EQ(ReadFile(PortFile()), std::to_string(port)) << "rewritten by the retry";
+  ASSERT_TRUE(WaitForState(ListenerState::Pausing));
+  EXPECT_EQ(BindError(port, "127.0.0.1"), EADDRINUSE) << "while pausing";
+  EXPECT_EQ(BindError(port, "0.0.0.0"), EADDRINUSE) << "while pausing";
+
+  // A client that comes during the pause waits, and is served once it ends.
+  LoopbackClient waiting(port);
+  ASSERT_TRUE(waiting.Connected());
+  waiting.Send("0|Ask|y\n");
+  const size_t processed = listener.Messages().size();
+  if (listener.GetState() == ListenerState::Pausing) {
+    EXPECT_EQ(processed, 1u) << "nothing runs during the pause";
+  }
+  EXPECT_EQ(waiting.Receive(8), "0|answer");
+  ASSERT_TRUE(WaitForTrace("All processed", 2));
   listener.StopListening();
   EXPECT_FALSE(FileExists(PortFile()));
+  EXPECT_EQ(listener.Messages(), (std::vector<std::string>{"0|Ask|x", "0|Ask|y"}));
 
   const std::string p = std::to_string(port);
   std::vector<std::string> expected{"Start listening on port 0",
@@ -156,17 +191,20 @@ TEST_F(DialforgeSocketTest, OneConnectionTracesInOrderAndTheRetryAsksForTheSameP
                                     "Local port " + p,
                                     "Local address '127.0.0.1'",
                                     "Listening...",
+                                    "Another client refused",
                                     "8 bytes received 131072",
                                     "Processing message '0|Ask|x'",
                                     "Sending 8 bytes",
                                     "All processed",
                                     "Connection closed",
-                                    "Opening port " + p + " (" + p + ")",
-                                    "Local port " + p,
-                                    "Local address '127.0.0.1'",
                                     "Listening...",
+                                    "8 bytes received 131072",
+                                    "Processing message '0|Ask|y'",
+                                    "Sending 8 bytes",
+                                    "All processed",
                                     "Stop listening",
                                     "Listen socket closed",
+                                    "Client socket closed",
                                     "Background thread exited",
                                     "Stopped listening"};
   // The host's thread traces "Started listening" while the listener thread already runs.
@@ -176,6 +214,44 @@ TEST_F(DialforgeSocketTest, OneConnectionTracesInOrderAndTheRetryAsksForTheSameP
   EXPECT_GT(started - traces.begin(), 0);
   traces.erase(started);
   EXPECT_EQ(traces, expected);
+}
+
+// The listening socket of this process bound to the port, found among its descriptors.
+int ListeningDescriptor(int port) {
+  for (const std::string& name : ListFolder("/proc/self/fd")) {
+    const int descriptor = std::stoi(name);
+    int listening = 0;
+    socklen_t size = sizeof listening;
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    if (getsockopt(descriptor, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening &&
+        getsockname(descriptor, reinterpret_cast<sockaddr*>(&local), &length) == 0 &&
+        ntohs(local.sin_port) == port) {
+      return descriptor;
+    }
+  }
+  return -1;
+}
+
+TEST_F(DialforgeSocketTest, AFailedListeningSocketIsBoundAgainOnTheSamePort) {
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int port = listener.GetPort();
+  const int descriptor = ListeningDescriptor(port);
+  ASSERT_NE(descriptor, -1);
+  // Shut down under the listener's feet, the socket listens no more.
+  ASSERT_EQ(shutdown(descriptor, SHUT_RDWR), 0);
+  const std::string again =
+      "Opening port " + std::to_string(port) + " (" + std::to_string(port) + ")";
+  ASSERT_TRUE(WaitForTrace(again));
+  ASSERT_TRUE(WaitForTrace("Listening...", 2));
+  EXPECT_EQ(
+      CountTraces([](const std::string& line) { return StartsWith(line, "accept() failed"); }), 1u);
+  EXPECT_EQ(listener.GetPort(), port);
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(port));
+  LoopbackClient client(port);
+  client.Send("0|after|x\n");
+  ASSERT_TRUE(listener.WaitForMessages(1));
 }
 
 TEST_F(DialforgeSocketTest, FramingHoldsSplitMessagesAndKeepsTheLineRules) {
@@ -225,26 +301,25 @@ TEST_F(DialforgeSocketTest, FramingHoldsSplitMessagesAndKeepsTheLineRules) {
                                       "after", "tail", "0|Raw|1", "0|Raw|2"}));
 }
 
-TEST_F(DialforgeSocketTest, AnHttpRequestRunsNothingAndThePortIsBoundAgainAtOnce) {
+TEST_F(DialforgeSocketTest, AWebPageRunsNothingAndClientTextIsTracedPrintable) {
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   const int port = listener.GetPort();
   {
+    // What fetch("http://127.0.0.1:PORT/0|Transport|Record|y") sends.
     LoopbackClient browser(port);
-    browser.Send("POST /run HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
-                 "\r\nContent-Length: 15\r\n\r\n0|Command|Quit\n");
+    browser.Send("GET /0|Transport|Record|y HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                 "\r\nAccept: */*\r\n\r\n0|Transport|Record\n");
     EXPECT_TRUE(browser.ClosedByListener());
   }
-  // The listener closed first, so the connection lingers in TIME_WAIT on the port.
   ASSERT_TRUE(WaitForTrace("Listening...", 2));
-  EXPECT_EQ(listener.GetPort(), port);
   EXPECT_EQ(CountTrace("Refused HTTP request"), 1u);
-  EXPECT_EQ(CountTraces([](const std::string& line) { return StartsWith(line, "bind()"); }), 0u);
   EXPECT_TRUE(listener.Messages().empty());
 
   LoopbackClient companion(port);
-  companion.Send("0|Command|Quit\n");
+  companion.Send("0|\x1b]2;owned\x07|x\r\n");
   ASSERT_TRUE(listener.WaitForMessages(1));
+  EXPECT_EQ(CountTrace("Processing message '0|\\x1B]2;owned\\x07|x\\x0D'"), 1u);
 }
 
 TEST_F(DialforgeSocketTest, ALargeReplyReachesASlowReaderAndAGoneClientEndsOnlyItsAttempt) {
@@ -330,10 +405,7 @@ TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   ASSERT_TRUE(WaitForState(ListenerState::Pausing));
   EXPECT_TRUE(StopsPromptly());
   expectNothingLeft("in the pause");
-  EXPECT_EQ(CountTrace("Opening port " + std::to_string(listener.GetPort()) + " (" +
-                       std::to_string(listener.GetPort()) + ")"),
-            0u)
-      << "no attempt after the stop";
+  EXPECT_EQ(CountTrace("Listening..."), 4u) << "no attempt after the stop";
 }
 
 TEST_F(DialforgeSocketTest, ManyStartsAndStopsLeaveNoDescriptorAndNoThread) {
@@ -405,16 +477,63 @@ TEST_F(DialforgeSocketTest, StopListeningFromProcessMessageEndsTheThreadWithoutD
   ASSERT_TRUE(listener.WaitForMessages(2));
 }
 
-TEST_F(DialforgeSocketTest, WithoutThePortFileFolderTheListenerStillServes) {
+TEST_F(DialforgeSocketTest, ThePortFileIsPrivateReplacesALinkAndIsLeftToANewerListener) {
   std::filesystem::remove_all(home.PathOf(".local/share/Dialforge/PluginData"));
+  const mode_t previousMask = umask(0);
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
-  EXPECT_EQ(CountTrace("File open failed: " + PortFile()), 1u);
-  LoopbackClient client(listener.GetPort());
-  client.Send("hello\n");
-  ASSERT_TRUE(listener.WaitForMessages(1));
+  umask(previousMask);
+  const auto mode = [](const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0u;
+  };
+  EXPECT_EQ(mode(home.PathOf(".local/share/Dialforge/PluginData")), 0700u);
+  EXPECT_EQ(mode(home.PathOf(".local/share/Dialforge/PluginData/PremierePro")), 0700u);
+  EXPECT_EQ(mode(PortFile()), 0600u);
   listener.StopListening();
-  EXPECT_EQ(CountTrace("File delete failed: " + PortFile()), 1u);
+
+  // A link planted at the path is replaced, and what it pointed at stays as it was.
+  const std::string victim = home.PathOf("victim");
+  dialforge_test::WriteFile(victim, "mine");
+  ASSERT_EQ(symlink(victim.c_str(), PortFile().c_str()), 0);
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  EXPECT_EQ(ReadFile(victim), "mine");
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(listener.GetPort()));
+
+  // A second listener under the same home publishes its own port; ours leaves that file alone.
+  RecordingSocket newer;
+  newer.StartListening(0);
+  ASSERT_TRUE(WaitUntil([&] { return newer.GetState() == ListenerState::Listening; }));
+  listener.StopListening();
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(newer.GetPort()));
+  newer.StopListening();
+  EXPECT_FALSE(FileExists(PortFile()));
+  EXPECT_EQ(ListFolder(home.PathOf(".local/share/Dialforge/PluginData/PremierePro")),
+            std::vector<std::string>{})
+      << "no temporary file is left";
+}
+
+TEST(PortFileTest, AFailedWriteLeavesThePreviousFileWhole) {
+  TempHome home;
+  home.CreateCompanionFolders();
+  PortFile file(home.Path());
+  file.Publish(4242);
+  ASSERT_EQ(ReadFile(file.Path()), "4242");
+  // As on a full disk: no byte can be written.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit none = previous;
+  none.rlim_cur = 0;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+  file.Publish(4343);
+  setrlimit(RLIMIT_FSIZE, &previous);
+  EXPECT_EQ(ReadFile(file.Path()), "4242");
+  EXPECT_EQ(ListFolder(home.PathOf(".local/share/Dialforge/PluginData/PremierePro")),
+            std::vector<std::string>{"socket.port"});
+  file.Withdraw();
+  EXPECT_FALSE(FileExists(file.Path())) << "the file still holds our port";
 }
 
 TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServes) {

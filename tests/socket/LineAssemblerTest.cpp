@@ -74,6 +74,10 @@ TEST(LineAssemblerTest, BeforeTheFirstLineFeedEachChunkIsAMessageOfItsOwn) {
   EXPECT_EQ(Feed({"d\ne"}, true), (Events{"d", "e"}));
   EXPECT_EQ(Feed({"d\n"}, true), Events{"d"}) << "no tail, no message at close";
   EXPECT_EQ(Feed({"d\n", std::string("\0x", 2)}, true), (Events{"d", ""}));
+  // A chunk that fills a whole receive is no request; the stream resumes after a line feed.
+  const std::string full(LineAssembler::kMaxMessageLength, 'x');
+  EXPECT_EQ(Feed({full, "more", "rest\n0|a|b\n"}), (Events{kTooLong, "0|a|b"}));
+  EXPECT_EQ(Feed({full.substr(1), "0|Raw|2"}), (Events{full.substr(1), "0|Raw|2"}));
 }
 
 TEST(LineAssemblerTest, ALineTooLongIsDroppedAndTheStreamResumesAfterItsLineFeed) {
@@ -104,20 +108,27 @@ TEST(LineAssemblerTest, SkippingTheRestOfAChunkDropsTheLineItCutsOff) {
   EXPECT_EQ(Feed(assembler, {"d\n"}, true), Events{"d"});
 }
 
-TEST(LineAssemblerTest, AnHttpRequestEndsTheStream) {
+TEST(LineAssemblerTest, AnHttpRequestEndsTheStreamWhateverItsMethodAndTarget) {
+  // What browsers send for fetch(), a form, a WebSocket and HTTP/2, pipes in path and query.
   for (const char* line :
-       {"GET / HTTP/1.1", "GET / HTTP/1.1\r", "OPTIONS * HTTP/1.0\r", "POST /run?x=1|2 HTTP/1.1",
-        "PUT /x HTTP/1.0", "Host: 127.0.0.1:4000", "host:x", "Host: a|b"}) {
+       {"GET /x|Transport|Record|y HTTP/1.1", "GET /?q=0|ExecuteCommand|a|b HTTP/1.1\r",
+        "POST /0|ChangeLumetri|exposure|1 HTTP/1.0", "FROB /0|Transport|Record|x HTTP/1.1\r",
+        "OPTIONS * HTTP/1.1", "PRI * HTTP/2.0\r", "GET / HTTP/2", "get / HTTP/3", " HTTP/1.1",
+        "Host: 127.0.0.1:4000", "host:x", "HOST: a|b|c"}) {
     EXPECT_TRUE(IsHttpRequestLine(line)) << line;
   }
   for (const char* line :
-       {"0|GET / HTTP/1.1|x", "Host:|a|b", "GET / HTTP/2", "get / HTTP/1.1", "GET/ HTTP/1.1",
-        " HTTP/1.1", "GET / HTTP/1.1 ", "Hostname: x", "", "0|Command|Host:"}) {
+       {"0|Transport|Play", "1|GetParameters|HTTP/1.1", "GET / HTTP/1.1 ",
+        "0|ExecuteCommand|a| HTTP/", "GET / HTTP/x", "Hostname: x", "", "0|Command|Host:"}) {
     EXPECT_FALSE(IsHttpRequestLine(line)) << line;
   }
+  EXPECT_EQ(Feed({"GET /0|Transport|Record|y HTTP/1.1\r\nHost: 127.0.0.1:4000\r\nUpgrade: "
+                  "websocket\r\n\r\n0|Transport|Record\n"}),
+            Events{kRefused});
   EXPECT_EQ(Feed({"0|a|b\nPOST / HTTP/1.1\r\nHost: x\r\n\r\n0|Command|Quit\n", "0|c|d\n"}),
             (Events{"0|a|b", kRefused}));
-  EXPECT_EQ(Feed({"GET / HTTP/1.1"}), Events{kRefused}) << "also without any line feed";
+  EXPECT_EQ(Feed({"GET /0|Transport|Record|y HTTP/1.1"}), Events{kRefused})
+      << "also without any line feed";
 }
 
 }  // namespace

@@ -53,14 +53,6 @@ std::string Exchange(LoopbackClient& client, const std::string& request, std::si
   return client.Receive(replySize);
 }
 
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << text;
-  if (!file) {
-    throw std::runtime_error("cannot write " + path);
-  }
-}
-
 namespace {
 
 // Each child gets files of its own, even when a test starts several in one folder.

@@ -35,8 +35,6 @@ std::unique_ptr<LoopbackClient> ConnectWhenListening(int port);
 // The reply to one request that has one.
 std::string Exchange(LoopbackClient& client, const std::string& request, std::size_t replySize);
 
-void WriteFile(const std::string& path, const std::string& text);
-
 // A program run as a child process with the test's environment, its standard input read from
 // the given text and its output written to files in the folder. Killed if still running at the
 // end of the test.

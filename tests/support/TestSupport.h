@@ -39,6 +39,8 @@ bool WaitUntil(const std::function<bool()>& condition,
 
 bool FileExists(const std::string& path);
 std::string ReadFile(const std::string& path);
+// Throws std::runtime_error when the file cannot be written.
+void WriteFile(const std::string& path, const std::string& text);
 // Names of the entries of a folder, sorted; empty when the folder does not exist.
 std::vector<std::string> ListFolder(const std::string& path);
 // The text cut at every occurrence of the separator; a last piece is kept even when empty.

@@ -30,20 +30,26 @@ TEST_F(DispatcherTest, SnapshotRequestsAreAnsweredWithTheIdAndTheSnapshot) {
   EXPECT_EQ(bound.Request({"9", "GetParameters", "LumetriMenu"}),
             std::string("9|") + dialforge_test::kExampleLumetriMenuText);
 
-  for (const std::string name : {"mixer", "Mixer\r", "Mixers", "Lumetri", ""}) {
+  // Client text reaches the trace with its control bytes escaped.
+  const std::vector<std::pair<std::string, std::string>> names = {
+      {"mixer", "mixer"},
+      {"Mixer\r", "Mixer\\x0D"},
+      {"Mixers", "Mixers"},
+      {"\x1b]0;x\x07", "\\x1B]0;x\\x07"},
+      {"", ""}};
+  for (const auto& [name, traced] : names) {
     std::string reply;
-    EXPECT_EQ(Traced([&] {
+    EXPECT_EQ(Traced([&, name = name] {
                 reply = bound.Request({"7", "GetParameters", name});
               }),
-              Lines{"Unknown GetParameters command '" + name + "'"});
+              Lines{"Unknown GetParameters command '" + traced + "'"});
     EXPECT_EQ(reply, "7|");
   }
 }
 
 TEST_F(DispatcherTest, OnlyWholeCaseSensitiveKeywordsRunAndNothingElseIsAnswered) {
-  for (const std::string keyword :
-       {"Play", "ChangeLumetriMenu", "changeLumetri", "ChangeLumetri ", "GetParameters\r",
-        "Transport\r", "ExecuteCommands", "", "Navigat"}) {
+  for (const std::string keyword : {"Play", "ChangeLumetriMenu", "changeLumetri", "ChangeLumetri ",
+                                    "ExecuteCommands", "", "Navigat"}) {
     std::string reply = "unset";
     EXPECT_EQ(Traced([&] {
                 reply = bound.Request({"1", keyword, "x", "y", "z", "w"});
@@ -51,6 +57,10 @@ TEST_F(DispatcherTest, OnlyWholeCaseSensitiveKeywordsRunAndNothingElseIsAnswered
               Lines{"Unknown command '" + keyword + "'"});
     EXPECT_EQ(reply, "");
   }
+  EXPECT_EQ(Traced([&] {
+              bound.Request({"1", "Transport\r", "Play"});
+            }),
+            Lines{"Unknown command 'Transport\\x0D'"});
   EXPECT_TRUE(bound.host.JournalLines().empty());
 
   // Each keyword running its handler, unanswered, is checked over loopback by the fault matrix.
@@ -64,15 +74,25 @@ TEST_F(DispatcherTest, OnlyWholeCaseSensitiveKeywordsRunAndNothingElseIsAnswered
 }
 
 TEST_F(DispatcherTest, ValuesAreParsedBeforeTheHandlersRun) {
-  Lines traces = Traced([&] {
-    bound.Request({"1", "ChangeLumetri", "exposure", "1.5.0"});
-    bound.Request({"1", "ChangeLumetri", "exposure", ""});
-    bound.Request({"1", "ChangeLumetriPanelMode", "2x"});
-    bound.Request({"1", "ChangeLumetriPanelMode", "-1"});
+  const std::string huge(400, '9');
+  Lines traces;
+  const Lines journal = bound.Journaled([&] {
+    traces = Traced([&] {
+      bound.Request({"1", "ChangeLumetri", "exposure", "1.5.0"});
+      bound.Request({"1", "ChangeLumetri", "exposure", ""});
+      bound.Request({"1", "ChangeLumetri", "exposure", huge + "." + huge});
+      bound.Request({"1", "ChangeLumetriPanelMode", "2x"});
+      bound.Request({"1", "ChangeLumetriPanelMode", "-1"});
+    });
   });
-  EXPECT_EQ(traces, (Lines{"Invalid double: '1.5.0'", "'exposure' changed to 0.000000 ",
-                           "'exposure' changed to 0.000000 ", "Invalid integer: '2x'", "SetMode(0)",
-                           "SetMode(-1)", "Invalid mode"}));
+  EXPECT_EQ(traces,
+            (Lines{"Invalid double: '1.5.0'", "'exposure' changed to 0.000000 ",
+                   "'exposure' changed to 0.000000 ", "Invalid double: '" + huge + "." + huge + "'",
+                   "'exposure' changed to 0.000000 ", "Invalid integer: '2x'", "SetMode(0)",
+                   "SetMode(-1)", "Invalid mode"}));
+  const std::string setToZero = "Lumetri\tSetParameterValue\texposure\t0.000000";
+  EXPECT_EQ(journal, (Lines{setToZero, setToZero, setToZero, "Lumetri\tSetPanelMode\t0"}))
+      << "no NaN reaches the host";
   EXPECT_EQ(bound.host.PanelMode(), 0u);
 }
 
@@ -106,7 +126,7 @@ TEST_F(DispatcherTest, TheListenerDropsMessagesOfFewerThanThreeFields) {
             std::string("5|") + dialforge_test::kExampleLumetriMenuText);
   EXPECT_EQ(listener.ProcessMessage("5||LumetriMenu"), "");
   EXPECT_EQ(Traced([&] { listener.ProcessMessage("1|GetParameters|Mixer\r"); }),
-            Lines{"Unknown GetParameters command 'Mixer\r'"})
+            Lines{"Unknown GetParameters command 'Mixer\\x0D'"})
       << "a carriage return before the line feed stays in the last field";
   listener.ServeSurface(nullptr);
 }

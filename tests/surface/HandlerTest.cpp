@@ -126,12 +126,16 @@ TEST_F(HandlerTest, MenusAddressedByPositionTakeOnlyTextThatStartsWithANumber) {
       bound.surface.ChangeMenuValue("0");
       bound.surface.ResetMenu("lut");
       bound.surface.ResetMenu("99999999999");
+      // Past the host's menus: no menu id, so no menu may be changed.
+      bound.surface.ChangeMenuValue("7 : 1");
+      bound.surface.ResetMenu("7");
     });
   });
   EXPECT_TRUE(nothing.empty());
   EXPECT_EQ(traces, (Lines{"Invalid menu index: 'x : 1'", "Invalid menu value: '0 : y'",
                            "Invalid menu value: '0'", "Invalid menu index: 'lut'",
-                           "Invalid menu index: '99999999999'"}));
+                           "Invalid menu index: '99999999999'", "Invalid menu index: '7 : 1'",
+                           "Invalid menu index: '7'"}));
 }
 
 }  // namespace

@@ -26,10 +26,26 @@ TEST(ParseDouble, ReadsEitherSeparatorAndEveryMinusFlipsTheSign) {
     });
     EXPECT_TRUE(traces.empty()) << "'" << text << "'";
   }
-  for (const std::string text : {"1.5.0", "1,5.0", "abc", "1e3", "+1", " 1", "1 ", "0x10", "1\r"}) {
+  const std::string digits(400, '9');
+  // Too many digits overflow to infinity or NaN, a value beyond the float range to infinity.
+  const std::vector<std::pair<std::string, std::string>> invalid = {
+      {"1.5.0", "1.5.0"},
+      {"1,5.0", "1,5.0"},
+      {"abc", "abc"},
+      {"1e3", "1e3"},
+      {"+1", "+1"},
+      {" 1", " 1"},
+      {"1 ", "1 "},
+      {"0x10", "0x10"},
+      {"1\r", "1\\x0D"},
+      {digits, digits},
+      {"-" + digits, "-" + digits},
+      {digits + "." + digits, digits + "." + digits},
+      {"1" + std::string(39, '0'), "1" + std::string(39, '0')}};
+  for (const auto& [text, traced] : invalid) {
     std::vector<std::string> traces;
-    traces = Traced([&] { EXPECT_EQ(ParseDouble(text), 0.0f) << "'" << text << "'"; });
-    EXPECT_EQ(traces, std::vector<std::string>{"Invalid double: '" + text + "'"});
+    traces = Traced([&, text = text] { EXPECT_EQ(ParseDouble(text), 0.0f) << "'" << text << "'"; });
+    EXPECT_EQ(traces, std::vector<std::string>{"Invalid double: '" + traced + "'"});
   }
 }
 

@@ -275,6 +275,13 @@ TEST(DumpsTest, TheChangeCheckComparesTheReportedValueWithTheValueReadBack) {
   dumping.host.SetFailure("GetParameterValue", FourCharacterCode("Nerr"));
   EXPECT_EQ(check(dumping.suites.lumetri, 1, 10),
             Lines({kChangeRuler, "Value id:tint name:Tint hasn't changed!", kChangeRuler}));
+  dumping.host.ClearFailure("GetParameterValue");
+
+  // Past the parameters there is no id to set: nothing is set, and nothing has changed.
+  dumping.host.ClearJournalLines();
+  EXPECT_EQ(check(dumping.suites.lumetri, 2, 5),
+            Lines({kChangeRuler, "Value id: name: hasn't changed!", kChangeRuler}));
+  EXPECT_TRUE(dumping.host.JournalLines().empty());
   EXPECT_EQ(dumping.host.ViolationCount(), 0u);
 }
 
@@ -318,6 +325,28 @@ TEST(DumpsTest, FailedHostReadsShowZeroOrEmptyTextAndAFailedCountGivesNoRows) {
   EXPECT_EQ(Dumping::Traced([&] { dumping.Lumetri(); }).size(), 8u);
   EXPECT_EQ(Dumping::Traced([&] { dumping.Components(0); }),
             Joined({kComponentsOpening, {"3 | Gain | 0 | 0", kClosingRuler}}));
+
+  // A channel whose id the host does not give is read no further, by no other id.
+  dumping.host.ClearFailures();
+  dumping.host.SetFailure("GetChannelID", FourCharacterCode("Nerr"));
+  const uint64_t names = dumping.host.CallCount("GetChannelName");
+  const uint64_t probes = dumping.host.CallCount("HasComponent");
+  const auto unread = [](const std::string& row) {
+    std::string states;
+    for (int state = 0; state < 6; ++state) {
+      states += row + " - 0, ";
+    }
+    return row + " | 0 |  | " + states + " | 0.000000 | 0 | 0 | 0.000000 | 0";
+  };
+  EXPECT_EQ(Dumping::Traced([&] { dumping.Mixer(); }),
+            Joined({{kWideRuler, "Channel Count = 2", kChannelHeader, unread("0"), unread("1"),
+                     kClosingRuler},
+                    kComponentsOpening,
+                    {kClosingRuler},
+                    kComponentsOpening,
+                    {kClosingRuler}}));
+  EXPECT_EQ(dumping.host.CallCount("GetChannelName"), names);
+  EXPECT_EQ(dumping.host.CallCount("HasComponent"), probes);
   EXPECT_EQ(dumping.host.ViolationCount(), 0u);
 }
 

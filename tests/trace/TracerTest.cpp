@@ -2,9 +2,13 @@
 // off and with no log file named yet, as a freshly loaded plug-in does.
 #include "trace/Tracer.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <future>
 #include <regex>
 #include <string>
 #include <thread>
@@ -142,6 +146,44 @@ TEST_F(TracerTest, AMissingLogsFolderLosesOnlyTheFileCopy) {
   home.CreateFolder(TempHome::kLogsFolder);
   TraceCaptured([] { Tracer::TRACE("kept"); });
   EXPECT_EQ(LogMessages(), (std::vector<std::string>{"kept"}));
+}
+
+TEST_F(TracerTest, ALogFileIsPrivateNeverReachedThroughALinkAndStopsAtItsLimit) {
+  Tracer::SetLog(true);
+  const std::string path = Tracer::GetLogFileName();
+  const std::string victim = home.PathOf("victim");
+  dialforge_test::WriteFile(victim, "");
+  ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
+  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("through a link"); }), "through a link\r\n");
+  EXPECT_EQ(ReadFile(victim), "");
+  ASSERT_EQ(unlink(path.c_str()), 0);
+
+  // A planted FIFO must not hold the tracer, which holds every thread that traces.
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  auto traced = std::async(std::launch::async, [] { Tracer::TRACE("past a FIFO"); });
+  ASSERT_EQ(traced.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  ASSERT_EQ(unlink(path.c_str()), 0);
+
+  const mode_t previousMask = umask(0);
+  Tracer::TRACE("first");
+  umask(previousMask);
+  struct stat status {};
+  ASSERT_EQ(stat(path.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0600u);
+
+  // Grown to just below its limit without writing it all: the file is sparse.
+  ASSERT_EQ(truncate(path.c_str(), Tracer::kLogFileLimit - 100), 0);
+  const std::string line(60, 'x');
+  const std::string output = TraceCaptured([&] {
+    for (int i = 0; i < 3; ++i) {
+      Tracer::TRACE("%s", line.c_str());
+    }
+  });
+  EXPECT_EQ(output, line + "\r\n" + line + "\r\n" + line + "\r\n") << "standard output keeps all";
+  const std::string tail = ReadFile(path).substr(Tracer::kLogFileLimit - 100);
+  EXPECT_TRUE(std::regex_match(tail, std::regex(R"(\d{4}-\d\d-\d\dT\d\d-\d\d-\d\d \| )"
+                                                R"(Log file limit reached\r\n)")))
+      << tail;
 }
 
 TEST(TracerWithoutHome, WritesStandardOutputAndNoFile) {

@@ -1,0 +1,129 @@
+#include "socket/ClientConnection.h"
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "trace/Tracer.h"
+
+namespace VazezeveDudOzizezUziriv {
+
+namespace {
+
+// A client that goes away must never raise SIGPIPE in the host's process: Linux is told so at
+// every send, macOS once for the socket (SO_NOSIGPIPE, in Prepare).
+#ifdef MSG_NOSIGNAL
+constexpr int kSendFlags = MSG_NOSIGNAL;
+#else
+constexpr int kSendFlags = 0;
+#endif
+
+bool WouldBlock(int error) {
+  return error == EAGAIN || error == EWOULDBLOCK;
+}
+
+void SetOption(int descriptor, int level, int option) {
+  const int on = 1;
+  if (setsockopt(descriptor, level, option, &on, sizeof on) == -1) {
+    Tracer::TRACE("setsockopt() failed with error %d", errno);
+  }
+}
+
+}  // namespace
+
+ClientConnection::ClientConnection(int descriptor, WakePipe& wakePipe)
+    : descriptor(descriptor), wakePipe(wakePipe) {}
+
+ClientConnection::~ClientConnection() {
+  Close();
+}
+
+bool ClientConnection::Prepare() {
+  if (!PrepareDescriptor(descriptor, true)) {
+    return false;
+  }
+  // A reply must not wait for the client's acknowledgement of the previous one.
+  SetOption(descriptor, IPPROTO_TCP, TCP_NODELAY);
+#ifdef SO_NOSIGPIPE
+  SetOption(descriptor, SOL_SOCKET, SO_NOSIGPIPE);
+#endif
+  return true;
+}
+
+ClientConnection::Input ClientConnection::Receive(char* buffer, size_t capacity, int listenSocket,
+                                                  size_t* received) {
+  for (;;) {
+    pollfd watched[2] = {{descriptor, POLLIN, 0}, {listenSocket, POLLIN, 0}};
+    const WakePipe::Wait wait = wakePipe.WaitFor(watched);
+    if (wait == WakePipe::Wait::Woken) {
+      return Input::Woken;
+    }
+    if (wait == WakePipe::Wait::Failed) {
+      return Input::Failed;
+    }
+    if (watched[0].revents == 0) {
+      if (watched[1].revents != 0) {
+        return Input::AnotherClient;
+      }
+      continue;
+    }
+    const ssize_t count = recv(descriptor, buffer, capacity, 0);
+    if (count > 0) {
+      *received = static_cast<size_t>(count);
+      return Input::Received;
+    }
+    if (count == 0) {
+      return Input::Ended;
+    }
+    const int error = errno;
+    if (error == EINTR || WouldBlock(error)) {
+      continue;
+    }
+    Tracer::TRACE("recv() failed with error %d", error);
+    return Input::Failed;
+  }
+}
+
+ClientConnection::Sent ClientConnection::SendAll(const std::string& reply) {
+  const char* data = reply.data();
+  size_t remaining = reply.size();
+  while (remaining > 0) {
+    const ssize_t sent = send(descriptor, data, remaining, kSendFlags);
+    if (sent >= 0) {
+      data += sent;
+      remaining -= static_cast<size_t>(sent);
+      continue;
+    }
+    const int error = errno;
+    if (error == EINTR) {
+      continue;
+    }
+    if (!WouldBlock(error)) {
+      Tracer::TRACE("send() failed with error %d", error);
+      return Sent::Failed;
+    }
+    pollfd watched[1] = {{descriptor, POLLOUT, 0}};
+    const WakePipe::Wait wait = wakePipe.WaitFor(watched);
+    if (wait == WakePipe::Wait::Woken) {
+      return Sent::Woken;
+    }
+    if (wait == WakePipe::Wait::Failed) {
+      return Sent::Failed;
+    }
+  }
+  return Sent::All;
+}
+
+void ClientConnection::Close() {
+  if (descriptor == -1) {
+    return;
+  }
+  shutdown(descriptor, SHUT_RDWR);
+  close(descriptor);
+  descriptor = -1;
+}
+
+}  // namespace VazezeveDudOzizezUziriv

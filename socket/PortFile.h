@@ -1,0 +1,37 @@
+// The file that tells the companion application which port the listener holds. Other programs
+// may plant links or files at its path, and a second plug-in instance under the same home may
+// publish its own port there; neither may make us write elsewhere or delete what is not ours.
+#ifndef DIALFORGE_SOCKET_PORTFILE_H
+#define DIALFORGE_SOCKET_PORTFILE_H
+
+#include <string>
+
+namespace VazezeveDudOzizezUziriv {
+
+class PortFile {
+ public:
+  // The file under the home folder; an empty home (HOME not set) means no file at all.
+  explicit PortFile(const std::string& home);
+
+  // Empty when there is no home.
+  const std::string& Path() const { return path; }
+
+  // The port in decimal digits. Missing folders of the path are created (0700); the digits go
+  // into a new file beside it (created exclusively, 0600), which is then renamed over the path,
+  // so a link planted there is replaced, never followed, and a failure leaves the previous file
+  // or none, never a partial one. Failures are traced.
+  void Publish(int port);
+  // Deletes the file if it still holds the port this object published last.
+  void Withdraw();
+
+ private:
+  void CreateFolders() const;
+
+  std::string home;
+  std::string path;
+  std::string published;  // the digits written last; empty when none
+};
+
+}  // namespace VazezeveDudOzizezUziriv
+
+#endif

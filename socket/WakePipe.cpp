@@ -1,0 +1,94 @@
+#include "socket/WakePipe.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "trace/Tracer.h"
+
+namespace VazezeveDudOzizezUziriv {
+
+bool PrepareDescriptor(int descriptor, bool nonBlocking) {
+  const int descriptorFlags = fcntl(descriptor, F_GETFD);
+  if (descriptorFlags == -1 || fcntl(descriptor, F_SETFD, descriptorFlags | FD_CLOEXEC) == -1) {
+    Tracer::TRACE("fcntl() failed with error %d", errno);
+    return false;
+  }
+  if (!nonBlocking) {
+    return true;
+  }
+  const int statusFlags = fcntl(descriptor, F_GETFL);
+  if (statusFlags == -1 || fcntl(descriptor, F_SETFL, statusFlags | O_NONBLOCK) == -1) {
+    Tracer::TRACE("fcntl() failed with error %d", errno);
+    return false;
+  }
+  return true;
+}
+
+bool WakePipe::Open() {
+  int ends[2];
+  if (pipe(ends) == -1) {
+    Tracer::TRACE("pipe() failed with error %d", errno);
+    return false;
+  }
+  // The write end never blocks: one byte is enough, and a full pipe is woken already.
+  if (!PrepareDescriptor(ends[0], false) || !PrepareDescriptor(ends[1], true)) {
+    close(ends[0]);
+    close(ends[1]);
+    return false;
+  }
+  readEnd = ends[0];
+  writeEnd = ends[1];
+  return true;
+}
+
+void WakePipe::Close() {
+  if (readEnd != -1) {
+    close(readEnd);
+    close(writeEnd);
+  }
+  readEnd = writeEnd = -1;
+}
+
+void WakePipe::Wake() {
+  if (writeEnd == -1) {
+    return;
+  }
+  // The byte is never read, so the pipe stays readable.
+  const char wake = 1;
+  while (write(writeEnd, &wake, 1) == -1 && errno == EINTR) {
+  }
+}
+
+WakePipe::Wait WakePipe::Sleep(int timeoutMs) {
+  pollfd none[1];
+  return Poll(none, 1, timeoutMs);
+}
+
+WakePipe::Wait WakePipe::Poll(pollfd* all, size_t count, int timeoutMs) {
+  pollfd& wake = all[count - 1];
+  wake = {readEnd, POLLIN, 0};
+  for (size_t i = 0; i + 1 < count; ++i) {
+    all[i].revents = 0;
+  }
+  for (;;) {
+    const int ready = poll(all, static_cast<nfds_t>(count), timeoutMs);
+    if (ready > 0) {
+      return wake.revents != 0 ? Wait::Woken : Wait::Ready;
+    }
+    if (ready == 0) {
+      return Wait::TimedOut;
+    }
+    const int error = errno;
+    if (error != EINTR && error != EAGAIN) {
+      Tracer::TRACE("poll() failed with error %d", error);
+      return Wait::Failed;
+    }
+    if (timeoutMs != -1) {
+      return Wait::TimedOut;
+    }
+  }
+}
+
+}  // namespace VazezeveDudOzizezUziriv
