@@ -21,8 +21,12 @@ namespace dialforge_client {
 
 namespace {
 
-constexpr auto kRetryInterval = std::chrono::milliseconds(50);
+// Tries come quickly at first, then back off: each refused one is a trace line of the plug-in.
+constexpr auto kFirstRetryInterval = std::chrono::milliseconds(50);
+constexpr auto kLongestRetryInterval = std::chrono::milliseconds(500);
 constexpr std::size_t kChunk = 65536;
+// How long a probe's reply may take before the user is told why.
+constexpr std::chrono::milliseconds kPatience(250);
 
 const char* const kWaitingForPortFile = "waiting for the plug-in to write its port file ";
 const char* const kWaitingForListener =
@@ -69,14 +73,17 @@ int ConnectTo(int port, int* error) {
 
 enum class Probe { Served, Closed, Failed };
 
-// Waits for the probe's reply alone: nothing else has been sent.
-Probe AwaitProbe(Connection& connection, const std::string& probeId,
-                 std::chrono::milliseconds replyTimeout, std::string* problem) {
+// Waits for the probe's reply alone: nothing else has been sent. A connection made while the
+// plug-in pauses after a client waits unserved until the pause ends, so a slow reply is said.
+Probe AwaitProbe(Connection& connection, const ConnectSettings& settings,
+                 const std::string& probeId, std::string* problem) {
   const std::string expected = probeId + "|";
   std::string arrived;
+  bool said = false;
   for (;;) {
     std::string received;
-    switch (connection.Next(-1, true, replyTimeout, &received)) {
+    const auto timeout = said ? settings.replyTimeout : std::min(kPatience, settings.replyTimeout);
+    switch (connection.Next(-1, true, timeout, &received)) {
       case Connection::Event::Received:
         arrived += received;
         if (arrived.compare(0, expected.size(), expected, 0, arrived.size()) != 0 ||
@@ -92,8 +99,13 @@ Probe AwaitProbe(Connection& connection, const std::string& probeId,
         *problem = "the plug-in is serving another client";
         return Probe::Closed;
       case Connection::Event::Stalled:
+        if (!said && timeout < settings.replyTimeout) {
+          settings.note(kWaitingForListener);
+          said = true;
+          break;
+        }
         *problem = "the plug-in accepted the connection but did not answer within " +
-                   SecondsText(replyTimeout);
+                   SecondsText(settings.replyTimeout);
         return Probe::Failed;
       case Connection::Event::InputReady:
         break;
@@ -178,6 +190,7 @@ Connection::Event Connection::Next(int input, bool awaitingReply,
 
 Connected ConnectServed(const ConnectSettings& settings, const std::string& probeId) {
   const auto deadline = Clock::now() + settings.connectTimeout;
+  auto retryInterval = kFirstRetryInterval;
   std::string problem;
   for (;;) {
     const std::optional<int> port = settings.port ? settings.port : PortFromFile(settings.portFile);
@@ -194,7 +207,7 @@ Connected ConnectServed(const ConnectSettings& settings, const std::string& prob
       } else {
         auto connection = std::make_unique<Connection>(descriptor);
         connection->Queue(probeId + "|GetParameters|" + kSentinelSnapshot + "\n");
-        switch (AwaitProbe(*connection, probeId, settings.replyTimeout, &problem)) {
+        switch (AwaitProbe(*connection, settings, probeId, &problem)) {
           case Probe::Served:
             return {std::move(connection), std::string()};
           case Probe::Failed:
@@ -205,11 +218,13 @@ Connected ConnectServed(const ConnectSettings& settings, const std::string& prob
         }
       }
     }
-    if (Clock::now() + kRetryInterval > deadline) {
+    const auto now = Clock::now();
+    if (now >= deadline) {
       return {nullptr, "no plug-in answered within " + SecondsText(settings.connectTimeout) + " (" +
                            problem + ")"};
     }
-    std::this_thread::sleep_for(kRetryInterval);
+    std::this_thread::sleep_for(std::min<Clock::duration>(retryInterval, deadline - now));
+    retryInterval = std::min(retryInterval * 2, kLongestRetryInterval);
   }
 }
 
