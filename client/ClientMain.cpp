@@ -79,8 +79,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
       ->type_name("N")
       ->check(Quiet(CLI::Range(1, 65535)));
   app.add_option("--connect-timeout", options.connectTimeoutSeconds,
-                 "How long to keep trying while the plug-in does not listen, pauses after a "
-                 "client or serves another (default: 10)")
+                 "How long to keep trying while there is no port file, nothing listens on the port "
+                 "or the plug-in serves another client (default: 10)")
       ->type_name("SECONDS")
       ->check(Quiet(CLI::Range(0.0, kLongestWaitSeconds)));
   app.add_option("--reply-timeout", options.replyTimeoutSeconds,

@@ -35,8 +35,9 @@ class Client:
 
     def __init__(self, home=None, port=None, connect_timeout=10.0, reply_timeout=20.0):
         """Connects by the port file under home (default $HOME), or to the port. Tries again
-        while the port file is missing, the port refuses (the plug-in pauses 5 s after each
-        client) or the plug-in closes the connection at once (it serves another client)."""
+        while the port file is missing, nothing listens on the port, or the plug-in closes the
+        connection at once (it serves another client). A connection made while the plug-in
+        pauses after a client (5 s) is served when the pause ends."""
         self._reply_timeout = reply_timeout
         self._token = "~" + secrets.token_hex(8)
         self._sentinels = 0
