@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -148,6 +149,20 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
       }
     }
   }
+
+  // While the plug-in serves another client, the client says so and gives up at its timeout.
+  const std::unique_ptr<dialforge_test::LoopbackClient> other =
+      dialforge_test::ConnectWhenListening(*port);
+  ASSERT_TRUE(other);
+  EXPECT_EQ(dialforge_test::Exchange(*other, "9|GetParameters|Nothing", 2), "9|");
+  const dialforge_test::Finished busy =
+      RunToEnd(kClientProgram, {"--connect-timeout=0", "1|Transport|Stop"}, home.Path());
+  EXPECT_EQ(busy.status, 1);
+  EXPECT_EQ(busy.errors,
+            "dialforge-client: waiting for the plug-in to finish with another client (it serves "
+            "one at a time)\ndialforge-client: no plug-in answered within 0 s (the plug-in is "
+            "serving another client)\n");
+  other->Close();
 
   host.Signal(SIGINT);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
