@@ -6,12 +6,14 @@
 #include <climits>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "bench/Figures.h"
+#include "cli/CommandLine.h"
 
 namespace dialforge_bench {
 
@@ -22,7 +24,6 @@ constexpr double kThroughputGoal = 200000;
 constexpr double kRowCostSpreadGoal = 0.30;
 
 struct Options {
-  bool help = false;
   bool quick = false;
   bool json = false;
   std::string modulePath;
@@ -39,18 +40,6 @@ struct Results {
   int clientCpu = -1;
 };
 
-void PrintUsage(std::FILE* stream) {
-  std::fprintf(
-      stream,
-      "Usage: dialforge-bench [--quick] [--json] [--plugin PATH] [--snapshot-cost FIXTURE]\n"
-      "  --quick        few runs of each measurement, to check that the bench works\n"
-      "  --json         every figure as one JSON object on standard output\n"
-      "  --plugin PATH  the plug-in module (default: Dialforge.so next to this program)\n"
-      "  --snapshot-cost FIXTURE\n"
-      "                 only asks for the fixture's snapshots and prints their lines, for\n"
-      "                 bench/snapshot-cost.sh to run under callgrind\n");
-}
-
 std::string ModuleNextToProgram() {
   char path[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -61,28 +50,32 @@ std::string ModuleNextToProgram() {
   return program.substr(0, program.rfind('/') + 1) + "Dialforge.so";
 }
 
-// False, after saying why, when the arguments are not understood.
-bool ParseOptions(int argc, char** argv, Options* options) {
-  options->modulePath = ModuleNextToProgram();
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--quick") {
-      options->quick = true;
-    } else if (argument == "--json") {
-      options->json = true;
-    } else if (argument == "--plugin" && i + 1 < argc) {
-      options->modulePath = argv[++i];
-    } else if (argument == "--snapshot-cost" && i + 1 < argc) {
-      options->costFixture = argv[++i];
-    } else if (argument == "--help") {
-      options->help = true;
-    } else {
-      std::fprintf(stderr, "dialforge-bench: unknown argument '%s'\n", argument.c_str());
-      PrintUsage(stderr);
-      return false;
-    }
+// Options, or the status to exit with at once (after --help, --version or bad arguments).
+std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
+  Options options;
+  options.modulePath = ModuleNextToProgram();
+  CLI::App app(
+      "Measures the real plug-in on the simulated host beside the loopback network's "
+      "own costs, and prints every figure with the goals it meets.",
+      "dialforge-bench");
+  app.add_flag("--quick", options.quick, "Few runs of each measurement, to check the bench works");
+  app.add_flag("--json", options.json, "Every figure as one JSON object on standard output");
+  app.add_option("--plugin", options.modulePath,
+                 "The plug-in module (default: Dialforge.so next to this program)")
+      ->type_name("PATH");
+  app.add_option("--snapshot-cost", options.costFixture,
+                 "Only asks for the fixture's snapshots and prints their lines, for "
+                 "bench/snapshot-cost.sh to run under callgrind")
+      ->type_name("FIXTURE");
+  const std::string exitStatuses =
+      "  0  measured (a missed goal is reported, not an error)\n"
+      "  1  a measurement could not be made (said on standard error)\n"
+      "  2  bad arguments\n";
+  if (const std::optional<int> exit = dialforge_cli::Parse(app, exitStatuses, argc, argv)) {
+    *status = *exit;
+    return std::nullopt;
   }
-  return true;
+  return options;
 }
 
 // The kinds of snapshot, whose cases come smallest first.
@@ -288,24 +281,22 @@ void PrintTable(const Results& results) {
 
 int main(int argc, char** argv) {
   using namespace dialforge_bench;
-  Options options;
-  if (!ParseOptions(argc, argv, &options)) {
-    return 2;
-  }
-  if (options.help) {
-    PrintUsage(stdout);
-    return 0;
+  int status = 0;
+  const std::optional<Options> options = ParseOptions(argc, argv, &status);
+  if (!options) {
+    return status;
   }
   try {
-    if (!options.costFixture.empty()) {
-      std::printf("%zu lines\n", RequestFixtureSnapshots(options.modulePath, options.costFixture));
+    if (!options->costFixture.empty()) {
+      std::printf("%zu lines\n",
+                  RequestFixtureSnapshots(options->modulePath, options->costFixture));
       return 0;
     }
     const Settings settings =
-        options.quick ? QuickSettings(options.modulePath) : DefaultSettings(options.modulePath);
+        options->quick ? QuickSettings(options->modulePath) : DefaultSettings(options->modulePath);
     const Results results = Run(settings);
-    if (options.json) {
-      std::printf("%s\n", ToJson(results, options.quick).dump(2).c_str());
+    if (options->json) {
+      std::printf("%s\n", ToJson(results, options->quick).dump(2).c_str());
     } else {
       PrintTable(results);
     }

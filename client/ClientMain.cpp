@@ -1,253 +1,358 @@
 // dialforge-client: sends requests to the plug-in, as the companion application does, and prints
-// the replies to snapshot requests.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
+// the replies to snapshot requests, each complete as soon as its sentinel's reply arrives.
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <exception>
 #include <iostream>
 #include <optional>
-#include <sstream>
-#include <stdexcept>
+#include <random>
+#include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "cli/CommandLine.h"
+#include "client/Connection.h"
+#include "client/ReplyReader.h"
+#include "client/RequestCheck.h"
 #include "client/SnapshotJson.h"
 
 namespace {
+
+using dialforge_client::Connection;
+using dialforge_client::Reply;
+
+constexpr int kExitDone = 0;
+constexpr int kExitNoPlugin = 1;
+constexpr int kExitRefused = dialforge_cli::kExitBadArguments;
+constexpr int kExitLost = 3;
+constexpr int kExitUnreadable = 4;
+
+// A day: longer waits are a mistake, and they must fit poll()'s milliseconds.
+constexpr double kLongestWaitSeconds = 86400;
 
 constexpr const char* kPortFile = "/.local/share/Dialforge/PluginData/PremierePro/socket.port";
 
 struct Options {
   std::string home;
   std::optional<int> port;
-  int waitMs = 200;
-  double connectTimeoutSeconds = 6.0;
+  double connectTimeoutSeconds = 10;
+  double replyTimeoutSeconds = 20;
   bool json = false;
+  bool strict = false;
   std::vector<std::string> requests;
 };
 
-const char* const kUsage =
-    "usage: dialforge-client [--home DIR | --port N] [--wait MS] [--connect-timeout S] [--json]\n"
-    "                        [REQUEST ...]\n"
-    "Sends each REQUEST (or each line of standard input) to the plug-in and prints the reply of\n"
-    "every GetParameters request. The port comes from the port file under DIR (default $HOME).\n";
-
-[[noreturn]] void Fail(int status, const std::string& message) {
-  std::cerr << "dialforge-client: " << message << "\n";
-  std::exit(status);
+void Say(const std::string& message) {
+  std::cerr << "dialforge-client: " << message << std::endl;
 }
 
-int ReadNumber(const std::string& text, const char* option) {
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || value < 0 || value > 65535000) {
-    Fail(2, std::string("bad value for ") + option + ": '" + text + "'\n" + kUsage);
-  }
-  return static_cast<int>(value);
+std::chrono::milliseconds Milliseconds(double seconds) {
+  return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
 }
 
-Options ParseOptions(int argc, char** argv) {
+// The check without its description, which the help shows in the option's own words.
+CLI::Validator Quiet(CLI::Validator check) {
+  return check.description("");
+}
+
+std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   Options options;
   if (const char* home = std::getenv("HOME")) {
     options.home = home;
   }
-  for (int at = 1; at < argc; ++at) {
-    const std::string argument = argv[at];
-    const auto value = [&]() -> std::string {
-      if (at + 1 >= argc) {
-        Fail(2, argument + " needs a value\n" + kUsage);
-      }
-      return argv[++at];
-    };
-    if (argument == "--home") {
-      options.home = value();
-    } else if (argument == "--port") {
-      options.port = ReadNumber(value(), "--port");
-      if (*options.port == 0 || *options.port > 65535) {
-        Fail(2, std::string("bad value for --port\n") + kUsage);
-      }
-    } else if (argument == "--wait") {
-      options.waitMs = ReadNumber(value(), "--wait");
-    } else if (argument == "--connect-timeout") {
-      options.connectTimeoutSeconds = ReadNumber(value(), "--connect-timeout");
-    } else if (argument == "--json") {
-      options.json = true;
-    } else if (argument == "--help" || argument == "-h") {
-      std::cout << kUsage;
-      std::exit(0);
-    } else if (argument.size() > 1 && argument.compare(0, 2, "--") == 0) {
-      Fail(2, "unknown option " + argument + "\n" + kUsage);
-    } else {
-      options.requests.push_back(argument);
-    }
+  CLI::App app(
+      "Sends each REQUEST, or each line of standard input, to the Dialforge plug-in and prints "
+      "the reply to every GetParameters request, as its bytes came, each on lines of its own.",
+      "dialforge-client");
+  app.add_option("REQUEST", options.requests,
+                 "A request, such as 1|GetParameters|Commands (without any, the lines of "
+                 "standard input)");
+  app.add_option("--home", options.home,
+                 "The folder whose port file names the port (default: $HOME)")
+      ->type_name("DIR");
+  app.add_option("--port", options.port, "The port, instead of the port file (1 to 65535)")
+      ->type_name("N")
+      ->check(Quiet(CLI::Range(1, 65535)));
+  app.add_option("--connect-timeout", options.connectTimeoutSeconds,
+                 "How long to keep trying while there is no port file, nothing listens on the port "
+                 "or the plug-in serves another client (default: 10)")
+      ->type_name("SECONDS")
+      ->check(Quiet(CLI::Range(0.0, kLongestWaitSeconds)));
+  app.add_option("--reply-timeout", options.replyTimeoutSeconds,
+                 "How long a reply may stall before the client gives up (default: 20; the "
+                 "plug-in may start serving up to 5 s late)")
+      ->type_name("SECONDS")
+      ->check(Quiet(CLI::Range(0.001, kLongestWaitSeconds)));
+  app.add_flag("--json", options.json,
+               "Prints each reply as one line of JSON: id, snapshot, format and result");
+  app.add_flag("--strict", options.strict,
+               "Refuses a request the plug-in would ignore instead of warning about it");
+  const std::string exitStatuses =
+      "  0  every request was sent and has run, every reply was printed\n"
+      "  1  no plug-in answered within --connect-timeout: nothing was sent\n"
+      "  2  bad arguments; or --strict and a request the plug-in would ignore (nothing is sent;\n"
+      "     from standard input, the lines before it are)\n"
+      "  3  the connection ended, or a reply stalled for --reply-timeout: the requests named on\n"
+      "     standard error may not have run\n"
+      "  4  --json and a reply that could not be read as its snapshot (its line has \"error\")\n";
+  if (const std::optional<int> exit = dialforge_cli::Parse(app, exitStatuses, argc, argv)) {
+    *status = *exit;
+    return std::nullopt;
   }
   return options;
 }
 
-// The port in the port file, or why there is none.
-std::optional<int> PortFromFile(const std::string& path, std::string* problem) {
-  std::ifstream file(path);
-  if (!file) {
-    *problem = "no port file " + path;
-    return std::nullopt;
-  }
-  std::string digits;
-  std::getline(file, digits);
-  char* end = nullptr;
-  const long port = std::strtol(digits.c_str(), &end, 10);
-  if (digits.empty() || *end != '\0' || port <= 0 || port > 65535) {
-    *problem = "port file " + path + " holds no port";
-    return std::nullopt;
-  }
-  return static_cast<int>(port);
-}
-
-int ConnectTo(int port, std::string* problem) {
-  const int descriptor = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (descriptor < 0) {
-    *problem = std::string("socket() failed: ") + std::strerror(errno);
-    return -1;
-  }
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    *problem = "nothing accepts on port " + std::to_string(port) + ": " + std::strerror(errno);
-    close(descriptor);
-    return -1;
-  }
-  const int on = 1;
-  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  return descriptor;
-}
-
-// The plug-in listens again only a while after each client leaves, so keep trying.
-int Connect(const Options& options) {
-  const auto deadline =
-      std::chrono::steady_clock::now() +
-      std::chrono::milliseconds(static_cast<long>(options.connectTimeoutSeconds * 1000));
-  std::string problem;
+// Sentinel ids share a random start that no request of the batch has, so no reply is taken for
+// a sentinel's.
+std::string SentinelStart(const std::vector<std::string>& requests) {
+  std::random_device entropy;
   for (;;) {
-    const std::optional<int> port =
-        options.port ? options.port : PortFromFile(options.home + kPortFile, &problem);
-    if (port) {
-      const int descriptor = ConnectTo(*port, &problem);
-      if (descriptor >= 0) {
-        return descriptor;
+    char text[24];
+    std::snprintf(text, sizeof text, "~%08x%08x", entropy(), entropy());
+    bool used = false;
+    for (const std::string& request : requests) {
+      used = used || request.compare(0, std::strlen(text), text) == 0;
+    }
+    if (!used) {
+      return text;
+    }
+  }
+}
+
+// The requests sent on one connection and the replies awaited, in order.
+class Exchange {
+ public:
+  Exchange(Connection& connection, std::string sentinelStart, const Options& options)
+      : connection(connection), sentinelStart(std::move(sentinelStart)), options(options) {}
+
+  // False when --strict refuses the request: it is not sent.
+  bool Add(const std::string& request) {
+    const std::string problem = dialforge_client::RequestProblem(request);
+    const std::string named = "request " + std::to_string(sent.size() + 1) + " (" +
+                              dialforge_client::Printable(request) + "): ";
+    if (!problem.empty() && options.strict) {
+      Say(named + problem + "; not sent, nor anything after it (--strict)");
+      return false;
+    }
+    if (!problem.empty()) {
+      Say("warning: " + named + problem);
+    }
+    sent.push_back(request);
+    std::string bytes = request + "\n";
+    lastHasSentinel = false;
+    if (const auto answered = dialforge_client::AnsweredRequest(request)) {
+      const std::string sentinel = NextSentinel(&bytes);
+      reader.ExpectSnapshot(answered->id, answered->snapshot, sentinel, sent.size());
+      lastHasSentinel = true;
+    }
+    connection.Queue(bytes);
+    return true;
+  }
+
+  // A last sentinel, unless one already follows the last request: its reply shows every
+  // request ran.
+  void Finish() {
+    if (!lastHasSentinel) {
+      std::string bytes;
+      reader.ExpectSentinel(NextSentinel(&bytes), sent.size());
+      connection.Queue(bytes);
+      lastHasSentinel = true;
+    }
+  }
+
+  // Moves bytes until every reply is in (and, when input is not -1, its lines have all been
+  // added); the exit status.
+  int Run(int input) {
+    bool reading = input != -1;
+    for (;;) {
+      if (!reading && !reader.Waiting()) {
+        return unreadable ? kExitUnreadable : refused ? kExitRefused : kExitDone;
+      }
+      std::string received;
+      const auto replyTimeout = Milliseconds(options.replyTimeoutSeconds);
+      switch (connection.Next(reading ? input : -1, reader.Waiting(), replyTimeout, &received)) {
+        case Connection::Event::Received: {
+          std::vector<Reply> replies;
+          std::string problem;
+          const bool understood = reader.Take(received, &replies, &problem);
+          for (const Reply& reply : replies) {
+            Print(reply);
+          }
+          if (!understood) {
+            return Lost(problem);
+          }
+          break;
+        }
+        case Connection::Event::InputReady:
+          reading = ReadInput(input);
+          break;
+        case Connection::Event::Closed:
+          return Lost(received);
+        case Connection::Event::Stalled:
+          return Lost("nothing came from the plug-in for " +
+                      dialforge_client::SecondsText(replyTimeout));
       }
     }
-    if (std::chrono::steady_clock::now() >= deadline) {
-      Fail(1, "no plug-in is listening (" + problem + ")");
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-}
 
-void SendLine(int descriptor, const std::string& request) {
-  const std::string line = request + "\n";
-  size_t sent = 0;
-  while (sent < line.size()) {
-    const ssize_t count = send(descriptor, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
+ private:
+  std::string NextSentinel(std::string* bytes) {
+    const std::string sentinel = sentinelStart + "." + std::to_string(++sentinels);
+    *bytes += sentinel + "|GetParameters|" + dialforge_client::kSentinelSnapshot + "\n";
+    return sentinel;
+  }
+
+  // Adds the complete lines that have arrived; false once the input has ended (the last line
+  // needs no line feed) or --strict refused a line.
+  bool ReadInput(int input) {
+    char chunk[65536];
+    const ssize_t count = read(input, chunk, sizeof chunk);
     if (count < 0 && errno == EINTR) {
-      continue;
+      return true;
     }
-    if (count <= 0) {
-      Fail(1, std::string("the plug-in closed the connection: ") + std::strerror(errno));
+    const bool ended = count <= 0;
+    lines.append(chunk, ended ? 0 : static_cast<std::size_t>(count));
+    std::size_t start = 0;
+    for (std::size_t end = lines.find('\n'); end != std::string::npos;
+         end = lines.find('\n', start)) {
+      if (!Add(lines.substr(start, end - start))) {
+        refused = true;
+        Finish();
+        return false;
+      }
+      start = end + 1;
     }
-    sent += static_cast<size_t>(count);
+    lines.erase(0, start);
+    if (ended) {
+      if (!lines.empty() && !Add(lines)) {
+        refused = true;
+      }
+      Finish();
+    }
+    return !ended;
   }
-}
 
-// Replies carry no terminator: the reply is what arrives until the stream is quiet. A reply
-// always comes to a snapshot request, so its start is awaited longer than a pause within it.
-std::string ReadReply(int descriptor, int quietMs) {
-  constexpr int kReplyStartMs = 5000;
-  std::string reply;
-  char chunk[65536];
-  for (;;) {
-    pollfd waiting{descriptor, POLLIN, 0};
-    const int ready = poll(&waiting, 1, reply.empty() ? std::max(quietMs, kReplyStartMs) : quietMs);
-    if (ready < 0 && errno == EINTR) {
-      continue;
+  void Print(const Reply& reply) {
+    if (!options.json) {
+      std::string bytes = reply.id + "|" + reply.text;
+      if (bytes.back() != '\n') {
+        bytes += '\n';
+      }
+      std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+      std::fflush(stdout);
+      return;
     }
-    if (ready <= 0) {
-      return reply;
+    nlohmann::ordered_json line;
+    try {
+      line = dialforge_client::ReplyToJson(reply.id, reply.snapshot, reply.text);
+    } catch (const std::exception& problem) {
+      Say("cannot read the " + reply.snapshot + " reply to request id '" +
+          dialforge_client::Printable(reply.id) + "': " + problem.what());
+      line = {{"id", reply.id},
+              {"snapshot", reply.snapshot},
+              {"format", dialforge_client::kJsonFormat},
+              {"error", problem.what()}};
+      unreadable = true;
     }
-    const ssize_t count = recv(descriptor, chunk, sizeof chunk, 0);
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count <= 0) {
-      return reply;
-    }
-    reply.append(chunk, static_cast<size_t>(count));
+    std::cout << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
   }
-}
 
-// The snapshot name of a "GetParameters" request; empty for every other request.
-std::string SnapshotName(const std::string& request) {
-  std::vector<std::string> fields;
-  std::stringstream stream(request);
-  for (std::string field; std::getline(stream, field, '|');) {
-    fields.push_back(field);
-  }
-  return fields.size() >= 3 && fields[1] == "GetParameters" ? fields[2] : std::string();
-}
-
-// Sends the request and prints the reply it gets; false when a reply cannot be read as JSON.
-bool Exchange(int descriptor, const Options& options, const std::string& request) {
-  SendLine(descriptor, request);
-  const std::string snapshot = SnapshotName(request);
-  if (snapshot.empty()) {
-    return true;
-  }
-  const std::string reply = ReadReply(descriptor, options.waitMs);
-  if (!options.json) {
-    std::cout << reply;
-    if (reply.empty() || reply.back() != '\n') {
-      std::cout << "\n";
+  int Lost(const std::string& why) {
+    const std::size_t confirmed = reader.Confirmed();
+    std::string message = why;
+    if (confirmed < sent.size()) {
+      message += "; the requests from request " + std::to_string(confirmed + 1) + " (" +
+                 dialforge_client::Printable(sent[confirmed]) + ") on may not have run";
     }
-    std::cout.flush();
-    return true;
+    Say(message);
+    return kExitLost;
   }
-  try {
-    std::cout << dialforge_client::SnapshotToJson(snapshot, reply).dump(2) << std::endl;
-  } catch (const std::exception& problem) {
-    std::cerr << "dialforge-client: cannot read the " << snapshot << " reply: " << problem.what()
-              << "\n";
-    return false;
+
+  Connection& connection;
+  dialforge_client::ReplyReader reader;
+  const std::string sentinelStart;
+  const Options& options;
+  std::vector<std::string> sent;
+  std::string lines;
+  std::size_t sentinels = 0;
+  bool lastHasSentinel = false;
+  bool refused = false;
+  bool unreadable = false;
+};
+
+int Run(int argc, char** argv) {
+  int status = kExitDone;
+  const std::optional<Options> options = ParseOptions(argc, argv, &status);
+  if (!options) {
+    return status;
   }
-  return true;
+  // A line feed ends a request on the wire, so an argument holding one is several requests.
+  std::vector<std::string> requests;
+  for (const std::string& argument : options->requests) {
+    std::size_t start = 0;
+    for (std::size_t end = argument.find('\n'); end != std::string::npos;
+         end = argument.find('\n', start)) {
+      requests.push_back(argument.substr(start, end - start));
+      start = end + 1;
+    }
+    if (start < argument.size() || start == 0) {
+      requests.push_back(argument.substr(start));
+    }
+  }
+  if (options->strict) {
+    for (std::size_t at = 0; at < requests.size(); ++at) {
+      const std::string& request = requests[at];
+      const std::string problem = dialforge_client::RequestProblem(request);
+      if (!problem.empty()) {
+        Say("request " + std::to_string(at + 1) + " (" + dialforge_client::Printable(request) +
+            "): " + problem + "; nothing sent (--strict)");
+        return kExitRefused;
+      }
+    }
+  }
+
+  const std::string sentinelStart = SentinelStart(requests);
+  std::set<std::string> said;
+  dialforge_client::ConnectSettings settings;
+  settings.portFile = options->home + kPortFile;
+  settings.port = options->port;
+  settings.connectTimeout = Milliseconds(options->connectTimeoutSeconds);
+  settings.replyTimeout = Milliseconds(options->replyTimeoutSeconds);
+  settings.note = [&](const std::string& note) {
+    if (said.insert(note).second) {
+      Say(note);
+    }
+  };
+  const dialforge_client::Connected connected =
+      dialforge_client::ConnectServed(settings, sentinelStart + ".0");
+  if (!connected.connection) {
+    Say(connected.problem);
+    return kExitNoPlugin;
+  }
+
+  Exchange exchange(*connected.connection, sentinelStart, *options);
+  if (options->requests.empty()) {
+    return exchange.Run(STDIN_FILENO);
+  }
+  for (const std::string& request : requests) {
+    exchange.Add(request);
+  }
+  exchange.Finish();
+  return exchange.Run(-1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
-  const int descriptor = Connect(options);
-  bool allRead = true;
-  if (options.requests.empty()) {
-    // Line by line, so that a person typing requests sees each reply at once.
-    for (std::string line; std::getline(std::cin, line);) {
-      allRead = Exchange(descriptor, options, line) && allRead;
-    }
-  } else {
-    for (const std::string& request : options.requests) {
-      allRead = Exchange(descriptor, options, request) && allRead;
-    }
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& failure) {
+    Say(failure.what());
+    return kExitLost;
   }
-  shutdown(descriptor, SHUT_RDWR);
-  close(descriptor);
-  return allRead ? 0 : 1;
 }

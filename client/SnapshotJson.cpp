@@ -8,7 +8,7 @@ namespace dialforge_client {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 const std::string kChannelTitle = "$ | Mixer | Channels | ";
 const std::string kComponentTitle = "$ | Mixer | Components | ";
@@ -76,7 +76,7 @@ json Channel(const std::string& line) {
     if (dash == std::string::npos) {
       throw std::runtime_error("channel state has no '-': '" + entries[state] + "'");
     }
-    states.push_back(ToUnsigned(entries[state].substr(dash + 1), "channel state"));
+    states.push_back(ToUnsigned(entries[state].substr(dash + 1), "channel state") != 0);
   }
   return json{{"row", ToUnsigned(fields[0], "channel row")},
               {"id", ToUnsigned(fields[1], "channel id")},
@@ -141,7 +141,7 @@ json Mixer(const std::string& text) {
       channels[table]["components"].push_back(
           json{{"index", ToUnsigned(fields[0], "component index")},
                {"name", fields[1]},
-               {"bypass", ToUnsigned(fields[2], "bypass")},
+               {"bypass", ToUnsigned(fields[2], "bypass") != 0},
                {"parameterCount", ToUnsigned(fields[3], "parameter count")},
                {"parameters", json::array()}});
     }
@@ -169,28 +169,20 @@ json Rows(const std::string& text, const std::string& key, const std::vector<std
 
 }  // namespace
 
-json SnapshotToJson(const std::string& snapshotName, const std::string& reply) {
-  const size_t bar = reply.find('|');
-  if (bar == std::string::npos) {
-    throw std::runtime_error("the reply has no request id");
-  }
-  const std::string text = reply.substr(bar + 1);
-  json snapshot;
+nlohmann::ordered_json ReplyToJson(const std::string& id, const std::string& snapshotName,
+                                   const std::string& text) {
+  json result = json::object();
   if (snapshotName == "Mixer") {
-    snapshot = text.empty() ? json{{"channels", json::array()}} : Mixer(text);
+    result = text.empty() ? json{{"channels", json::array()}} : Mixer(text);
   } else if (snapshotName == "Commands") {
-    snapshot =
+    result =
         Rows(text, "commands", {"contextId", "contextName", "commandId", "commandName"}, false);
   } else if (snapshotName == "LumetriParameters") {
-    snapshot = Rows(text, "parameters", {"id", "name", "value"}, true);
+    result = Rows(text, "parameters", {"id", "name", "value"}, true);
   } else if (snapshotName == "LumetriMenu") {
-    snapshot = Rows(text, "menus", {"id", "name", "value"}, false);
-  } else {
-    throw std::runtime_error("unknown snapshot '" + snapshotName + "'");
+    result = Rows(text, "menus", {"id", "name", "value"}, false);
   }
-  snapshot["id"] = reply.substr(0, bar);
-  snapshot["snapshot"] = snapshotName;
-  return snapshot;
+  return json{{"id", id}, {"snapshot", snapshotName}, {"format", kJsonFormat}, {"result", result}};
 }
 
 }  // namespace dialforge_client

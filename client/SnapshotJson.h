@@ -8,10 +8,14 @@
 
 namespace dialforge_client {
 
-// The snapshot named in field 2 of a "GetParameters" request ("Mixer", "Commands",
-// "LumetriParameters", "LumetriMenu"), read from its reply: the request id, "|", the text.
-// Throws std::runtime_error naming what does not fit.
-nlohmann::json SnapshotToJson(const std::string& snapshotName, const std::string& reply);
+// The version of the objects below; it changes when a field changes meaning or goes away.
+constexpr int kJsonFormat = 1;
+
+// One reply as one JSON object: "id", "snapshot" (the name asked for), "format" and "result",
+// the snapshot read from the text of the reply (after the id and its "|"). An unknown snapshot
+// name gives an empty result. Throws std::runtime_error naming what does not fit.
+nlohmann::ordered_json ReplyToJson(const std::string& id, const std::string& snapshotName,
+                                   const std::string& text);
 
 }  // namespace dialforge_client
 

@@ -46,6 +46,36 @@ inline std::string CodeText(ADOBESDK_Error code) {
           static_cast<char>(bits >> 8), static_cast<char>(bits)};
 }
 
+// What the host means by one of its codes, for people; empty for a code it never answers.
+inline std::string CodeMeaning(ADOBESDK_Error code) {
+  switch (code) {
+    case kHostBadArgument:
+      return "a missing or unusable argument";
+    case kHostNotRunning:
+      return "no host is running";
+    case kHostUnknownSuite:
+      return "a suite not offered";
+    case kHostNotAcquired:
+      return "a suite not held";
+    case kHostUnknownList:
+      return "an unknown suite list";
+    case kHostDuplicateSuite:
+      return "a suite already in the list";
+    case kHostUnknownReference:
+      return "a reference the host did not hand out";
+    case kHostUnknownItem:
+      return "no such item";
+    case kHostInvalidString:
+      return "a string that is not valid";
+    case kHostOutOfRange:
+      return "out of range";
+    case kHostInternalError:
+      return "the host ran out of memory";
+    default:
+      return std::string();
+  }
+}
+
 }  // namespace dialforge_host
 
 #endif

@@ -16,7 +16,9 @@
 #include <system_error>
 #include <thread>
 
+#include "cli/CommandLine.h"
 #include "host/HostErrors.h"
+#include "host/LiveView.h"
 #include "host/PluginModule.h"
 #include "host/Project.h"
 #include "host/SimulatedHost.h"
@@ -24,29 +26,18 @@
 
 namespace {
 
+using dialforge_host::LiveView;
 using dialforge_host::PluginInstance;
 using dialforge_host::PluginModule;
 using dialforge_host::SimulatedHost;
 
 constexpr int kExitServed = 0;
-constexpr int kExitCannotStart = 2;
+constexpr int kExitCannotStart = dialforge_cli::kExitBadArguments;
 constexpr int kExitRuleBroken = 3;
 
 constexpr const char* kPortFolder = "/.local/share/Dialforge/PluginData/PremierePro";
 constexpr const char* kLogsFolder = "/.local/share/Dialforge/Logs";
 constexpr const char* kPortFileName = "/socket.port";
-
-const char* const kUsage =
-    "usage: dialforge-host [--plugin PATH] [--fixture FILE] [--journal FILE|-] [--home DIR]\n"
-    "                      [--bare-home]\n"
-    "Runs the Dialforge plug-in in the simulated host until SIGINT or SIGTERM.\n"
-    "  --plugin PATH   the plug-in module (default: Dialforge.so next to this program)\n"
-    "  --fixture FILE  the project to serve, as JSON (default: the built-in sample project)\n"
-    "  --journal FILE  writes a line for each host call that changes the project; - for\n"
-    "                  standard output\n"
-    "  --home DIR      the home folder of the plug-in (sets HOME; default: $HOME)\n"
-    "  --bare-home     does not create the companion application's folders under the home\n"
-    "Exit status: 0; 2 when it cannot start; 3 when the plug-in broke a host rule.\n";
 
 struct Options {
   std::string pluginPath;
@@ -54,6 +45,7 @@ struct Options {
   std::string journal;
   std::string home;
   bool bareHome = false;
+  bool quiet = false;
 };
 
 void Say(const std::string& line) {
@@ -65,36 +57,36 @@ void Complain(const std::string& line) {
   std::fputs(("dialforge-host: " + line + "\n").c_str(), stderr);
 }
 
-// Options, or nothing when they are bad (the reason is printed) or only help was asked for.
+// Options, or the status to exit with at once (after --help, --version or bad arguments).
 std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   Options options;
-  for (int at = 1; at < argc; ++at) {
-    const std::string argument = argv[at];
-    if (argument == "--help" || argument == "-h") {
-      std::fputs(kUsage, stdout);
-      *status = kExitServed;
-      return std::nullopt;
-    }
-    if (argument == "--bare-home") {
-      options.bareHome = true;
-      continue;
-    }
-    std::string* value = argument == "--plugin"    ? &options.pluginPath
-                         : argument == "--fixture" ? &options.fixturePath
-                         : argument == "--journal" ? &options.journal
-                         : argument == "--home"    ? &options.home
-                                                   : nullptr;
-    if (value == nullptr) {
-      Complain("unknown argument " + argument + "\n" + kUsage);
-      *status = kExitCannotStart;
-      return std::nullopt;
-    }
-    if (at + 1 >= argc || argv[at + 1][0] == '\0') {
-      Complain(argument + " needs a value\n" + kUsage);
-      *status = kExitCannotStart;
-      return std::nullopt;
-    }
-    *value = argv[++at];
+  CLI::App app(
+      "Runs the Dialforge plug-in in the simulated host until SIGINT or SIGTERM, and "
+      "shows each call of the plug-in that changes the project.",
+      "dialforge-host");
+  app.add_option("--plugin", options.pluginPath,
+                 "The plug-in module (default: Dialforge.so next to this program)")
+      ->type_name("PATH");
+  app.add_option("--fixture", options.fixturePath,
+                 "The project to serve, as JSON (default: the built-in sample project)")
+      ->type_name("FILE");
+  app.add_option("--journal", options.journal,
+                 "Writes a line for each host call that changes the project; - for standard "
+                 "output")
+      ->type_name("FILE|-");
+  app.add_option("--home", options.home, "The plug-in's home folder (sets HOME; default: $HOME)")
+      ->type_name("DIR");
+  app.add_flag("--bare-home", options.bareHome,
+               "Does not create the companion application's folders under the home");
+  app.add_flag("--quiet", options.quiet, "Does not show the plug-in's calls as they happen");
+  const std::string exitStatuses =
+      "  0  served until stopped\n"
+      "  2  bad arguments, an unreadable fixture, a journal that cannot be "
+      "written, or a plug-in that cannot be loaded\n"
+      "  3  the plug-in broke a host rule (each named on standard error)\n";
+  if (const std::optional<int> exit = dialforge_cli::Parse(app, exitStatuses, argc, argv)) {
+    *status = *exit;
+    return std::nullopt;
   }
   return options;
 }
@@ -214,7 +206,7 @@ std::string HeldSuitesText(const SimulatedHost& host) {
 // Loads, starts and connects the plug-in, serves until a stop signal, then takes it all down in
 // the host's order: disconnect, delete the instance, shut down, unload.
 int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::string& home,
-              const sigset_t& stopSignals) {
+              const sigset_t& stopSignals, const LiveView* liveView) {
   std::optional<PluginModule> module;
   std::optional<PluginInstance> instance;
   std::string displayString;
@@ -231,12 +223,18 @@ int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::str
     Complain(std::string("cannot start the plug-in: ") + failure.what());
     return kExitCannotStart;
   }
+  if (liveView != nullptr) {
+    liveView->Show("plug-in connected");
+  }
   QueryControlSurface(*module, surface);
   ServeUntilSignalled(stopSignals, home, displayString);
   // A second signal now ends the program at once, should the plug-in not come down.
   pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
   try {
     instance->Disconnect();
+    if (liveView != nullptr) {
+      liveView->Show("plug-in disconnected");
+    }
   } catch (const std::exception& failure) {
     Complain(failure.what());
   }
@@ -246,6 +244,7 @@ int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::str
 }
 
 int Run(int argc, char** argv) {
+  const LiveView liveView;
   int status = kExitServed;
   const std::optional<Options> options = ParseOptions(argc, argv, &status);
   if (!options) {
@@ -300,9 +299,13 @@ int Run(int argc, char** argv) {
     return kExitCannotStart;
   }
 
+  if (!options->quiet) {
+    liveView.Watch(*host);
+  }
+
   const std::string pluginPath =
       options->pluginPath.empty() ? DefaultPluginPath(argv[0]) : options->pluginPath;
-  status = RunPlugin(*host, pluginPath, home, stopSignals);
+  status = RunPlugin(*host, pluginPath, home, stopSignals, options->quiet ? nullptr : &liveView);
   if (status != kExitServed) {
     return status;
   }

@@ -37,8 +37,30 @@ ADOBESDK_Error HostState::Call(Operation operation, const std::vector<std::strin
   const OperationInfo& info = InfoOf(operation);
   if (info.journalLabel != nullptr) {
     journal.Record(info, arguments);
+    if (changeObserver) {
+      changeUnderWay = ChangeReport{&info, arguments, kADOBESDK_NoError, std::string()};
+    }
   }
   return failures[static_cast<std::size_t>(operation)].value_or(kADOBESDK_NoError);
+}
+
+void HostState::NoteKept(std::string value) {
+  if (changeUnderWay) {
+    changeUnderWay->kept = std::move(value);
+  }
+}
+
+void HostState::EndCall(ADOBESDK_Error result) {
+  if (!changeUnderWay) {
+    return;
+  }
+  ChangeReport report = std::move(*changeUnderWay);
+  changeUnderWay.reset();
+  report.result = result;
+  if (result != kADOBESDK_NoError) {
+    report.kept.clear();
+  }
+  changeObserver(report);
 }
 
 const std::string* HostState::Argument(Operation operation, const ADOBESDK_String* string,

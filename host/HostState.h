@@ -34,6 +34,10 @@ class HostState {
   // Counts the call and journals it when the operation changes state. Answers the code injected
   // for the operation, or 0; the caller returns a non-zero answer at once.
   ADOBESDK_Error Call(Operation operation, const std::vector<std::string>& arguments = {});
+  // The value a state-changing call kept instead of the one asked for.
+  void NoteKept(std::string value);
+  // Reports the state-changing call under way, if any, with its answer.
+  void EndCall(ADOBESDK_Error result);
   void AddViolation(std::string description) { violations.push_back(std::move(description)); }
 
   // The text of a string argument. A null pointer answers kHostBadArgument; a string that is
@@ -83,6 +87,7 @@ class HostState {
   Project project;
   HostStrings strings;
   Journal journal;
+  ChangeObserver changeObserver;
   std::vector<std::string> violations;
   // Acquired minus released, per name and version; entries at zero are removed.
   std::map<std::pair<std::string, int32_t>, int> held;
@@ -106,6 +111,7 @@ class HostState {
              Marker<ADOBESDK_ControlSurfaceHostLumetri>>
       references;
   std::array<std::optional<ADOBESDK_Error>, kOperationCount> failures{};
+  std::optional<ChangeReport> changeUnderWay;
   std::set<std::string> missingSuites;
   std::unordered_map<uint32_t, std::size_t> channelRows;
   std::unordered_map<std::string, std::size_t> parameterRows;
@@ -126,11 +132,13 @@ ADOBESDK_Error WithCurrentHost(Body&& body) {
   if (host == nullptr) {
     return kHostNotRunning;
   }
+  ADOBESDK_Error result = kHostInternalError;
   try {
-    return body(*host);
+    result = body(*host);
   } catch (const std::exception&) {
-    return kHostInternalError;
   }
+  host->EndCall(result);
+  return result;
 }
 
 // The host's tables, in the order of Operations().

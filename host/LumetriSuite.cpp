@@ -52,7 +52,7 @@ ADOBESDK_Error ParameterCall(Operation operation, LumetriRef* lumetri, const ADO
     if (parameter == nullptr) {
       return kHostUnknownItem;
     }
-    return body(*parameter);
+    return body(host, *parameter);
   });
 }
 
@@ -73,7 +73,7 @@ ADOBESDK_Error MenuCall(Operation operation, LumetriRef* lumetri, const ADOBESDK
     if (menu == nullptr) {
       return kHostUnknownItem;
     }
-    change(*menu);
+    change(host, *menu);
     host.strings.Fill(out, CurrentChoice(*menu));
     return kADOBESDK_NoError;
   });
@@ -112,7 +112,7 @@ ADOBESDK_Error Lumetri_GetParameterAtIndex(LumetriRef* lumetri, uint32_t index, 
 ADOBESDK_Error Lumetri_GetParameterValue(LumetriRef* lumetri, const ADOBESDK_String* id,
                                          float* value) {
   return ParameterCall(Operation::GetParameterValue, lumetri, id, value, nullptr,
-                       [&](const LumetriParameter& parameter) {
+                       [&](HostState&, const LumetriParameter& parameter) {
                          *value = parameter.value;
                          return kADOBESDK_NoError;
                        });
@@ -125,11 +125,14 @@ ADOBESDK_Error Lumetri_SetParameterValue(LumetriRef* lumetri, const ADOBESDK_Str
       [&](const HostState& host) {
         return std::vector<std::string>{host.JournalText(id), FloatField(value)};
       },
-      [&](LumetriParameter& parameter) {
+      [&](HostState& host, LumetriParameter& parameter) {
         if (std::isnan(value)) {
           return kHostBadArgument;
         }
         parameter.value = std::clamp(value, parameter.minimum, parameter.maximum);
+        if (parameter.value != value) {
+          host.NoteKept(FloatField(parameter.value));
+        }
         *resultingValue = parameter.value;
         return kADOBESDK_NoError;
       });
@@ -140,7 +143,7 @@ ADOBESDK_Error Lumetri_ResetParameter(LumetriRef* lumetri, const ADOBESDK_String
   return ParameterCall(
       Operation::ResetParameter, lumetri, id, resultingValue,
       [&](const HostState& host) { return std::vector<std::string>{host.JournalText(id)}; },
-      [&](LumetriParameter& parameter) {
+      [&](HostState&, LumetriParameter& parameter) {
         parameter.value = parameter.defaultValue;
         *resultingValue = parameter.value;
         return kADOBESDK_NoError;
@@ -177,7 +180,8 @@ ADOBESDK_Error Lumetri_GetMenuAtIndex(LumetriRef* lumetri, uint32_t index, ADOBE
 
 ADOBESDK_Error Lumetri_GetMenuValue(LumetriRef* lumetri, const ADOBESDK_String* id,
                                     ADOBESDK_String* value) {
-  return MenuCall(Operation::GetMenuValue, lumetri, id, value, nullptr, [](LumetriMenu&) {});
+  return MenuCall(Operation::GetMenuValue, lumetri, id, value, nullptr,
+                  [](HostState&, LumetriMenu&) {});
 }
 
 ADOBESDK_Error Lumetri_SetMenuValue(LumetriRef* lumetri, const ADOBESDK_String* id, uint32_t steps,
@@ -187,11 +191,14 @@ ADOBESDK_Error Lumetri_SetMenuValue(LumetriRef* lumetri, const ADOBESDK_String* 
       [&](const HostState& host) {
         return std::vector<std::string>{host.JournalText(id), std::to_string(steps)};
       },
-      [&](LumetriMenu& menu) {
+      [&](HostState& host, LumetriMenu& menu) {
         if (!menu.choices.empty()) {
           const uint64_t last = menu.choices.size() - 1;
-          menu.value =
-              static_cast<uint32_t>(std::min<uint64_t>(uint64_t{menu.value} + steps, last));
+          const uint64_t asked = uint64_t{menu.value} + steps;
+          menu.value = static_cast<uint32_t>(std::min(asked, last));
+          if (asked > last) {
+            host.NoteKept(CurrentChoice(menu));
+          }
         }
       });
 }
@@ -201,7 +208,7 @@ ADOBESDK_Error Lumetri_ResetMenu(LumetriRef* lumetri, const ADOBESDK_String* id,
   return MenuCall(
       Operation::ResetMenu, lumetri, id, value,
       [&](const HostState& host) { return std::vector<std::string>{host.JournalText(id)}; },
-      [](LumetriMenu& menu) { menu.value = 0; });
+      [](HostState&, LumetriMenu& menu) { menu.value = 0; });
 }
 
 ADOBESDK_Error Lumetri_SetPanelMode(LumetriRef* lumetri, uint32_t mode, uint32_t* resultingMode) {

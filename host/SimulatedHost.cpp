@@ -162,6 +162,11 @@ void SimulatedHost::JournalInMemoryOnly() {
   state->journal.KeepInMemoryOnly();
 }
 
+void SimulatedHost::ObserveChanges(ChangeObserver observer) {
+  std::lock_guard<std::mutex> lock(HostMutex());
+  state->changeObserver = std::move(observer);
+}
+
 std::vector<std::string> SimulatedHost::JournalLines() const {
   std::lock_guard<std::mutex> lock(HostMutex());
   return state->journal.Lines();

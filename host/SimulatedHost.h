@@ -9,6 +9,7 @@
 #define DIALFORGE_HOST_SIMULATEDHOST_H
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -34,6 +35,18 @@ struct AddedSuite {
   int32_t internalVersion = 0;
   const void* table = nullptr;
 };
+
+// A call that changes the project, as the host answered it.
+struct ChangeReport {
+  const OperationInfo* operation = nullptr;
+  // As the journal writes them.
+  std::vector<std::string> arguments;
+  ADOBESDK_Error result = kADOBESDK_NoError;
+  // The value the host kept when it took another than the one asked for (a clamped parameter,
+  // a menu stopped at its last choice); empty otherwise.
+  std::string kept;
+};
+using ChangeObserver = std::function<void(const ChangeReport&)>;
 
 // A suite the plug-in holds: acquired count times more than released.
 struct HeldSuite {
@@ -85,6 +98,9 @@ class SimulatedHost {
   void JournalToStandardOutput();
   void JournalInMemoryOnly();
   std::vector<std::string> JournalLines() const;
+  // Called once a journaled call has been answered, on the calling thread with the host's lock
+  // held: it must not call the host. Null stops the reports.
+  void ObserveChanges(ChangeObserver observer);
   void ClearJournalLines();
   // Calls of the named operation, read-only ones included; throws std::invalid_argument for a
   // name that is not an operation.

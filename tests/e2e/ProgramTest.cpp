@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ using dialforge_test::WaitUntil;
 
 const std::string kHostProgram = DIALFORGE_HOST_PROGRAM;
 const std::string kClientProgram = DIALFORGE_CLIENT_PROGRAM;
+const std::string kBenchProgram = DIALFORGE_BENCH_PROGRAM;
 
 // What the design keeps at the end: the suites suite, held from start-up on, and the string
 // suite of the connection's host binding.
@@ -66,6 +68,17 @@ std::string ConnectedLine(const ChildProcess& host) {
   return found;
 }
 
+// A live view line, whatever the time it shows.
+bool HasLiveLine(const ChildProcess& host, const std::string& event) {
+  for (const std::string& written : OutputLines(host)) {
+    if (written.size() > event.size() + 5 && written.find(" ms  ") != std::string::npos &&
+        written.compare(written.size() - event.size(), event.size(), event) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::string LastLine(const ChildProcess& program) {
   const std::vector<std::string> lines = OutputLines(program);
   return lines.empty() ? std::string() : lines.back();
@@ -96,12 +109,23 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
   EXPECT_EQ(commands.output, "1|" + SampleCommandsText());
   EXPECT_TRUE(WaitUntil([&] { return dialforge_test::ReadFile(journal) == "Transport\tPlay\n"; }));
 
-  // The plug-in listens again only after a pause; the second client waits it out.
-  const dialforge_test::Finished mixer = RunToEnd(
-      kClientProgram, {"--connect-timeout", "30", "--json", "3|GetParameters|Mixer"}, home.Path());
-  ASSERT_EQ(mixer.status, 0) << mixer.errors;
-  const nlohmann::json snapshot = nlohmann::json::parse(mixer.output);
-  EXPECT_EQ(snapshot["id"], "3");
+  // The plug-in serves the next client only after a pause; the second client waits it out.
+  const dialforge_test::Finished json =
+      RunToEnd(kClientProgram,
+               {"--connect-timeout=30", "--json", "3|GetParameters|Mixer",
+                "4|GetParameters|Nothing", "5|GetParameters|LumetriParameters"},
+               home.Path());
+  ASSERT_EQ(json.status, 0) << json.errors;
+  const std::vector<std::string> lines = dialforge_test::SplitLines(json.output, "\n");
+  ASSERT_EQ(lines.size(), 4u) << json.output;
+  EXPECT_EQ(nlohmann::json::parse(lines[1]),
+            nlohmann::json::parse(R"({"id":"4","snapshot":"Nothing","format":1,"result":{}})"));
+  EXPECT_EQ(nlohmann::json::parse(lines[2])["result"]["parameters"][1],
+            nlohmann::json::parse(R"({"id":"contrast","name":"Contrast","value":12.5})"));
+  const nlohmann::json mixer = nlohmann::json::parse(lines[0]);
+  EXPECT_EQ(mixer["id"], "3");
+  EXPECT_EQ(mixer["format"], 1);
+  const nlohmann::json& snapshot = mixer["result"];
   const std::vector<dialforge_host::MixerChannel> channels =
       dialforge_host::SampleProject().mixer.channels;
   ASSERT_EQ(snapshot["channels"].size(), channels.size());
@@ -111,13 +135,13 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
     EXPECT_EQ(channel["id"], channels[row].id);
     EXPECT_EQ(channel["name"], channels[row].name);
     for (size_t state = 0; state < channels[row].states.size(); ++state) {
-      EXPECT_EQ(channel["states"][state], channels[row].states[state] ? 1 : 0);
+      EXPECT_EQ(channel["states"][state], channels[row].states[state]);
     }
     ASSERT_EQ(channel["components"].size(), channels[row].components.size());
     for (size_t at = 0; at < channels[row].components.size(); ++at) {
       const dialforge_host::Component& component = channels[row].components[at];
       EXPECT_EQ(channel["components"][at]["name"], component.name);
-      EXPECT_EQ(channel["components"][at]["bypass"], component.bypass ? 1 : 0);
+      EXPECT_EQ(channel["components"][at]["bypass"], component.bypass);
       ASSERT_EQ(channel["components"][at]["parameters"].size(), component.parameters.size());
       for (size_t parameter = 0; parameter < component.parameters.size(); ++parameter) {
         EXPECT_EQ(channel["components"][at]["parameters"][parameter]["text"],
@@ -125,6 +149,20 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
       }
     }
   }
+
+  // While the plug-in serves another client, the client says so and gives up at its timeout.
+  const std::unique_ptr<dialforge_test::LoopbackClient> other =
+      dialforge_test::ConnectWhenListening(*port);
+  ASSERT_TRUE(other);
+  EXPECT_EQ(dialforge_test::Exchange(*other, "9|GetParameters|Nothing", 2), "9|");
+  const dialforge_test::Finished busy =
+      RunToEnd(kClientProgram, {"--connect-timeout=0", "1|Transport|Stop"}, home.Path());
+  EXPECT_EQ(busy.status, 1);
+  EXPECT_EQ(busy.errors,
+            "dialforge-client: waiting for the plug-in to finish with another client (it serves "
+            "one at a time)\ndialforge-client: no plug-in answered within 0 s (the plug-in is "
+            "serving another client)\n");
+  other->Close();
 
   host.Signal(SIGINT);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
@@ -148,17 +186,44 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   ASSERT_TRUE(StartsWith(ConnectedLine(host), "dialforge-host: connected to Dialforge on port "))
       << host.Errors();
 
+  // Each reply exact and in order, the empty one too; the client returns once the last
+  // request has run, with no wait for quiet.
   const dialforge_test::Finished client =
       RunToEnd(kClientProgram, {"--home", home.Path()}, otherFolder,
-               "1|GetParameters|Mixer\n2|Navigate|1,2,3,0\n3|GetParameters|LumetriMenu\n");
+               "1|GetParameters|Mixer\n2|Navigate|1,2,3,0\n7|GetParameters|mixer\n"
+               "3|GetParameters|LumetriMenu\n4|ChangeLumetri|exposure|9\n5|ExecuteCommand|12|9999");
   EXPECT_EQ(client.status, 0) << client.errors;
-  EXPECT_EQ(client.output, std::string("1|") + dialforge_test::kExampleMixerText + "3|" +
+  EXPECT_EQ(client.output, std::string("1|") + dialforge_test::kExampleMixerText + "7|\n3|" +
                                dialforge_test::kExampleLumetriMenuText);
-  EXPECT_TRUE(WaitUntil([&] { return HasLine(host, "Command\tNavigate\t1\t2\t3\t0"); }));
+  EXPECT_EQ(client.errors,
+            "dialforge-client: warning: request 3 (7|GetParameters|mixer): unknown snapshot "
+            "'mixer' (names are case-sensitive): the reply is empty\n");
+  EXPECT_TRUE(HasLine(host, "Command\tNavigate\t1\t2\t3\t0"));
+  EXPECT_TRUE(HasLiveLine(host, "  Command Navigate(1, 2, 3, 0)"));
+  EXPECT_TRUE(HasLiveLine(host,
+                          "  Lumetri SetParameterValue(exposure, 9.000000): clamped, kept "
+                          "4.000000"));
+  EXPECT_TRUE(HasLiveLine(host,
+                          "  Command ExecuteCommand(12, 9999): refused with 'Item' (no "
+                          "such item)"));
+
+  // A line the plug-in refuses ends the connection: the client says what may not have run.
+  const dialforge_test::Finished cut =
+      RunToEnd(kClientProgram,
+               {"--home", home.Path(), "--connect-timeout=30", "8|GetParameters|LumetriMenu",
+                "GET / HTTP/1.1", "9|Transport|Stop"},
+               otherFolder);
+  EXPECT_EQ(cut.status, 3);
+  EXPECT_EQ(cut.output, std::string("8|") + dialforge_test::kExampleLumetriMenuText);
+  EXPECT_NE(cut.errors.find("; the requests from request 2 (GET / HTTP/1.1) on may not have run\n"),
+            std::string::npos)
+      << cut.errors;
+  EXPECT_FALSE(HasLiveLine(host, "  Transport Stop"));
 
   host.Signal(SIGTERM);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
   EXPECT_EQ(LastLine(host), kCleanSummary);
+  EXPECT_TRUE(HasLiveLine(host, "  plug-in disconnected"));
   std::vector<std::string> lifecycle;
   for (const std::string& line : dialforge_test::LoggedTraces(home.Path())) {
     if (StartsWith(line, "Plugin ")) {
@@ -195,8 +260,10 @@ TEST(ProgramTest, HostRefusesToStartWithStatus2AndSaysWhy) {
     std::vector<std::string> arguments;
     std::string message;
   } refusals[] = {
-      {{"--frobnicate"}, "dialforge-host: unknown argument --frobnicate\nusage: dialforge-host"},
-      {{"--fixture"}, "dialforge-host: --fixture needs a value\nusage: dialforge-host"},
+      {{"--frobnicate"},
+       "dialforge-host: The following argument was not expected: --frobnicate\nRun with --help "
+       "for more information.\n"},
+      {{"--fixture"}, "dialforge-host: --fixture: 1 required FILE missing\nRun with --help"},
       {{"--fixture", home.PathOf("missing.json")},
        "dialforge-host: cannot use the fixture: " + home.PathOf("missing.json") +
            ": cannot be read"},
@@ -240,18 +307,45 @@ TEST(ProgramTest, HostReportsAPluginThatBreaksHostRulesWithStatus3) {
 
 TEST(ProgramTest, ClientSaysWhenNoPluginListensOrItsArgumentsAreBad) {
   TempHome home;
+  const std::string portFile = home.PathOf(TempHome::kPortFile);
   const dialforge_test::Finished unanswered =
       RunToEnd(kClientProgram, {"--connect-timeout", "0", "1|GetParameters|Commands"}, home.Path());
   EXPECT_EQ(unanswered.status, 1);
-  EXPECT_TRUE(StartsWith(unanswered.errors, "dialforge-client: no plug-in is listening"))
-      << unanswered.errors;
+  EXPECT_EQ(unanswered.errors, "dialforge-client: waiting for the plug-in to write its port file " +
+                                   portFile +
+                                   "\ndialforge-client: no plug-in answered within 0 s "
+                                   "(no port in " +
+                                   portFile + ")\n");
+
+  const dialforge_test::Finished strict =
+      RunToEnd(kClientProgram, {"--strict", "1|Transport|Play", "2|Paly|x"}, home.Path());
+  EXPECT_EQ(strict.status, 2);
+  EXPECT_EQ(strict.errors,
+            "dialforge-client: request 2 (2|Paly|x): unknown keyword 'Paly'; nothing sent "
+            "(--strict)\n");
 
   for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"--port", "0"}, {"--wait"}, {"--colour"}}) {
+       {std::vector<std::string>{"--port", "0"}, {"--reply-timeout"}, {"--colour"}}) {
     SCOPED_TRACE(arguments[0]);
     const dialforge_test::Finished refused = RunToEnd(kClientProgram, arguments, home.Path());
     EXPECT_EQ(refused.status, 2);
-    EXPECT_NE(refused.errors.find("usage: dialforge-client"), std::string::npos) << refused.errors;
+    EXPECT_TRUE(StartsWith(refused.errors, "dialforge-client: ")) << refused.errors;
+    EXPECT_NE(refused.errors.find(arguments[0]), std::string::npos) << refused.errors;
+    EXPECT_NE(refused.errors.find("\nRun with --help for more information.\n"), std::string::npos);
+  }
+}
+
+TEST(ProgramTest, EveryProgramDescribesItselfAndItsVersion) {
+  TempHome home;
+  for (const std::string& program : {kHostProgram, kClientProgram, kBenchProgram}) {
+    const std::string name = program.substr(program.rfind('/') + 1);
+    SCOPED_TRACE(name);
+    const dialforge_test::Finished version = RunToEnd(program, {"--version"}, home.Path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, name + " " + DIALFORGE_VERSION + "\n");
+    const dialforge_test::Finished help = RunToEnd(program, {"--help"}, home.Path());
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("Exit status:\n  0  "), std::string::npos) << help.output;
   }
 }
 

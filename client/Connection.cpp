@@ -1,0 +1,231 @@
+#include "client/Connection.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "client/ReplyReader.h"
+
+namespace dialforge_client {
+
+namespace {
+
+// Tries come quickly at first, then back off: each refused one is a trace line of the plug-in.
+constexpr auto kFirstRetryInterval = std::chrono::milliseconds(50);
+constexpr auto kLongestRetryInterval = std::chrono::milliseconds(500);
+constexpr std::size_t kChunk = 65536;
+// How long a probe's reply may take before the user is told why.
+constexpr std::chrono::milliseconds kPatience(250);
+
+const char* const kWaitingForPortFile = "waiting for the plug-in to write its port file ";
+const char* const kWaitingForListener =
+    "waiting for the plug-in to listen again (it pauses 5 s after each client)";
+const char* const kWaitingForOtherClient =
+    "waiting for the plug-in to finish with another client (it serves one at a time)";
+
+std::optional<int> PortFromFile(const std::string& path) {
+  std::ifstream file(path);
+  std::string digits;
+  if (!file || !std::getline(file, digits) || digits.empty() || digits.size() > 5 ||
+      digits.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  const int port = std::stoi(digits);
+  return port > 0 && port <= 65535 ? std::optional<int>(port) : std::nullopt;
+}
+
+// A connected, non-blocking descriptor, or -1 with the error of connect().
+int ConnectTo(int port, int* error) {
+  const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+  if (descriptor < 0) {
+    *error = errno;
+    return -1;
+  }
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int result;
+  do {
+    result = connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    *error = errno;
+    close(descriptor);
+    return -1;
+  }
+  const int on = 1;
+  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK);
+  return descriptor;
+}
+
+enum class Probe { Served, Closed, Failed };
+
+// Waits for the probe's reply alone: nothing else has been sent. A connection made while the
+// plug-in pauses after a client waits unserved until the pause ends, so a slow reply is said.
+Probe AwaitProbe(Connection& connection, const ConnectSettings& settings,
+                 const std::string& probeId, std::string* problem) {
+  const std::string expected = probeId + "|";
+  std::string arrived;
+  bool said = false;
+  for (;;) {
+    std::string received;
+    const auto timeout = said ? settings.replyTimeout : std::min(kPatience, settings.replyTimeout);
+    switch (connection.Next(-1, true, timeout, &received)) {
+      case Connection::Event::Received:
+        arrived += received;
+        if (arrived.compare(0, expected.size(), expected, 0, arrived.size()) != 0 ||
+            arrived.size() > expected.size()) {
+          *problem = "the program on the port does not answer as the plug-in does";
+          return Probe::Failed;
+        }
+        if (arrived == expected) {
+          return Probe::Served;
+        }
+        break;
+      case Connection::Event::Closed:
+        *problem = "the plug-in is serving another client";
+        return Probe::Closed;
+      case Connection::Event::Stalled:
+        if (!said && timeout < settings.replyTimeout) {
+          settings.note(kWaitingForListener);
+          said = true;
+          break;
+        }
+        *problem = "the plug-in accepted the connection but did not answer within " +
+                   SecondsText(settings.replyTimeout);
+        return Probe::Failed;
+      case Connection::Event::InputReady:
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+std::string SecondsText(std::chrono::milliseconds duration) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", static_cast<double>(duration.count()) / 1000);
+  return text;
+}
+
+Connection::Connection(int descriptor) : descriptor(descriptor), lastProgress(Clock::now()) {}
+
+Connection::~Connection() {
+  shutdown(descriptor, SHUT_RDWR);
+  close(descriptor);
+}
+
+void Connection::Queue(const std::string& bytes) {
+  if (queued.empty()) {
+    lastProgress = Clock::now();
+  }
+  queued += bytes;
+}
+
+Connection::Event Connection::Next(int input, bool awaitingReply,
+                                   std::chrono::milliseconds replyTimeout, std::string* received) {
+  for (;;) {
+    pollfd waits[2] = {{descriptor, static_cast<short>(POLLIN | (queued.empty() ? 0 : POLLOUT)), 0},
+                       {input, POLLIN, 0}};
+    int timeout = -1;
+    if (awaitingReply || !queued.empty()) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          lastProgress + replyTimeout - Clock::now());
+      if (left.count() <= 0) {
+        return Event::Stalled;
+      }
+      timeout = static_cast<int>(std::min<long long>(left.count(), 1 << 30));
+    }
+    const int ready = poll(waits, input == -1 ? 1 : 2, timeout);
+    if (ready < 0 && errno != EINTR) {
+      *received = std::string("poll() failed: ") + std::strerror(errno);
+      return Event::Closed;
+    }
+    if (ready <= 0) {
+      continue;
+    }
+    if (waits[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+      char chunk[kChunk];
+      const ssize_t count = recv(descriptor, chunk, sizeof chunk, 0);
+      if (count > 0) {
+        lastProgress = Clock::now();
+        received->assign(chunk, static_cast<std::size_t>(count));
+        return Event::Received;
+      }
+      if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+        *received = count == 0
+                        ? "the plug-in closed the connection"
+                        : std::string("the connection failed (") + std::strerror(errno) + ")";
+        return Event::Closed;
+      }
+    }
+    if (waits[0].revents & POLLOUT) {
+      const ssize_t count = send(descriptor, queued.data(), queued.size(), MSG_NOSIGNAL);
+      if (count > 0) {
+        lastProgress = Clock::now();
+        queued.erase(0, static_cast<std::size_t>(count));
+      } else if (count < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+        *received = std::string("the connection failed (") + std::strerror(errno) + ")";
+        return Event::Closed;
+      }
+    }
+    if (input != -1 && (waits[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+      return Event::InputReady;
+    }
+  }
+}
+
+Connected ConnectServed(const ConnectSettings& settings, const std::string& probeId) {
+  const auto deadline = Clock::now() + settings.connectTimeout;
+  auto retryInterval = kFirstRetryInterval;
+  std::string problem;
+  for (;;) {
+    const std::optional<int> port = settings.port ? settings.port : PortFromFile(settings.portFile);
+    if (!port) {
+      problem = "no port in " + settings.portFile;
+      settings.note(kWaitingForPortFile + settings.portFile);
+    } else {
+      int error = 0;
+      const int descriptor = ConnectTo(*port, &error);
+      if (descriptor == -1) {
+        problem = "nothing accepts connections on port " + std::to_string(*port) + " (" +
+                  std::strerror(error) + ")";
+        settings.note(kWaitingForListener);
+      } else {
+        auto connection = std::make_unique<Connection>(descriptor);
+        connection->Queue(probeId + "|GetParameters|" + kSentinelSnapshot + "\n");
+        switch (AwaitProbe(*connection, settings, probeId, &problem)) {
+          case Probe::Served:
+            return {std::move(connection), std::string()};
+          case Probe::Failed:
+            return {nullptr, problem};
+          case Probe::Closed:
+            settings.note(kWaitingForOtherClient);
+            break;
+        }
+      }
+    }
+    const auto now = Clock::now();
+    if (now >= deadline) {
+      return {nullptr, "no plug-in answered within " + SecondsText(settings.connectTimeout) + " (" +
+                           problem + ")"};
+    }
+    std::this_thread::sleep_for(std::min<Clock::duration>(retryInterval, deadline - now));
+    retryInterval = std::min(retryInterval * 2, kLongestRetryInterval);
+  }
+}
+
+}  // namespace dialforge_client

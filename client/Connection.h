@@ -1,0 +1,68 @@
+// The client's connection to the plug-in: found by the port file, made with retries while the
+// plug-in is not listening, and known to be served once the plug-in has answered a first
+// sentinel. Bytes then go both ways at once, so that a long batch of requests never waits on
+// replies nobody reads.
+#ifndef DIALFORGE_CLIENT_CONNECTION_H
+#define DIALFORGE_CLIENT_CONNECTION_H
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace dialforge_client {
+
+using Clock = std::chrono::steady_clock;
+
+struct ConnectSettings {
+  std::string portFile;
+  std::optional<int> port;  // instead of the port file
+  std::chrono::milliseconds connectTimeout{0};
+  std::chrono::milliseconds replyTimeout{0};
+  // Tells the user, once per kind, what the client is waiting for.
+  std::function<void(const std::string&)> note;
+};
+
+class Connection {
+ public:
+  enum class Event { Received, InputReady, Closed, Stalled };
+
+  explicit Connection(int descriptor);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // Sent as soon as the plug-in takes it.
+  void Queue(const std::string& bytes);
+  // Sends what is queued while it waits for the next event: bytes from the plug-in (in
+  // *received), input ready on the given descriptor (when not -1), the end of the connection
+  // (why, in *received), or, while a reply is awaited or bytes are queued, nothing moving for
+  // the reply timeout.
+  Event Next(int input, bool awaitingReply, std::chrono::milliseconds replyTimeout,
+             std::string* received);
+
+ private:
+  int descriptor;
+  std::string queued;
+  Clock::time_point lastProgress;
+};
+
+// "2.5 s", for messages.
+std::string SecondsText(std::chrono::milliseconds duration);
+
+// The outcome of connecting: a served connection, or why none was made.
+struct Connected {
+  std::unique_ptr<Connection> connection;
+  std::string problem;
+};
+
+// Connects and sends the probe "<probeId>|GetParameters|~"; its reply shows the plug-in serves
+// this connection, with nothing of the client's run yet. Tries again until the connect timeout
+// while there is no port file, the port refuses, or the plug-in closes the connection before
+// the probe's reply (it is serving another client).
+Connected ConnectServed(const ConnectSettings& settings, const std::string& probeId);
+
+}  // namespace dialforge_client
+
+#endif
