@@ -13,8 +13,6 @@
 
 namespace {
 
-using dialforge_host::FourCharacterCode;
-using dialforge_host::Project;
 using dialforge_host::SimulatedHost;
 using VazezeveDudOzizezUziriv::Dialforge;
 
@@ -49,26 +47,6 @@ TEST(BindingTest, AHostOfferingEverySuiteIsBoundAndUnboundCompletely) {
   EXPECT_EQ(Held(host, "ADOBESDK StringSuite"), 2) << "each binding keeps its string suite";
   EXPECT_EQ(surface.GetMixerSuite(), nullptr);
   EXPECT_EQ(surface.GetHost(), nullptr);
-  EXPECT_EQ(host.ViolationCount(), 0u);
-}
-
-TEST(BindingTest, MissingSuitesAndFailedReferencesLeaveOnlyThoseParts) {
-  Project project = dialforge_test::ExampleProject();
-  project.missingSuites = {"ADOBESDK ControlSurfaceHost Transport Suite",
-                           "ADOBESDK ControlSurfaceHost Command Suite"};
-  project.failures = {{"ObtainMixerRef", FourCharacterCode("fail")}};
-  SimulatedHost host(project);
-  Dialforge surface(1, host.BasicSuite());
-  surface.SetDialforgeHost(host.HostHandle());
-
-  EXPECT_EQ(surface.GetMixerSuite(), nullptr);
-  EXPECT_EQ(Held(host, "ADOBESDK ControlSurfaceHost Mixer Suite"), 0) << "released again";
-  EXPECT_NE(surface.GetHostLumetriRef(), nullptr);
-  EXPECT_EQ(surface.GetHost(), nullptr) << "neither transport nor commands are bound";
-
-  surface.SetDialforgeHost(nullptr);
-  EXPECT_EQ(Held(host, "ADOBESDK ControlSurfaceHost Lumetri Suite"), 0);
-  EXPECT_EQ(Held(host, "ADOBESDK ControlSurfaceHost Suite"), 0);
   EXPECT_EQ(host.ViolationCount(), 0u);
 }
 
