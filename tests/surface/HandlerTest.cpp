@@ -47,52 +47,41 @@ TEST_F(HandlerTest, NavigatePassesFourValuesOrNone) {
   const Lines journal = bound.Journaled([&] {
     traces = Traced([&] {
       for (const char* values : {"1,2,3,0", "1,-4,x,1", "1,2,3", "1,2,3,", "1,2,3,4,5", "1,2,3,,",
-                                 "01,5,6,true", " 1,0,0, 1"}) {
+                                 "01,5,6,true", "true, 7x,-99999999999, 1"}) {
         bound.Request({"1", "Navigate", values});
       }
     });
   });
   EXPECT_EQ(journal, (Lines{"Command\tNavigate\t1\t2\t3\t0", "Command\tNavigate\t1\t-4\t0\t1",
                             "Command\tNavigate\t1\t2\t3\t0", "Command\tNavigate\t0\t5\t6\t0",
-                            "Command\tNavigate\t0\t0\t0\t0"}));
+                            "Command\tNavigate\t0\t7\t-2147483648\t0"}));
   EXPECT_EQ(traces, (Lines{"Navigate(): invalid parameters '1,2,3'",
                            "Navigate(): invalid parameters '1,2,3,'",
                            "Navigate(): invalid parameters '1,2,3,4,5'"}));
 }
 
-TEST_F(HandlerTest, ExecuteCommandTracesTheClientsTextLiterally) {
+TEST_F(HandlerTest, CommandsAndLumetriChangesReachTheHostAndTraceWhatItReports) {
   Lines traces;
   const Lines journal = bound.Journaled([&] {
     traces = Traced([&] {
       bound.Request({"1", "ExecuteCommand", "12", "%s%d%n"});
-      bound.Request({"1", "ExecuteCommand", "12", "1002"});
+      bound.Request({"1", "ChangeLumetri", "exposure", "10"});
+      bound.Request({"1", "ChangeLumetri", "unknown", "1"});
+      bound.Request({"1", "ResetChangeLumetri", "contrast"});
+      bound.Request({"1", "ChangeLumetriPanelMode", "6"});
+      bound.Request({"1", "ChangeLumetriPanelMode", "7"});
     });
   });
-  EXPECT_EQ(journal,
-            (Lines{"Command\tExecuteCommand\t12\t%s%d%n", "Command\tExecuteCommand\t12\t1002"}));
-  EXPECT_EQ(traces, (Lines{"\n Command executed: %s%d%n", "\n Command executed: 1002"}));
-  EXPECT_EQ(bound.host.LivePluginStringCount(), 0u);
-}
-
-TEST_F(HandlerTest, LumetriHandlersChangeTheHostAndTraceWhatItReports) {
-  EXPECT_EQ(Traced([&] {
-              bound.Request({"1", "ChangeLumetri", "exposure", "1,5"});
-              bound.Request({"1", "ChangeLumetri", "exposure", "10"});
-              bound.Request({"1", "ChangeLumetri", "unknown", "1"});
-            }),
-            (Lines{"'exposure' changed to 1.500000 ", "'exposure' changed to 4.000000 ",
-                   "'unknown' changed to 0.000000 "}))
-      << "the host clamps to the maximum; an unknown id writes no value";
-  EXPECT_EQ(bound.host.ParameterValue("exposure"), 4.0f);
-
-  EXPECT_TRUE(Traced([&] { bound.Request({"1", "ResetChangeLumetri", "exposure"}); }).empty());
-  EXPECT_EQ(bound.host.ParameterValue("exposure"), 0.0f);
-
-  EXPECT_EQ(Traced([&] {
-              bound.Request({"1", "ChangeLumetriPanelMode", "6"});
-              bound.Request({"1", "ChangeLumetriPanelMode", "7"});
-            }),
-            (Lines{"SetMode(6)", "SetMode(7)", "Invalid mode"}));
+  EXPECT_EQ(journal, (Lines{"Command\tExecuteCommand\t12\t%s%d%n",
+                            "Lumetri\tSetParameterValue\texposure\t10.000000",
+                            "Lumetri\tSetParameterValue\tunknown\t1.000000",
+                            "Lumetri\tResetParameter\tcontrast", "Lumetri\tSetPanelMode\t6"}));
+  EXPECT_EQ(traces,
+            (Lines{"\n Command executed: %s%d%n", "'exposure' changed to 4.000000 ",
+                   "'unknown' changed to 0.000000 ", "SetMode(6)", "SetMode(7)", "Invalid mode"}))
+      << "client text is never a format; the host clamps to the maximum; an unknown id writes "
+         "no value";
+  EXPECT_EQ(bound.host.ParameterValue("contrast"), 0.0f);
   EXPECT_EQ(bound.host.PanelMode(), 6u);
   EXPECT_EQ(bound.host.LivePluginStringCount(), 0u);
 }

@@ -8,24 +8,25 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <regex>
 #include <string>
 #include <thread>
-#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
 using dialforge_test::ListFolder;
 using dialforge_test::ReadFile;
-using dialforge_test::SplitLines;
 using dialforge_test::TempHome;
-using VazezeveDudOzizezUziriv::FormatToString;
 using VazezeveDudOzizezUziriv::Tracer;
+using Lines = std::vector<std::string>;
 
 std::string TraceCaptured(const std::function<void()>& trace) {
   testing::internal::CaptureStdout();
@@ -38,114 +39,48 @@ class TracerTest : public ::testing::Test {
   void SetUp() override { home.CreateCompanionFolders(); }
 
   std::string LogsFolder() const { return home.PathOf(TempHome::kLogsFolder); }
-  std::vector<std::string> LogFiles() const { return ListFolder(LogsFolder()); }
-  std::string OnlyLogFileText() const {
-    const auto files = LogFiles();
-    EXPECT_EQ(files.size(), 1u);
-    return files.empty() ? std::string() : ReadFile(LogsFolder() + "/" + files[0]);
-  }
-  // The lines of a log file without their stamps; each stamp is checked on the way.
-  std::vector<std::string> LogMessages() const {
-    std::vector<std::string> messages;
-    const std::regex stamped(R"(\d{4}-\d\d-\d\dT\d\d-\d\d-\d\d \| (.*))");
-    auto lines = SplitLines(OnlyLogFileText(), "\r\n");
-    EXPECT_EQ(lines.back(), "") << "every line ends in CR LF";
-    lines.pop_back();
-    for (const auto& line : lines) {
-      std::smatch match;
-      EXPECT_TRUE(std::regex_match(line, match, stamped)) << line;
-      messages.push_back(match.size() > 1 ? match[1].str() : line);
-    }
-    return messages;
-  }
+  Lines LogMessages() const { return dialforge_test::LoggedTraces(home.Path()); }
 
   TempHome home;
 };
 
-TEST_F(TracerTest, TheTwoSwitchesDecideWhereALineGoes) {
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("off %d", 0); }), "");
-  EXPECT_TRUE(LogFiles().empty());
-
-  Tracer::SetTracing(true);
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("tracing %d", 1); }), "tracing 1\r\n");
-  EXPECT_TRUE(LogFiles().empty()) << "tracing alone never touches the file system";
-
-  Tracer::SetTracing(false);
+TEST_F(TracerTest, ALoggedLineIsWrittenOnceAndKeptInTheFileTheFirstOneNamed) {
   Tracer::SetLog(true);
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("logging %d", 2); }), "logging 2\r\n");
+  // Without a home no file is named, and only the file copy is lost.
+  unsetenv("HOME");
+  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("no home"); }), "no home\r\n");
+  EXPECT_EQ(Tracer::GetLogFileName(), "");
+  setenv("HOME", home.Path().c_str(), 1);
+  EXPECT_TRUE(ListFolder(LogsFolder()).empty());
 
-  Tracer::SetTracing(true);
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("both %d", 3); }), "both 3\r\n");
-  EXPECT_TRUE(Tracer::GetTracing());
-  EXPECT_TRUE(Tracer::GetLog());
-
-  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"logging 2", "both 3"}));
-}
-
-TEST_F(TracerTest, TheFirstLoggedLineNamesTheFileForTheWholeProcess) {
-  Tracer::SetLog(true);
+  const std::string longText(5000, 'x');
   const std::time_t before = std::time(nullptr);
-  TraceCaptured([] { Tracer::TRACE("first"); });
+  EXPECT_EQ(TraceCaptured([&] { Tracer::TRACE("%s", longText.c_str()); }),
+            std::string(4092, 'x') + "\r\n");
   const std::time_t after = std::time(nullptr);
+  Tracer::SetTracing(true);  // and still written once
+  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("%s", "100%s %d %%"); }), "100%s %d %%\r\n")
+      << "arguments are never formatted again";
+  ASSERT_EQ(LogMessages(), (Lines{std::string(4092, 'x'), "100%s %d %%"}));
 
-  const auto files = LogFiles();
-  ASSERT_EQ(files.size(), 1u);
+  const Lines files = ListFolder(LogsFolder());
   bool namedByThatMoment = false;
   for (std::time_t moment = before; moment <= after; ++moment) {
-    namedByThatMoment |= files[0] == "CPP-" + Tracer::GetDateTime(moment) + ".log";
+    namedByThatMoment |= files == Lines{"CPP-" + Tracer::GetDateTime(moment) + ".log"};
   }
   EXPECT_TRUE(namedByThatMoment) << files[0];
   EXPECT_EQ(Tracer::GetLogFileName(), LogsFolder() + "/" + files[0]);
-
-  TraceCaptured([] { Tracer::TRACE("second"); });
-  EXPECT_EQ(LogFiles(), files);
-  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"first", "second"}));
+  EXPECT_EQ(Tracer::GetDateTime(1799118245), "2027-01-05T03-04-05") << "UTC, zero-padded";
 
   // The file is closed between lines, so a deleted one comes back under the same name.
-  std::remove((LogsFolder() + "/" + files[0]).c_str());
-  TraceCaptured([] { Tracer::TRACE("third"); });
-  EXPECT_EQ(LogFiles(), files);
-}
+  std::filesystem::remove(LogsFolder() + "/" + files[0]);
+  TraceCaptured([] { Tracer::TRACE("again"); });
+  EXPECT_EQ(ListFolder(LogsFolder()), files);
 
-TEST(TracerDateTime, IsWrittenInUtcWithHyphensAndZeroPadding) {
-  std::tm moment{};
-  moment.tm_year = 2027 - 1900;
-  moment.tm_mon = 0;
-  moment.tm_mday = 5;
-  moment.tm_hour = 3;
-  moment.tm_min = 4;
-  moment.tm_sec = 5;
-  EXPECT_EQ(Tracer::GetDateTime(timegm(&moment)), "2027-01-05T03-04-05");
-  moment.tm_mon = 11;
-  moment.tm_mday = 31;
-  moment.tm_hour = 23;
-  moment.tm_min = 59;
-  moment.tm_sec = 59;
-  EXPECT_EQ(Tracer::GetDateTime(timegm(&moment)), "2027-12-31T23-59-59");
-
-  EXPECT_EQ(FormatToString(7), "07");
-  EXPECT_EQ(FormatToString(10), "10");
-  EXPECT_EQ(FormatToString(123), "123");
-}
-
-TEST_F(TracerTest, LongMessagesAreCutAndArgumentsAreNeverFormattedAgain) {
-  Tracer::SetLog(true);
-  const std::string longText(5000, 'x');
-  EXPECT_EQ(TraceCaptured([&] { Tracer::TRACE("%s", longText.c_str()); }),
-            std::string(4092, 'x') + "\r\n");
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("%s", "100%s %d %%"); }), "100%s %d %%\r\n");
-  EXPECT_EQ(LogMessages(), (std::vector<std::string>{std::string(4092, 'x'), "100%s %d %%"}));
-}
-
-TEST_F(TracerTest, AMissingLogsFolderLosesOnlyTheFileCopy) {
+  // Nor does the tracer create a folder: without one, too, only the file copy is lost.
   std::filesystem::remove_all(LogsFolder());
-  Tracer::SetLog(true);
   EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("lost"); }), "lost\r\n");
-  EXPECT_FALSE(dialforge_test::FileExists(LogsFolder())) << "the tracer creates no folder";
-
-  home.CreateFolder(TempHome::kLogsFolder);
-  TraceCaptured([] { Tracer::TRACE("kept"); });
-  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"kept"}));
+  EXPECT_FALSE(dialforge_test::FileExists(LogsFolder()));
 }
 
 TEST_F(TracerTest, ALogFileIsPrivateNeverReachedThroughALinkAndStopsAtItsLimit) {
@@ -186,16 +121,6 @@ TEST_F(TracerTest, ALogFileIsPrivateNeverReachedThroughALinkAndStopsAtItsLimit) 
       << tail;
 }
 
-TEST(TracerWithoutHome, WritesStandardOutputAndNoFile) {
-  TempHome home;
-  home.CreateCompanionFolders();
-  unsetenv("HOME");
-  Tracer::SetLog(true);
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("no home"); }), "no home\r\n");
-  EXPECT_EQ(Tracer::GetLogFileName(), "");
-  EXPECT_TRUE(ListFolder(home.PathOf(TempHome::kLogsFolder)).empty());
-}
-
 TEST_F(TracerTest, TwoThreadsTracingAtOnceKeepEveryLineWhole) {
   Tracer::SetLog(true);
   constexpr int kLinesPerThread = 10000;
@@ -204,7 +129,7 @@ TEST_F(TracerTest, TwoThreadsTracingAtOnceKeepEveryLineWhole) {
       Tracer::TRACE("thread %c line %05d %s", name, line, "................................");
     }
   };
-  const std::string output = TraceCaptured([&] {
+  TraceCaptured([&] {
     std::thread first(traceLines, 'A');
     std::thread second(traceLines, 'B');
     first.join();
@@ -212,17 +137,12 @@ TEST_F(TracerTest, TwoThreadsTracingAtOnceKeepEveryLineWhole) {
   });
 
   const std::regex whole(R"(thread [AB] line \d{5} \.{32})");
-  std::vector<std::string> printed = SplitLines(output, "\r\n");
-  printed.pop_back();
-  const std::vector<std::string> logged = LogMessages();
-  for (const std::vector<std::string>* lines : {&std::as_const(printed), &logged}) {
-    ASSERT_EQ(lines->size(), 2u * kLinesPerThread);
-    int next[2] = {0, 0};
-    for (const auto& line : *lines) {
-      ASSERT_TRUE(std::regex_match(line, whole)) << line;
-      const int thread = line[7] - 'A';
-      EXPECT_EQ(std::stoi(line.substr(14, 5)), next[thread]++) << "lines of one thread in order";
-    }
+  const Lines logged = LogMessages();
+  ASSERT_EQ(logged.size(), 2u * kLinesPerThread);
+  int next[2] = {0, 0};
+  for (const std::string& line : logged) {
+    ASSERT_TRUE(std::regex_match(line, whole)) << line;
+    EXPECT_EQ(std::stoi(line.substr(14, 5)), next[line[7] - 'A']++) << "each thread in order";
   }
 }
 
