@@ -248,7 +248,7 @@ std::vector<FaultCase> FaultCases() {
   disposeString.stringsLeft = 5;
   const std::string fault = "'" + dialforge_host::CodeText(kFault) + "'";
 
-  return {
+  std::vector<FaultCase> cases = {
       Missing("SP Suites Suite", {}),
       Missing("ADOBESDK StringSuite", WithoutStringSuite(), false),
       Missing("ADOBESDK ControlSurfaceHost Suite", NothingBound()),
@@ -281,24 +281,6 @@ std::vector<FaultCase> FaultCases() {
       Failing("ObtainMixerRef", MixerUnavailable()),
       Failing("ObtainTransportRef", TransportUnavailable()),
       Failing("ObtainLumetriRef", LumetriUnavailable()),
-
-      // The transport's answers are not examined: each call is still made and journaled.
-      Failing("BeginRewind", {}),
-      Failing("EndRewind", {}),
-      Failing("BeginForward", {}),
-      Failing("EndForward", {}),
-      Failing("Stop", {}),
-      Failing("Play", {}),
-      Failing("Record", {}),
-      Failing("Pause", {}),
-      Failing("ToggleCycle", {}),
-      Failing("GotoPrevious", {}),
-      Failing("GotoNext", {}),
-      Failing("GotoStart", {}),
-      Failing("ShuttleLeft", {}),
-      Failing("ShuttleStop", {}),
-      Failing("ShuttleRight", {}),
-      Failing("JogDial", {}),
 
       Failing("Navigate", {{"Navigate",
                             {{"Navigate(1, 2, 3, 0) failed with error " + fault},
@@ -371,6 +353,12 @@ std::vector<FaultCase> FaultCases() {
                                  "",
                                  {"Lumetri\tSetPanelMode\t3"}}}}),
   };
+  // The transport's answers are not examined: each call is still made and journaled.
+  cases.push_back(Failing("JogDial", {}));
+  for (const char* keyword : kTransportKeywords) {
+    cases.push_back(Failing(keyword, {}));
+  }
+  return cases;
 }
 
 // Test listings name the case, not its bytes.
@@ -414,14 +402,6 @@ std::vector<Lines> RequestBlocks(const Lines& traces) {
     }
   }
   return blocks;
-}
-
-std::map<std::string, int> HeldSuiteCounts(const SimulatedHost& host) {
-  std::map<std::string, int> counts;
-  for (const dialforge_host::HeldSuite& held : host.HeldSuites()) {
-    counts[held.name] += held.count;
-  }
-  return counts;
 }
 
 class FaultMatrixTest : public testing::TestWithParam<FaultCase> {};
@@ -497,7 +477,7 @@ TEST_P(FaultMatrixTest, EveryRequestKindGetsTheDesignedOutcome) {
   if (fault.stringSuiteBound) {
     expectedHeld[kADOBESDK_StringSuite] = 1;
   }
-  EXPECT_EQ(HeldSuiteCounts(host), expectedHeld);
+  EXPECT_EQ(dialforge_test::HeldSuiteCounts(host), expectedHeld);
   EXPECT_EQ(host.LivePluginStringCount(), fault.stringsLeft);
   EXPECT_EQ(host.Violations(), Lines{});
 }

@@ -28,7 +28,6 @@ LoopbackClient::LoopbackClient(int port, int receiveBufferSize)
   address.sin_port = htons(static_cast<uint16_t>(port));
   inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
   if (connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == -1) {
-    connectError = errno;
     Close();
   }
 }

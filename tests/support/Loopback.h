@@ -18,7 +18,6 @@ class LoopbackClient {
   LoopbackClient& operator=(const LoopbackClient&) = delete;
 
   bool Connected() const { return descriptor != -1; }
-  int ConnectError() const { return connectError; }
 
   // Fails the test when the bytes cannot all be sent.
   void Send(const std::string& bytes);
@@ -40,7 +39,6 @@ class LoopbackClient {
   bool WaitReadable();
 
   int descriptor;
-  int connectError = 0;
 };
 
 // A sanitizer may start a thread of its own; the first call lets that happen before counting.

@@ -19,6 +19,14 @@ extern char** environ;
 
 namespace dialforge_test {
 
+std::map<std::string, int> HeldSuiteCounts(const dialforge_host::SimulatedHost& host) {
+  std::map<std::string, int> counts;
+  for (const dialforge_host::HeldSuite& held : host.HeldSuites()) {
+    counts[held.name] += held.count;
+  }
+  return counts;
+}
+
 std::optional<int> PortInFile(const std::string& home) {
   const std::string digits = ReadFile(home + "/" + TempHome::kPortFile);
   if (digits.empty() || digits.size() > 5 ||

@@ -1,10 +1,11 @@
 // The built plug-in module in the simulated host, its port file, clients that connect once it
 // listens, and the two programs run as child processes.
-#ifndef DIALFORGE_TESTS_E2E_E2ESUPPORT_H
-#define DIALFORGE_TESTS_E2E_E2ESUPPORT_H
+#ifndef DIALFORGE_TESTS_SUPPORT_MODULESUPPORT_H
+#define DIALFORGE_TESTS_SUPPORT_MODULESUPPORT_H
 
 #include <sys/types.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,12 +19,15 @@ namespace dialforge_test {
 
 // The module loaded into a simulated host of its own; Start is left to the test.
 struct LoadedModule {
-  explicit LoadedModule(dialforge_host::Project project, const std::string& path = DIALFORGE_MODULE)
-      : host(std::move(project)), module(path, host) {}
+  explicit LoadedModule(dialforge_host::Project project)
+      : host(std::move(project)), module(DIALFORGE_MODULE, host) {}
 
   dialforge_host::SimulatedHost host;
   dialforge_host::PluginModule module;
 };
+
+// The suites the host sees held, by name, whatever their versions.
+std::map<std::string, int> HeldSuiteCounts(const dialforge_host::SimulatedHost& host);
 
 // The port the port file under the home holds; nothing while it is missing or being written.
 std::optional<int> PortInFile(const std::string& home);

@@ -86,21 +86,6 @@ struct PluginView {
   }
 };
 
-// A host string that the plug-in made, disposed at the end of the scope.
-class MadeString {
- public:
-  MadeString(const PluginView& view, const char* text) : view(view), string(view.Make(text)) {}
-  ~MadeString() { view.strings->DisposeString(&string); }
-  MadeString(const MadeString&) = delete;
-  MadeString& operator=(const MadeString&) = delete;
-
-  const ADOBESDK_String* Get() const { return &string; }
-
- private:
-  const PluginView& view;
-  ADOBESDK_String string;
-};
-
 }  // namespace dialforge_test
 
 #endif
