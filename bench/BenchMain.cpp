@@ -1,9 +1,7 @@
 // dialforge-bench: the real plug-in on the simulated host, each figure beside the cost of the
 // loopback network itself, measured in the same run so that a noisy machine moves both.
-#include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -14,6 +12,7 @@
 
 #include "bench/Figures.h"
 #include "cli/CommandLine.h"
+#include "host/PluginModule.h"
 
 namespace dialforge_bench {
 
@@ -40,20 +39,10 @@ struct Results {
   int clientCpu = -1;
 };
 
-std::string ModuleNextToProgram() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) {
-    return "Dialforge.so";
-  }
-  std::string program(path, static_cast<size_t>(length));
-  return program.substr(0, program.rfind('/') + 1) + "Dialforge.so";
-}
-
 // Options, or the status to exit with at once (after --help, --version or bad arguments).
 std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   Options options;
-  options.modulePath = ModuleNextToProgram();
+  options.modulePath = dialforge_host::ModuleNextToProgram(argv[0]);
   CLI::App app(
       "Measures the real plug-in on the simulated host beside the loopback network's "
       "own costs, and prints every figure with the goals it meets.",

@@ -91,15 +91,6 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   return options;
 }
 
-std::string DefaultPluginPath(const char* programPath) {
-  std::error_code error;
-  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) {
-    program = std::filesystem::absolute(programPath, error);
-  }
-  return (program.parent_path() / "Dialforge.so").string();
-}
-
 // The folders the companion application creates before the host loads the plug-in.
 bool CreateCompanionFolders(const std::string& home) {
   for (const char* folder : {kPortFolder, kLogsFolder}) {
@@ -303,8 +294,9 @@ int Run(int argc, char** argv) {
     liveView.Watch(*host);
   }
 
-  const std::string pluginPath =
-      options->pluginPath.empty() ? DefaultPluginPath(argv[0]) : options->pluginPath;
+  const std::string pluginPath = options->pluginPath.empty()
+                                     ? dialforge_host::ModuleNextToProgram(argv[0])
+                                     : options->pluginPath;
   status = RunPlugin(*host, pluginPath, home, stopSignals, options->quiet ? nullptr : &liveView);
   if (status != kExitServed) {
     return status;

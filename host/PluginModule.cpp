@@ -2,11 +2,22 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
 #include "host/HostErrors.h"
 
 namespace dialforge_host {
+
+std::string ModuleNextToProgram(const char* programPath) {
+  std::error_code error;
+  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) {
+    program = std::filesystem::absolute(programPath, error);
+  }
+  return (program.parent_path() / "Dialforge.so").string();
+}
 
 namespace {
 

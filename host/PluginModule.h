@@ -39,6 +39,9 @@ class PluginModule {
   bool started = false;
 };
 
+// Dialforge.so in the folder of the running program, which is where the build puts both.
+std::string ModuleNextToProgram(const char* programPath);
+
 // One plug-in instance of a started module, deleted with the object.
 class PluginInstance {
  public:
