@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "socket/DescriptorOptions.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -26,13 +27,6 @@ constexpr int kSendFlags = MSG_NOSIGNAL;
 
 bool WouldBlock(int error) {
   return error == EAGAIN || error == EWOULDBLOCK;
-}
-
-void SetOption(int descriptor, int level, int option) {
-  const int on = 1;
-  if (setsockopt(descriptor, level, option, &on, sizeof on) == -1) {
-    Tracer::TRACE("setsockopt() failed with error %d", errno);
-  }
 }
 
 }  // namespace

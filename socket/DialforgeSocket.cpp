@@ -14,6 +14,7 @@
 #include <exception>
 
 #include "socket/ClientConnection.h"
+#include "socket/DescriptorOptions.h"
 #include "trace/Printable.h"
 #include "trace/Tracer.h"
 
@@ -56,13 +57,6 @@ bool IsPassingAcceptError(int error) {
 // The process or the system is short of something; the listening socket itself is sound.
 bool IsShortageAcceptError(int error) {
   return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
-}
-
-void SetOption(int descriptor, int level, int option) {
-  const int on = 1;
-  if (setsockopt(descriptor, level, option, &on, sizeof on) == -1) {
-    Tracer::TRACE("setsockopt() failed with error %d", errno);
-  }
 }
 
 }  // namespace

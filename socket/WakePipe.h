@@ -49,10 +49,6 @@ class WakePipe {
   int writeEnd = -1;
 };
 
-// Close-on-exec, so that a process the host starts inherits none of our descriptors; and
-// non-blocking where asked. False (traced) when fcntl() fails.
-bool PrepareDescriptor(int descriptor, bool nonBlocking);
-
 }  // namespace VazezeveDudOzizezUziriv
 
 #endif
