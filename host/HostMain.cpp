@@ -1,8 +1,6 @@
 // dialforge-host: loads the plug-in module into the simulated host and drives it as the
 // video-editing host does, so that the companion application (or dialforge-client) can talk to
 // the real plug-in on any machine.
-#include <signal.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -22,6 +20,9 @@
 #include "host/PluginModule.h"
 #include "host/Project.h"
 #include "host/SimulatedHost.h"
+#include "platform/DataFolder.h"
+#include "platform/Module.h"
+#include "platform/StopRequests.h"
 #include "sdk/ControlSurfaceSuites.h"
 
 namespace {
@@ -35,9 +36,19 @@ constexpr int kExitServed = 0;
 constexpr int kExitCannotStart = dialforge_cli::kExitBadArguments;
 constexpr int kExitRuleBroken = 3;
 
-constexpr const char* kPortFolder = "/.local/share/Dialforge/PluginData/PremierePro";
-constexpr const char* kLogsFolder = "/.local/share/Dialforge/Logs";
-constexpr const char* kPortFileName = "/socket.port";
+using dialforge_platform::JoinPath;
+
+std::string PortFolder(const std::string& home) {
+  return JoinPath(JoinPath(dialforge_platform::DataFolderUnder(home), "PluginData"), "PremierePro");
+}
+
+std::string LogsFolder(const std::string& home) {
+  return JoinPath(dialforge_platform::DataFolderUnder(home), "Logs");
+}
+
+std::string HomeText() {
+  return dialforge_platform::HomeVariable();
+}
 
 struct Options {
   std::string pluginPath;
@@ -65,7 +76,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
       "shows each call of the plug-in that changes the project.",
       "dialforge-host");
   app.add_option("--plugin", options.pluginPath,
-                 "The plug-in module (default: Dialforge.so next to this program)")
+                 std::string("The plug-in module (default: ") +
+                     dialforge_platform::ModuleFileName() + " next to this program)")
       ->type_name("PATH");
   app.add_option("--fixture", options.fixturePath,
                  "The project to serve, as JSON (default: the built-in sample project)")
@@ -74,7 +86,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
                  "Writes a line for each host call that changes the project; - for standard "
                  "output")
       ->type_name("FILE|-");
-  app.add_option("--home", options.home, "The plug-in's home folder (sets HOME; default: $HOME)")
+  app.add_option(
+         "--home", options.home,
+         "The plug-in's home folder (sets " + HomeText() + "; default: $" + HomeText() + ")")
       ->type_name("DIR");
   app.add_flag("--bare-home", options.bareHome,
                "Does not create the companion application's folders under the home");
@@ -93,11 +107,11 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
 
 // The folders the companion application creates before the host loads the plug-in.
 bool CreateCompanionFolders(const std::string& home) {
-  for (const char* folder : {kPortFolder, kLogsFolder}) {
+  for (const std::string& folder : {PortFolder(home), LogsFolder(home)}) {
     std::error_code error;
-    std::filesystem::create_directories(home + folder, error);
+    std::filesystem::create_directories(std::filesystem::u8path(folder), error);
     if (error) {
-      Complain("cannot create " + home + folder + ": " + error.message());
+      Complain("cannot create " + folder + ": " + error.message());
       return false;
     }
   }
@@ -106,7 +120,7 @@ bool CreateCompanionFolders(const std::string& home) {
 
 // The port in the port file; nothing while the file is missing or not yet written.
 std::optional<int> PortInFile(const std::string& path) {
-  std::ifstream file(path);
+  std::ifstream file(std::filesystem::u8path(path));
   std::string digits;
   if (!file || !std::getline(file, digits) || digits.empty() ||
       digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 5) {
@@ -143,25 +157,23 @@ void QueryControlSurface(const PluginModule& module, ADOBESDK_ControlSurface* su
   check(suite->GetCommandRef(surface, &command), "GetCommandRef");
 }
 
-// Returns once SIGINT or SIGTERM has arrived; announces the port as soon as the port file shows
-// it. Every thread blocks the signals, so only the waiting thread started here takes them.
-void ServeUntilSignalled(const sigset_t& stopSignals, const std::string& home,
-                         const std::string& displayString) {
+// Returns once a stop request has arrived; announces the port as soon as the port file shows
+// it. Every thread holds the requests, so only the waiting thread started here takes them.
+void ServeUntilSignalled(const std::string& home, const std::string& displayString) {
   std::mutex mutex;
   std::condition_variable signalled;
   bool stopped = false;
   std::thread signalTaker([&] {
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    dialforge_platform::WaitForStopRequest();
     std::lock_guard<std::mutex> lock(mutex);
     stopped = true;
     signalled.notify_all();
   });
 
   if (home.empty()) {
-    Complain("HOME is not set, so the plug-in writes no port file");
+    Complain(HomeText() + " is not set, so the plug-in writes no port file");
   }
-  const std::string portFile = home + kPortFolder + kPortFileName;
+  const std::string portFile = JoinPath(PortFolder(home), "socket.port");
   constexpr auto kPollInterval = std::chrono::milliseconds(20);
   constexpr int kPollsBeforeNote = 100;
   int polls = 0;
@@ -197,7 +209,7 @@ std::string HeldSuitesText(const SimulatedHost& host) {
 // Loads, starts and connects the plug-in, serves until a stop signal, then takes it all down in
 // the host's order: disconnect, delete the instance, shut down, unload.
 int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::string& home,
-              const sigset_t& stopSignals, const LiveView* liveView) {
+              const LiveView* liveView) {
   std::optional<PluginModule> module;
   std::optional<PluginInstance> instance;
   std::string displayString;
@@ -218,9 +230,9 @@ int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::str
     liveView->Show("plug-in connected");
   }
   QueryControlSurface(*module, surface);
-  ServeUntilSignalled(stopSignals, home, displayString);
-  // A second signal now ends the program at once, should the plug-in not come down.
-  pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
+  ServeUntilSignalled(home, displayString);
+  // A second request now ends the program at once, should the plug-in not come down.
+  dialforge_platform::ReleaseStopRequests();
   try {
     instance->Disconnect();
     if (liveView != nullptr) {
@@ -242,13 +254,9 @@ int Run(int argc, char** argv) {
     return status;
   }
 
-  // Blocked before any thread starts, so that every thread inherits the mask and the signals
-  // are only ever taken in ServeUntilSignalled.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  // Held before any thread starts, so that every thread inherits that and the requests are only
+  // ever taken in ServeUntilSignalled.
+  dialforge_platform::HoldStopRequests();
 
   dialforge_host::ProjectResult fixture;
   if (options->fixturePath.empty()) {
@@ -262,13 +270,15 @@ int Run(int argc, char** argv) {
   }
 
   if (!options->home.empty()) {
-    setenv("HOME", std::filesystem::absolute(options->home).c_str(), 1);
+    dialforge_platform::SetVariable(
+        dialforge_platform::HomeVariable(),
+        std::filesystem::absolute(std::filesystem::u8path(options->home)).u8string());
   }
-  const char* homeVariable = std::getenv("HOME");
-  const std::string home = homeVariable != nullptr ? homeVariable : "";
+  const std::string home =
+      dialforge_platform::Variable(dialforge_platform::HomeVariable()).value_or("");
   if (!options->bareHome) {
     if (home.empty()) {
-      Complain("HOME is not set: name the home folder with --home DIR");
+      Complain(HomeText() + " is not set: name the home folder with --home DIR");
       return kExitCannotStart;
     }
     if (!CreateCompanionFolders(home)) {
@@ -297,7 +307,7 @@ int Run(int argc, char** argv) {
   const std::string pluginPath = options->pluginPath.empty()
                                      ? dialforge_host::ModuleNextToProgram(argv[0])
                                      : options->pluginPath;
-  status = RunPlugin(*host, pluginPath, home, stopSignals, options->quiet ? nullptr : &liveView);
+  status = RunPlugin(*host, pluginPath, home, options->quiet ? nullptr : &liveView);
   if (status != kExitServed) {
     return status;
   }

@@ -1,22 +1,21 @@
 #include "host/PluginModule.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
 
 #include "host/HostErrors.h"
+#include "platform/Module.h"
 
 namespace dialforge_host {
 
 std::string ModuleNextToProgram(const char* programPath) {
-  std::error_code error;
-  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) {
+  std::filesystem::path program = dialforge_platform::RunningProgram();
+  if (program.empty()) {
+    std::error_code error;
     program = std::filesystem::absolute(programPath, error);
   }
-  return (program.parent_path() / "Dialforge.so").string();
+  return (program.parent_path() / dialforge_platform::ModuleFileName()).string();
 }
 
 namespace {
@@ -30,16 +29,15 @@ void Check(ADOBESDK_Error result, const std::string& step) {
 }  // namespace
 
 PluginModule::PluginModule(const std::string& path, SimulatedHost& host) : host(host) {
-  library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string reason;
+  library = dialforge_platform::LoadModule(path, reason);
   if (library == nullptr) {
-    const char* reason = dlerror();
-    throw std::runtime_error("cannot load the plug-in " + path + ": " +
-                             (reason != nullptr ? reason : "unknown reason"));
+    throw std::runtime_error("cannot load the plug-in " + path + ": " + reason);
   }
   entryPoint = reinterpret_cast<ADOBESDK_ControlSurfacePluginEntryPointFunc>(
-      dlsym(library, kADOBESDK_ControlSurfacePluginEntryPoint));
+      dialforge_platform::FindFunction(library, kADOBESDK_ControlSurfacePluginEntryPoint));
   if (entryPoint == nullptr) {
-    dlclose(library);
+    dialforge_platform::UnloadModule(library);
     throw std::runtime_error("the plug-in " + path + " has no entry point " +
                              kADOBESDK_ControlSurfacePluginEntryPoint);
   }
@@ -49,7 +47,7 @@ PluginModule::~PluginModule() {
   if (started) {
     functions.Shutdown();
   }
-  dlclose(library);
+  dialforge_platform::UnloadModule(library);
 }
 
 void PluginModule::Start() {

@@ -1,12 +1,12 @@
 // The module as the host sees it: the exported entry point, the module functions and the
 // plug-in suite. Nothing is thrown into the host: every function answers with a code.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "platform/DataFolder.h"
+#include "platform/Files.h"
+#include "platform/ModuleExport.h"
 #include "plugin/DialforgePlugin.h"
 #include "sdk/ControlSurfacePlugin.h"
 #include "surface/Dialforge.h"
@@ -33,17 +33,9 @@ const ADOBESDK_UTF16Char kPluginDisplayString[] = {'D', 'i', 'a', 'l', 'f', 'o',
 
 // Only whether the marker file opens for reading counts; its content is never read. Without
 // waiting: a FIFO planted there would otherwise hold the host's loading thread forever.
-bool MarkerFileExists(const char* home, const char* relativePath) {
-  if (home == nullptr) {
-    return false;
-  }
-  const int marker =
-      open((std::string(home) + relativePath).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (marker == -1) {
-    return false;
-  }
-  close(marker);
-  return true;
+bool MarkerFileExists(const std::optional<std::string>& home, const char* name) {
+  return home && dialforge_platform::OpensForReading(dialforge_platform::JoinPath(
+                     dialforge_platform::DataFolderUnder(*home), name));
 }
 
 DialforgePlugin* FromHandle(ADOBESDK_ControlSurfacePlugin* plugin) {
@@ -244,12 +236,13 @@ const ADOBESDK_ControlSurfacePluginFuncs sDialforgePluginFuncs = {
 
 extern "C" {
 
-__attribute__((visibility("default"))) ADOBESDK_Error EntryPoint(
-    SPBasicSuite* basicSuite, int32_t majorVersion, int32_t minorVersion, uint32_t hostIdentifier,
-    ADOBESDK_ControlSurfacePluginFuncs* pluginFuncs) {
-  const char* home = std::getenv("HOME");
-  Tracer::SetTracing(MarkerFileExists(home, "/.local/share/Dialforge/enabletraces"));
-  Tracer::SetLog(MarkerFileExists(home, "/.local/share/Dialforge/enablelogs"));
+DIALFORGE_MODULE_EXPORT ADOBESDK_Error EntryPoint(SPBasicSuite* basicSuite, int32_t majorVersion,
+                                                  int32_t minorVersion, uint32_t hostIdentifier,
+                                                  ADOBESDK_ControlSurfacePluginFuncs* pluginFuncs) {
+  const std::optional<std::string> home =
+      dialforge_platform::Variable(dialforge_platform::HomeVariable());
+  Tracer::SetTracing(MarkerFileExists(home, "enabletraces"));
+  Tracer::SetLog(MarkerFileExists(home, "enablelogs"));
   Tracer::TRACE("Plugin loaded, version %d.%d", majorVersion, minorVersion);
   sHostIdentifier = hostIdentifier;
   sSPBasicSuite = basicSuite;

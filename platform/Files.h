@@ -1,0 +1,15 @@
+// Files the plug-in only looks at.
+#ifndef DIALFORGE_PLATFORM_FILES_H
+#define DIALFORGE_PLATFORM_FILES_H
+
+#include <string>
+
+namespace dialforge_platform {
+
+// Whether the file opens for reading, without waiting on it: a FIFO planted there would otherwise
+// hold the caller forever. Nothing is read.
+bool OpensForReading(const std::string& path);
+
+}  // namespace dialforge_platform
+
+#endif
