@@ -11,14 +11,16 @@ namespace dialforge_platform {
 // The environment variable naming the folder the data folder is under: "HOME" or "LOCALAPPDATA".
 const char* HomeVariable();
 
-// The data folder under a value of that variable.
+// The data folder under a value of that variable, and its path relative to it.
 std::string DataFolderUnder(const std::string& home);
+extern const char* const kDataFolderInHome;
 
 // The variable's value; nothing when it is not set.
 std::optional<std::string> Variable(const char* name);
 
 // Sets the variable for this process and the processes it starts; false when that fails.
 bool SetVariable(const char* name, const std::string& value);
+void UnsetVariable(const char* name);
 
 // The folder and a name in it, joined with the system's separator.
 std::string JoinPath(const std::string& folder, const std::string& name);

@@ -10,6 +10,10 @@ namespace dialforge_platform {
 // hold the caller forever. Nothing is read.
 bool OpensForReading(const std::string& path);
 
+// A new folder, only the user's, named with the prefix and a unique ending in the system's
+// temporary folder; empty when it cannot be made.
+std::string MakeTemporaryFolder(const std::string& prefix);
+
 }  // namespace dialforge_platform
 
 #endif

@@ -8,8 +8,10 @@ const char* HomeVariable() {
   return "HOME";
 }
 
+const char* const kDataFolderInHome = ".local/share/Dialforge";
+
 std::string DataFolderUnder(const std::string& home) {
-  return home + "/.local/share/Dialforge";
+  return home + "/" + kDataFolderInHome;
 }
 
 std::optional<std::string> Variable(const char* name) {
@@ -22,6 +24,10 @@ std::optional<std::string> Variable(const char* name) {
 
 bool SetVariable(const char* name, const std::string& value) {
   return setenv(name, value.c_str(), 1) == 0;
+}
+
+void UnsetVariable(const char* name) {
+  unsetenv(name);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

@@ -1,7 +1,11 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
 
 namespace dialforge_platform {
 
@@ -12,6 +16,16 @@ bool OpensForReading(const std::string& path) {
   }
   close(descriptor);
   return true;
+}
+
+std::string MakeTemporaryFolder(const std::string& prefix) {
+  std::error_code error;
+  std::string pattern =
+      (std::filesystem::temp_directory_path(error) / (prefix + "XXXXXX")).string();
+  if (error || mkdtemp(&pattern[0]) == nullptr) {
+    return std::string();
+  }
+  return pattern;
 }
 
 }  // namespace dialforge_platform

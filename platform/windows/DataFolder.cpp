@@ -10,8 +10,10 @@ const char* HomeVariable() {
   return "LOCALAPPDATA";
 }
 
+const char* const kDataFolderInHome = "Dialforge";
+
 std::string DataFolderUnder(const std::string& home) {
-  return home + "\\Dialforge";
+  return home + "\\" + kDataFolderInHome;
 }
 
 // The process environment itself, not the C runtime's copy of it, so that what one part of the
@@ -33,6 +35,10 @@ std::optional<std::string> Variable(const char* name) {
 
 bool SetVariable(const char* name, const std::string& value) {
   return SetEnvironmentVariableW(ToUtf16(name).c_str(), ToUtf16(value).c_str()) != 0;
+}
+
+void UnsetVariable(const char* name) {
+  SetEnvironmentVariableW(ToUtf16(name).c_str(), nullptr);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

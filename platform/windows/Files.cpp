@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/windows/Utf16.h"
 
 namespace dialforge_platform {
@@ -16,6 +18,27 @@ bool OpensForReading(const std::string& path) {
   }
   CloseHandle(file);
   return true;
+}
+
+// CreateDirectoryW fails on a name that exists, so a folder someone planted is never taken.
+std::string MakeTemporaryFolder(const std::string& prefix) {
+  wchar_t temporary[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temporary);
+  if (length == 0 || length > MAX_PATH) {
+    return std::string();
+  }
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::wstring path = std::wstring(temporary, length) + ToUtf16(prefix) +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(attempt);
+    if (CreateDirectoryW(path.c_str(), nullptr)) {
+      return ToUtf8(path);
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+      return std::string();
+    }
+  }
+  return std::string();
 }
 
 }  // namespace dialforge_platform

@@ -1,44 +1,52 @@
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
 
+#include "platform/DataFolder.h"
+#include "platform/Files.h"
+
 namespace dialforge_test {
 
-TempHome::TempHome() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "dialforge-home-XXXXXX").string();
-  if (mkdtemp(&pattern[0]) == nullptr) {
+using dialforge_platform::HomeVariable;
+
+const std::string TempHome::kPortFile =
+    std::string(dialforge_platform::kDataFolderInHome) + "/PluginData/PremierePro/socket.port";
+const std::string TempHome::kLogsFolder =
+    std::string(dialforge_platform::kDataFolderInHome) + "/Logs";
+
+TempHome::TempHome() : path(dialforge_platform::MakeTemporaryFolder("dialforge-home-")) {
+  if (path.empty()) {
     throw std::runtime_error("cannot create a temporary home");
   }
-  path = pattern;
-  if (const char* home = std::getenv("HOME")) {
+  if (const std::optional<std::string> home = dialforge_platform::Variable(HomeVariable())) {
     hadHome = true;
-    previousHome = home;
+    previousHome = *home;
   }
-  setenv("HOME", path.c_str(), 1);
+  dialforge_platform::SetVariable(HomeVariable(), path);
 }
 
 TempHome::~TempHome() {
   if (hadHome) {
-    setenv("HOME", previousHome.c_str(), 1);
+    dialforge_platform::SetVariable(HomeVariable(), previousHome);
   } else {
-    unsetenv("HOME");
+    dialforge_platform::UnsetVariable(HomeVariable());
   }
   std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
+  std::filesystem::remove_all(std::filesystem::u8path(path), ignored);
 }
 
 void TempHome::CreateFolder(const std::string& relative) const {
-  std::filesystem::create_directories(PathOf(relative));
+  std::filesystem::create_directories(std::filesystem::u8path(PathOf(relative)));
 }
 
 void TempHome::CreateCompanionFolders() const {
-  CreateFolder(".local/share/Dialforge/PluginData/PremierePro");
+  CreateFolder(std::string(dialforge_platform::kDataFolderInHome) + "/PluginData/PremierePro");
   CreateFolder(kLogsFolder);
 }
 
@@ -54,7 +62,7 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  std::ofstream file(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
   file << text;
   if (!file) {
     throw std::runtime_error("cannot write " + path);
@@ -63,11 +71,11 @@ void WriteFile(const std::string& path, const std::string& text) {
 
 bool FileExists(const std::string& path) {
   std::error_code ignored;
-  return std::filesystem::exists(path, ignored);
+  return std::filesystem::exists(std::filesystem::u8path(path), ignored);
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(std::filesystem::u8path(path), std::ios::binary);
   std::ostringstream text;
   text << file.rdbuf();
   return text.str();
@@ -76,8 +84,9 @@ std::string ReadFile(const std::string& path) {
 std::vector<std::string> ListFolder(const std::string& path) {
   std::vector<std::string> names;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
-    names.push_back(entry.path().filename().string());
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::filesystem::u8path(path), error)) {
+    names.push_back(entry.path().filename().u8string());
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -23,9 +23,8 @@ class TempHome {
   // The folders the companion application creates: the port file's and the log files'.
   void CreateCompanionFolders() const;
 
-  static constexpr const char* kPortFile =
-      ".local/share/Dialforge/PluginData/PremierePro/socket.port";
-  static constexpr const char* kLogsFolder = ".local/share/Dialforge/Logs";
+  static const std::string kPortFile;
+  static const std::string kLogsFolder;
 
  private:
   std::string path;
