@@ -20,6 +20,7 @@
 #include "client/ReplyReader.h"
 #include "client/RequestCheck.h"
 #include "client/SnapshotJson.h"
+#include "platform/DataFolder.h"
 
 namespace {
 
@@ -34,8 +35,6 @@ constexpr int kExitUnreadable = 4;
 
 // A day: longer waits are a mistake, and they must fit poll()'s milliseconds.
 constexpr double kLongestWaitSeconds = 86400;
-
-constexpr const char* kPortFile = "/.local/share/Dialforge/PluginData/PremierePro/socket.port";
 
 struct Options {
   std::string home;
@@ -62,9 +61,7 @@ CLI::Validator Quiet(CLI::Validator check) {
 
 std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   Options options;
-  if (const char* home = std::getenv("HOME")) {
-    options.home = home;
-  }
+  options.home = dialforge_platform::Variable(dialforge_platform::HomeVariable()).value_or("");
   CLI::App app(
       "Sends each REQUEST, or each line of standard input, to the Dialforge plug-in and prints "
       "the reply to every GetParameters request, as its bytes came, each on lines of its own.",
@@ -73,7 +70,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
                  "A request, such as 1|GetParameters|Commands (without any, the lines of "
                  "standard input)");
   app.add_option("--home", options.home,
-                 "The folder whose port file names the port (default: $HOME)")
+                 std::string("The folder whose port file names the port (default: $") +
+                     dialforge_platform::HomeVariable() + ")")
       ->type_name("DIR");
   app.add_option("--port", options.port, "The port, instead of the port file (1 to 65535)")
       ->type_name("N")
@@ -319,7 +317,11 @@ int Run(int argc, char** argv) {
   const std::string sentinelStart = SentinelStart(requests);
   std::set<std::string> said;
   dialforge_client::ConnectSettings settings;
-  settings.portFile = options->home + kPortFile;
+  using dialforge_platform::JoinPath;
+  settings.portFile =
+      JoinPath(JoinPath(JoinPath(dialforge_platform::DataFolderUnder(options->home), "PluginData"),
+                        "PremierePro"),
+               "socket.port");
   settings.port = options->port;
   settings.connectTimeout = Milliseconds(options->connectTimeoutSeconds);
   settings.replyTimeout = Milliseconds(options->replyTimeoutSeconds);

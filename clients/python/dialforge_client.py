@@ -15,7 +15,13 @@ import secrets
 import socket
 import time
 
-PORT_FILE = ".local/share/Dialforge/PluginData/PremierePro/socket.port"
+# Under HOME on Linux and macOS; under LOCALAPPDATA on Windows, where HOME is not set.
+if os.name == "nt":
+    HOME_VARIABLE = "LOCALAPPDATA"
+    PORT_FILE = os.path.join("Dialforge", "PluginData", "PremierePro", "socket.port")
+else:
+    HOME_VARIABLE = "HOME"
+    PORT_FILE = ".local/share/Dialforge/PluginData/PremierePro/socket.port"
 SNAPSHOTS = ("Commands", "LumetriMenu", "LumetriParameters", "Mixer")
 SENTINEL_SNAPSHOT = "~"
 CHANNEL_TITLE = "$ | Mixer | Channels | "
@@ -34,14 +40,15 @@ class Client:
     """One connection to the plug-in, which serves one client at a time."""
 
     def __init__(self, home=None, port=None, connect_timeout=10.0, reply_timeout=20.0):
-        """Connects by the port file under home (default $HOME), or to the port. Tries again
+        """Connects by the port file under home (default $HOME, or %LOCALAPPDATA% on Windows),
+        or to the port. Tries again
         while the port file is missing, nothing listens on the port, or the plug-in closes the
         connection at once (it serves another client). A connection made while the plug-in
         pauses after a client (5 s) is served when the pause ends."""
         self._reply_timeout = reply_timeout
         self._token = "~" + secrets.token_hex(8)
         self._sentinels = 0
-        path = os.path.join(home or os.environ.get("HOME", ""), PORT_FILE)
+        path = os.path.join(home or os.environ.get(HOME_VARIABLE, ""), PORT_FILE)
         deadline = time.monotonic() + connect_timeout
         while True:
             self._socket, self._pending = None, b""
