@@ -66,7 +66,13 @@ void Dialforge::ExecuteCommand(std::string first, std::string second) {
   }
   WithHostString(first, [&](AdobeSdkString& firstString, const ADOBESDK_StringSuite1*) {
     WithHostString(second, [&](AdobeSdkString& secondString, const ADOBESDK_StringSuite1*) {
-      commandSuite->ExecuteCommand(hostCommandRef, firstString.Get(), secondString.Get());
+      const ADOBESDK_Error result =
+          commandSuite->ExecuteCommand(hostCommandRef, firstString.Get(), secondString.Get());
+      if (result != kADOBESDK_NoError) {
+        Tracer::TRACE("ExecuteCommand(%s, %s) failed with error '%s'", Printable(first).c_str(),
+                      Printable(second).c_str(), Printable(GetErrorMessage(result)).c_str());
+        return;
+      }
       const std::string executed = secondString.toString();
       // Client text: traced as text, never used as a format.
       if (Tracer::IsOn()) {
@@ -90,7 +96,7 @@ void Dialforge::Navigate(std::string text) {
   if (result != kADOBESDK_NoError) {
     Tracer::TRACE("Navigate(%d, %d, %d, %d) failed with error '%s'", step.firstFlag ? 1 : 0,
                   step.first, step.second, step.secondFlag ? 1 : 0,
-                  GetErrorMessage(result).c_str());
+                  Printable(GetErrorMessage(result)).c_str());
   }
 }
 

@@ -29,8 +29,12 @@ void Dialforge::ChangeLumetriParameter(std::string id, float value) {
   }
   WithHostString(id, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1*) {
     float resultingValue = 0.0f;
-    lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue);
-    if (Tracer::IsOn()) {
+    const ADOBESDK_Error result =
+        lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue);
+    if (result != kADOBESDK_NoError) {
+      Tracer::TRACE("SetParameterValue(%s, %f) failed with error '%s'", Printable(id).c_str(),
+                    static_cast<double>(value), Printable(GetErrorMessage(result)).c_str());
+    } else if (Tracer::IsOn()) {
       Tracer::TRACE("'%s' changed to %f ", Printable(id).c_str(),
                     static_cast<double>(resultingValue));
     }
@@ -76,7 +80,7 @@ void Dialforge::SetMode(unsigned int mode) {
   const ADOBESDK_Error result = lumetriSuite->SetPanelMode(hostLumetriRef, mode, &resultingMode);
   if (result != kADOBESDK_NoError) {
     Tracer::TRACE("SetMode(%d) failed with error '%s'", static_cast<int>(mode),
-                  GetErrorMessage(result).c_str());
+                  Printable(GetErrorMessage(result)).c_str());
   }
 }
 
