@@ -320,10 +320,12 @@ TEST_F(DialforgeSocketTest, ALargeReplyReachesASlowReaderWholeAndInOrder) {
 TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   listener.SetRetryPause(5s);
   listener.AnswerWith([](const std::string&) { return std::string(kEightMiB, 'r'); });
+  Tracer::Stop();
   const size_t threads = ThreadCount();
   const auto expectNothingLeft = [&](const char* where) {
     EXPECT_EQ(listener.GetState(), ListenerState::Idle) << where;
     EXPECT_FALSE(FileExists(PortFile())) << where;
+    Tracer::Stop();
     EXPECT_TRUE(ThreadCountReturnsTo(threads)) << where;
   };
 
@@ -442,6 +444,7 @@ TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServe
     EXPECT_TRUE(listener.WaitForMessages(1));
     listener.StopListening();
   }
+  Tracer::Stop();
   const std::string traced = testing::internal::GetCapturedStdout();
   EXPECT_NE(traced.find("Local address '127.0.0.1'\r\nHOME is not set; no port file\r\n"),
             std::string::npos)
