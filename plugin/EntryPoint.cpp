@@ -199,6 +199,7 @@ static ADOBESDK_Error DialforgePlugin_Shutdown() {
     sStringSuite = nullptr;
   }
   Dialforge::ReleaseStringSuite();
+  Tracer::Stop();
   return kADOBESDK_NoError;
 }
 

@@ -379,10 +379,12 @@ TEST_F(DialforgeSocketTest, ALargeReplyReachesASlowReaderWholeAndInOrder) {
 TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   listener.SetRetryPause(5s);
   listener.AnswerWith([](const std::string&) { return std::string(kEightMiB, 'r'); });
+  Tracer::Stop();
   const size_t threads = ThreadCount();
   const auto expectNothingLeft = [&](const char* where) {
     EXPECT_EQ(listener.GetState(), ListenerState::Idle) << where;
     EXPECT_FALSE(FileExists(PortFile())) << where;
+    Tracer::Stop();
     EXPECT_TRUE(ThreadCountReturnsTo(threads)) << where;
   };
 
@@ -514,6 +516,61 @@ TEST(PortFileTest, AFailedWriteLeavesThePreviousFileWhole) {
   EXPECT_FALSE(FileExists(file.Path())) << "the file still holds our port";
 }
 
+// Another user who controls a folder of the path could put their own port in the file.
+TEST(PortFileTest, AFolderAnotherUserCouldChangeRefusesTheFileAndIsTracedOnce) {
+  struct Case {
+    const char* name;
+    const char* folder;  // under the home; "" is the home itself
+    std::function<void(const std::string&)> spoil;
+    bool refused;
+  };
+  const auto modeOf = [](mode_t mode) {
+    return [mode](const std::string& path) { ASSERT_EQ(chmod(path.c_str(), mode), 0); };
+  };
+  const auto linkTo = [](const std::string& path) {
+    std::filesystem::rename(path, path + "-elsewhere");
+    ASSERT_EQ(symlink((path + "-elsewhere").c_str(), path.c_str()), 0);
+  };
+  const auto otherOwner = [](const std::string& path) {
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+  };
+  std::vector<Case> cases = {
+      {"a link", ".local/share/Dialforge/PluginData/PremierePro", linkTo, true},
+      {"group-writable", ".local/share/Dialforge/PluginData", modeOf(0770), true},
+      {"others-writable", ".local/share", modeOf(0703), true},
+      {"a writable home", "", modeOf(0777), true},
+      {"a home that is a link", "", linkTo, false},
+      {"a private folder", ".local", modeOf(0500), false}};
+  if (geteuid() == 0) {
+    cases.push_back({"another owner", ".local/share/Dialforge", otherOwner, true});
+  }
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    TempHome home;
+    home.CreateCompanionFolders();
+    const std::string folder =
+        std::string(test.folder).empty() ? home.Path() : home.PathOf(test.folder);
+    test.spoil(folder);
+    Tracer::SetTracing(true);
+    testing::internal::CaptureStdout();
+    {
+      PortFile file(home.Path());
+      file.Publish(4242);
+      file.Publish(4243);
+      EXPECT_EQ(FileExists(file.Path()), !test.refused);
+      file.Withdraw();
+      EXPECT_FALSE(FileExists(file.Path()));
+    }
+    Tracer::Stop();
+    const std::string traced = testing::internal::GetCapturedStdout();
+    Tracer::SetTracing(false);
+    EXPECT_EQ(traced, test.refused ? "Port file folder not private: " + folder + "\r\n" : "");
+    EXPECT_FALSE(FileExists(folder + "-elsewhere/socket.port"));
+    chmod(folder.c_str(), 0700);
+    std::filesystem::remove_all(folder + "-elsewhere");
+  }
+}
+
 TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServes) {
   TempHome home;
   unsetenv("HOME");
@@ -528,6 +585,7 @@ TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServe
     EXPECT_TRUE(listener.WaitForMessages(1));
     listener.StopListening();
   }
+  Tracer::Stop();
   const std::string traced = testing::internal::GetCapturedStdout();
   EXPECT_NE(traced.find("Local address '127.0.0.1'\r\nHOME is not set; no port file\r\n"),
             std::string::npos)

@@ -11,6 +11,7 @@ std::vector<std::string> Traced(const std::function<void()>& action) {
   VazezeveDudOzizezUziriv::Tracer::SetTracing(true);
   testing::internal::CaptureStdout();
   action();
+  VazezeveDudOzizezUziriv::Tracer::Stop();
   const std::string output = testing::internal::GetCapturedStdout();
   VazezeveDudOzizezUziriv::Tracer::SetTracing(false);
   std::vector<std::string> lines = SplitLines(output, "\r\n");
