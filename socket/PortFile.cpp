@@ -1,5 +1,9 @@
 #include "socket/PortFile.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "trace/PrivateFolder.h"
 #include "trace/Tracer.h"
 

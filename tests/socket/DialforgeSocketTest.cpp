@@ -344,7 +344,8 @@ TEST_F(DialforgeSocketTest, AConnectionThatSendsNothingCostsTheNextClientNoPause
 TEST_F(DialforgeSocketTest, AListenerStartedShortOfDescriptorsListensOnceTheyAreThere) {
   rlimit previous{};
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &previous), 0);
-  // One descriptor left: enough for a trace line, not for the two ends of a pipe.
+  // One descriptor left: not enough for the two ends of a pipe, nor for the log file's folder
+  // walk, so the failed attempt shows only as the pause before any client came.
   const int lowestFree = dup(0);
   ASSERT_NE(lowestFree, -1);
   close(lowestFree);
@@ -356,7 +357,6 @@ TEST_F(DialforgeSocketTest, AListenerStartedShortOfDescriptorsListensOnceTheyAre
   setrlimit(RLIMIT_NOFILE, &previous);
   ASSERT_TRUE(paused);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
-  EXPECT_GE(CountTrace("pipe() failed with error 24"), 1u);
   EXPECT_EQ(ReadFile(PortFile()), std::to_string(listener.GetPort()));
   EXPECT_TRUE(StopsPromptly());
 }
