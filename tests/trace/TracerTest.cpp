@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <regex>
 #include <string>
 #include <thread>
@@ -27,6 +30,7 @@ using dialforge_test::ReadFile;
 using dialforge_test::TempHome;
 using VazezeveDudOzizezUziriv::Tracer;
 using Lines = std::vector<std::string>;
+using namespace std::chrono_literals;
 
 std::string TraceCaptured(const std::function<void()>& trace) {
   testing::internal::CaptureStdout();
@@ -164,6 +168,29 @@ TEST_F(TracerTest, TwoThreadsFloodingTheQueueKeepEveryLineWholeInOrderAndCountWh
     ++accounted;
   }
   EXPECT_EQ(accounted, 2 * kLinesPerThread + 1) << "every line written or counted as dropped";
+}
+
+// Standard output a pipe nobody reads, as a terminal paused with Ctrl-S: tracing and the stop
+// that ends the writer still return, so the host's thread can disconnect the plug-in.
+TEST_F(TracerTest, AStalledStandardOutputHoldsNeitherTheTracingThreadsNorTheStop) {
+  Tracer::SetTracing(true);
+  int unread[2];
+  ASSERT_EQ(pipe(unread), 0);
+  std::fflush(stdout);
+  const int savedOutput = dup(STDOUT_FILENO);
+  ASSERT_EQ(dup2(unread[1], STDOUT_FILENO), STDOUT_FILENO);
+  auto traced = std::async(std::launch::async, [] {
+    for (int line = 0; line < 3000; ++line) {
+      Tracer::TRACE("Processing message '%d|Transport|Play'", line);
+    }
+    Tracer::Stop();
+  });
+  const bool returned = traced.wait_for(10s) == std::future_status::ready;
+  dup2(savedOutput, STDOUT_FILENO);
+  close(savedOutput);
+  close(unread[0]);
+  close(unread[1]);
+  EXPECT_TRUE(returned) << "a trace line or the stop waited on standard output";
 }
 
 TEST(PrintableTest, OnlyWellFormedPrintableUtf8StaysAndEveryOtherByteIsEscaped) {
