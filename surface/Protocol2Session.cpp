@@ -96,9 +96,11 @@ std::string Protocol2Session::Answer(Dialforge* surface, std::vector<std::string
     return AnswerLine(&fields[0],
                       Failed(RequestError::Unavailable, "Control surface not available"));
   }
+  // Kept apart: a handler may take the fields.
+  const std::string id = fields[0];
   std::string result;
   const RequestOutcome outcome = Dispatch(*surface, fields, result);
-  return AnswerLine(&fields[0], outcome, result);
+  return AnswerLine(&id, outcome, result);
 }
 
 RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::string>& fields,
