@@ -1,6 +1,7 @@
 // The readers of request fields, and the JSON string writer, on text of any bytes.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   ParseDouble(text);
-  const int32_t integer = ParseInteger(text);
+  const std::optional<int32_t> integer = ParseInteger(text);
   if (!text.empty() && text.size() <= 9 && OnlyDigits(text)) {
     Check(integer == std::atoi(text.c_str()));
   }

@@ -198,6 +198,7 @@ static ADOBESDK_Error DialforgePlugin_Shutdown() {
     sSPBasicSuite->ReleaseSuite(kADOBESDK_StringSuite, kADOBESDK_StringSuiteVersion1);
     sStringSuite = nullptr;
   }
+  Dialforge::ReleaseStringSuite();
   return kADOBESDK_NoError;
 }
 

@@ -86,11 +86,11 @@ void DialforgeSocket::StartListening(int requestedPort) {
   }
   JoinListenerThread();
   port.store(requestedPort);
-  if (!wakePipe.Open()) {
-    return;
-  }
+  // The pipe itself is made by the listener thread: a shortage of descriptors now must not keep
+  // later attempts from listening.
+  wakePipe.Reset();
+  // Open for the life of the thread: the host may raise it from its own thread at any time.
   if (!outputSignal.Open()) {
-    wakePipe.Close();
     return;
   }
   isListening.store(true);
@@ -100,7 +100,6 @@ void DialforgeSocket::StartListening(int requestedPort) {
   } catch (const std::exception&) {
     isListening.store(false);
     state.store(ListenerState::Idle);
-    wakePipe.Close();
     outputSignal.Close();
     Tracer::TRACE("Cannot start listener thread");
     return;
@@ -137,7 +136,6 @@ void DialforgeSocket::RequestStop() {
 void DialforgeSocket::JoinListenerThread() {
   if (listenerThread.joinable()) {
     listenerThread.join();
-    wakePipe.Close();
     outputSignal.Close();
   }
 }
@@ -145,17 +143,15 @@ void DialforgeSocket::JoinListenerThread() {
 void DialforgeSocket::BackgroundThread() {
   listenerThreadId.store(std::this_thread::get_id());
   Tracer::TRACE("Background thread started");
-  RunAttempt();
+  bool pauseDue = RunAttempt();
   while (isListening.load()) {
-    state.store(ListenerState::Pausing);
-    // A client that said goodbye leaves no doubt about the port: the next one is served at once.
-    if (!skipPause) {
+    if (pauseDue) {
       Pause();
+      if (!isListening.load()) {
+        break;
+      }
     }
-    skipPause = false;
-    if (isListening.load()) {
-      RunAttempt();
-    }
+    pauseDue = RunAttempt();
   }
   state.store(ListenerState::Ending);
   if (listenSocket != -1) {
@@ -163,36 +159,42 @@ void DialforgeSocket::BackgroundThread() {
     Tracer::TRACE("Listen socket closed");
   }
   portFile.Withdraw();
+  wakePipe.Close();
   Tracer::TRACE("Background thread exited");
   listenerThreadId.store(std::thread::id());
   state.store(ListenerState::Idle);
 }
 
-void DialforgeSocket::RunAttempt() {
+bool DialforgeSocket::RunAttempt() {
   // Nothing may escape the thread: a subclass's ProcessMessage or an allocation that fails ends
   // this attempt only.
   try {
-    StartListeningOne();
+    return StartListeningOne();
   } catch (const std::exception& error) {
     Tracer::TRACE("Listener attempt failed: %s", error.what());
   } catch (...) {
     Tracer::TRACE("Listener attempt failed");
   }
+  return true;
 }
 
-void DialforgeSocket::StartListeningOne() {
+bool DialforgeSocket::StartListeningOne() {
+  if (!wakePipe.Open()) {
+    return true;
+  }
   if (listenSocket == -1) {
     state.store(ListenerState::Opening);
     if (!OpenListeningSocket()) {
-      return;
+      return true;
     }
+  } else {
+    portFile.RepublishIfMissing(port.load());
   }
   Tracer::TRACE("Listening...");
   state.store(ListenerState::Listening);
   const int client = AcceptClient();
-  if (client != -1) {
-    ServeClient(client);
-  }
+  // A failed accept pauses: the failure may repeat at once.
+  return client == -1 || ServeClient(client);
 }
 
 bool DialforgeSocket::OpenListeningSocket() {
@@ -263,9 +265,14 @@ bool DialforgeSocket::OpenListeningSocket() {
 int DialforgeSocket::AcceptClient() {
   for (;;) {
     pollfd watched[1] = {{listenSocket, POLLIN, 0}};
-    const WakePipe::Wait wait = wakePipe.WaitFor(watched);
+    const WakePipe::Wait wait = wakePipe.WaitFor(
+        watched, static_cast<int>(std::min<std::int64_t>(portFileCheckMs.load(), INT_MAX)));
     if (wait == WakePipe::Wait::Woken || wait == WakePipe::Wait::Failed) {
       return -1;
+    }
+    if (wait == WakePipe::Wait::TimedOut) {
+      portFile.RepublishIfMissing(port.load());
+      continue;
     }
     const int client = accept(listenSocket, nullptr, nullptr);
     if (client != -1) {
@@ -306,10 +313,10 @@ bool DialforgeSocket::RefuseAnotherClient() {
   }
 }
 
-void DialforgeSocket::ServeClient(int descriptor) {
+bool DialforgeSocket::ServeClient(int descriptor) {
   ClientConnection connection(descriptor, wakePipe);
   if (!connection.Prepare()) {
-    return;
+    return false;
   }
   state.store(ListenerState::Serving);
   assembler.Reset();
@@ -320,6 +327,9 @@ void DialforgeSocket::ServeClient(int descriptor) {
     ~ClientScope() { socket.ClientEnded(); }
   } clientScope(*this);
   bool watchingForOthers = true;
+  // Until the connection has sent a byte it is no client: one that ends so (a port scan, a
+  // program probing) or whose first message is a web request costs the next client no pause.
+  bool sentAnything = false;
   for (;;) {
     size_t received = 0;
     const ClientConnection::Input input =
@@ -338,7 +348,7 @@ void DialforgeSocket::ServeClient(int descriptor) {
         watchingForOthers = RefuseAnotherClient();
         continue;
       case ClientConnection::Input::Failed:
-        return;
+        return sentAnything;
       case ClientConnection::Input::Woken:
         outcome = Outcome::Stopped;
         break;
@@ -348,7 +358,7 @@ void DialforgeSocket::ServeClient(int descriptor) {
         assembler.Close();
         outcome = DeliverMessages(connection);
         if (outcome == Outcome::KeepServing) {
-          return;
+          return sentAnything;
         }
         break;
       case ClientConnection::Input::Received:
@@ -356,6 +366,8 @@ void DialforgeSocket::ServeClient(int descriptor) {
                       static_cast<int>(sizeof buffer));
         assembler.Receive(buffer, received);
         outcome = DeliverMessages(connection);
+        // A web request is refused before anything of it runs, so it is no client either.
+        sentAnything = sentAnything || outcome != Outcome::Refused;
         if (outcome == Outcome::KeepServing) {
           Tracer::TRACE("All processed");
           continue;
@@ -363,8 +375,9 @@ void DialforgeSocket::ServeClient(int descriptor) {
         break;
     }
     if (outcome == Outcome::Leaving) {
+      // A client that said goodbye leaves no doubt: the next one is served at once.
       Tracer::TRACE("Client said goodbye");
-      skipPause = true;
+      return false;
     }
     if (outcome == Outcome::Stopped) {
       CloseListenSocket();
@@ -372,7 +385,7 @@ void DialforgeSocket::ServeClient(int descriptor) {
       connection.Close();
       Tracer::TRACE("Client socket closed");
     }
-    return;
+    return sentAnything;
   }
 }
 
@@ -440,23 +453,11 @@ DialforgeSocket::Outcome DialforgeSocket::SendPendingOutput(ClientConnection& co
 }
 
 void DialforgeSocket::Pause() {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(retryPauseMs.load());
-  for (;;) {
-    const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (remaining.count() <= 0) {
-      return;
-    }
-    const WakePipe::Wait wait =
-        wakePipe.Sleep(static_cast<int>(std::min<std::int64_t>(remaining.count(), INT_MAX)));
-    if (wait == WakePipe::Wait::Woken) {
-      return;
-    }
-    if (wait == WakePipe::Wait::Failed) {
-      std::this_thread::sleep_until(deadline);
-      return;
-    }
-  }
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(retryPauseMs.load());
+  // Only now: a test that sees the pause may change the length of the next one.
+  state.store(ListenerState::Pausing);
+  wakePipe.SleepUntil(deadline);
 }
 
 void DialforgeSocket::CloseListenSocket() {

@@ -25,10 +25,13 @@ enum class ListenerState { Idle, Opening, Listening, Serving, Pausing, Ending };
 
 // The listening socket is held from its first successful bind until StopListening, so no other
 // program can take the port that the port file names. While a client is served, further
-// connections are accepted and closed at once ("Another client refused"). After a client leaves
-// the listener pauses (5 seconds); connections made meanwhile wait and are served after it. Only
-// a failure of the listening socket itself gives the port up, and the next attempt binds it again
-// after the pause.
+// connections are accepted and closed at once ("Another client refused"). After a client that
+// sent anything leaves the listener pauses (5 seconds); connections made meanwhile wait and are
+// served after it. A connection that ends without a byte, or whose first line is a web request,
+// is no client: the next connection is served at once. Only a failure of the listening socket
+// itself gives the port up, and the next attempt binds it again after the pause. While it
+// listens it checks the port file at each "Listening..." and every 5 seconds while idle, and
+// publishes it again when it is missing.
 //
 // For subclass writers:
 // - ProcessMessage runs on the listener thread, one message at a time, in arrival order.
@@ -63,6 +66,11 @@ class DialforgeSocket {
   // The wait before listening again after a client or a failure: 5 seconds. Only tests shorten
   // it; a change holds from the next pause on.
   void SetRetryPause(std::chrono::milliseconds pause) { retryPauseMs.store(pause.count()); }
+  // How long an idle listener waits between checks of its port file: 5 seconds. Only tests
+  // change it; a change holds from the next wait on.
+  void SetPortFileCheckInterval(std::chrono::milliseconds interval) {
+    portFileCheckMs.store(interval.count());
+  }
 
   // Any thread, never blocking: the listener thread is to ask PendingOutput for lines to send
   // its client, as soon as no message is being processed. Nothing happens while no client is
@@ -97,12 +105,13 @@ class DialforgeSocket {
   void RequestStop();
   void JoinListenerThread();
   void BackgroundThread();
-  void RunAttempt();
-  void StartListeningOne();
+  // Each of these returns whether the pause is due before the next attempt.
+  bool RunAttempt();
+  bool StartListeningOne();
+  bool ServeClient(int descriptor);
   bool OpenListeningSocket();
   int AcceptClient();
   bool RefuseAnotherClient();
-  void ServeClient(int descriptor);
   Outcome DeliverMessages(ClientConnection& connection);
   Outcome Send(ClientConnection& connection, const std::string& bytes);
   Outcome SendPendingOutput(ClientConnection& connection);
@@ -117,10 +126,10 @@ class DialforgeSocket {
 
   std::atomic<ListenerState> state{ListenerState::Idle};
   std::atomic<std::int64_t> retryPauseMs{5000};
+  std::atomic<std::int64_t> portFileCheckMs{5000};
   WakePipe wakePipe;
   OutputSignal outputSignal;
   bool closeAfterReply = false;  // listener thread only
-  bool skipPause = false;        // listener thread only
   LineAssembler assembler;
   std::thread listenerThread;
   std::atomic<std::thread::id> listenerThreadId{};

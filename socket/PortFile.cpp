@@ -97,6 +97,16 @@ void PortFile::Publish(int port) {
   published = digits;
 }
 
+void PortFile::RepublishIfMissing(int port) {
+  if (path.empty()) {
+    return;
+  }
+  struct stat status {};
+  if (lstat(path.c_str(), &status) == -1 && errno == ENOENT) {
+    Publish(port);
+  }
+}
+
 void PortFile::Withdraw() {
   if (path.empty() || published.empty()) {
     return;

@@ -21,6 +21,10 @@ class PortFile {
   // so a link planted there is replaced, never followed, and a failure leaves the previous file
   // or none, never a partial one. Failures are traced.
   void Publish(int port);
+  // Publishes the port again when the file is missing (a folder was not writable before, or a
+  // newer instance has withdrawn its own file); anything found at the path, another listener's
+  // port above all, is left as it is. At most one write.
+  void RepublishIfMissing(int port);
   // Deletes the file if it still holds the port this object published last.
   void Withdraw();
 

@@ -76,9 +76,14 @@ RequestOutcome Dialforge::ExecuteCommand(std::string first, std::string second) 
       RequestOutcome::Failed(RequestError::Unavailable, "Cannot make host string");
   WithHostString(first, [&](AdobeSdkString& firstString, const ADOBESDK_StringSuite1*) {
     WithHostString(second, [&](AdobeSdkString& secondString, const ADOBESDK_StringSuite1*) {
-      outcome = RequestOutcome::FromHost(
-          commandSuite->ExecuteCommand(hostCommandRef, firstString.Get(), secondString.Get()),
-          "ExecuteCommand failed");
+      const ADOBESDK_Error result =
+          commandSuite->ExecuteCommand(hostCommandRef, firstString.Get(), secondString.Get());
+      outcome = RequestOutcome::FromHost(result, "ExecuteCommand failed");
+      if (result != kADOBESDK_NoError) {
+        Tracer::TRACE("ExecuteCommand(%s, %s) failed with error '%s'", Printable(first).c_str(),
+                      Printable(second).c_str(), Printable(GetErrorMessage(result)).c_str());
+        return;
+      }
       const std::string executed = secondString.toString();
       // Client text: traced as text, never used as a format.
       if (Tracer::IsOn()) {
@@ -103,7 +108,7 @@ RequestOutcome Dialforge::Navigate(std::string text) {
   if (result != kADOBESDK_NoError) {
     Tracer::TRACE("Navigate(%d, %d, %d, %d) failed with error '%s'", step.firstFlag ? 1 : 0,
                   step.first, step.second, step.secondFlag ? 1 : 0,
-                  GetErrorMessage(result).c_str());
+                  Printable(GetErrorMessage(result)).c_str());
   }
   return RequestOutcome::FromHost(result, "Navigate failed");
 }

@@ -16,6 +16,10 @@ namespace {
 // serves its own object, so this is only read where the newest one is meant.
 std::atomic<Dialforge*> sInstance{nullptr};
 
+// The basic suite through which the program-wide string suite is held, so that its one
+// acquisition is released through the host that made it. Used on the host's thread only.
+SPBasicSuite* sStringSuiteSource = nullptr;
+
 // Acquires a suite through the basic suite; null when the host refuses it.
 template <typename Suite>
 const Suite* Acquire(SPBasicSuite* basicSuite, const char* name, int32_t version) {
@@ -102,10 +106,14 @@ void Dialforge::SetDialforgeHost(ADOBESDK_ControlSurfaceHost* newHost) {
     return;
   }
 
-  // Kept for the life of the program: other instances and their listeners may still use it.
+  // One acquisition for the whole program, since other instances and their listeners use it too:
+  // the earlier one is released once the pointer names the new one.
   if (const auto* stringSuite = Acquire<ADOBESDK_StringSuite1>(basicSuite, kADOBESDK_StringSuite,
                                                                kADOBESDK_StringSuiteVersion1)) {
+    SPBasicSuite* earlierSource = sStringSuiteSource;
     sStringSuite.store(stringSuite);
+    sStringSuiteSource = basicSuite;
+    Release(earlierSource, kADOBESDK_StringSuite, kADOBESDK_StringSuiteVersion1);
   }
   hostSuite = Acquire<ADOBESDK_ControlSurfaceHostSuite1>(
       basicSuite, kADOBESDK_ControlSurfaceHostSuite, kADOBESDK_ControlSurfaceHostSuiteVersion1);
@@ -128,6 +136,13 @@ void Dialforge::SetDialforgeHost(ADOBESDK_ControlSurfaceHost* newHost) {
     uint32_t commandCount = 0;
     commandSuite->GetCommandCount(hostCommandRef, &commandCount);
   }
+}
+
+void Dialforge::ReleaseStringSuite() {
+  SPBasicSuite* source = sStringSuiteSource;
+  sStringSuiteSource = nullptr;
+  sStringSuite.store(nullptr);
+  Release(source, kADOBESDK_StringSuite, kADOBESDK_StringSuiteVersion1);
 }
 
 ADOBESDK_ControlSurface* Dialforge::GetDialforgeRef() {

@@ -45,8 +45,11 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   static Dialforge* GetInstance();
   static void RegisterSuites(const SPSuitesSuite* suitesSuite, SPSuiteList* suiteList);
 
-  // Releases the current binding and, for a host, binds to its suites and references.
+  // Releases the current binding and, for a host, binds to its suites and references. The
+  // program-wide string suite is acquired anew, and the earlier acquisition released.
   void SetDialforgeHost(ADOBESDK_ControlSurfaceHost* host);
+  // Releases the program-wide string suite, once no listener runs any more (module shutdown).
+  static void ReleaseStringSuite();
   ADOBESDK_ControlSurface* GetDialforgeRef();
   unsigned int GetHostIdentifier() const { return hostIdentifier; }
   // Set while the transport or the command suite is bound.

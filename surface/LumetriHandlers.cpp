@@ -38,13 +38,16 @@ RequestOutcome Dialforge::ChangeLumetriParameter(std::string id, float value) {
   RequestOutcome outcome;
   const bool ran = WithHostString(id, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1*) {
     float resultingValue = 0.0f;
-    outcome = RequestOutcome::FromHost(
-        lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue),
-        "SetParameterValue failed");
+    const ADOBESDK_Error result =
+        lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue);
+    outcome = RequestOutcome::FromHost(result, "SetParameterValue failed");
     if (outcome.IsOk()) {
       outcome.value = resultingValue;
     }
-    if (Tracer::IsOn()) {
+    if (result != kADOBESDK_NoError) {
+      Tracer::TRACE("SetParameterValue(%s, %f) failed with error '%s'", Printable(id).c_str(),
+                    static_cast<double>(value), Printable(GetErrorMessage(result)).c_str());
+    } else if (Tracer::IsOn()) {
       Tracer::TRACE("'%s' changed to %f ", Printable(id).c_str(),
                     static_cast<double>(resultingValue));
     }
@@ -109,7 +112,7 @@ RequestOutcome Dialforge::SetMode(unsigned int mode) {
   const ADOBESDK_Error result = lumetriSuite->SetPanelMode(hostLumetriRef, mode, &resultingMode);
   if (result != kADOBESDK_NoError) {
     Tracer::TRACE("SetMode(%d) failed with error '%s'", static_cast<int>(mode),
-                  GetErrorMessage(result).c_str());
+                  Printable(GetErrorMessage(result)).c_str());
   }
   return RequestOutcome::FromHost(result, "SetPanelMode failed");
 }

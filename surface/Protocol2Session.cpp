@@ -130,7 +130,7 @@ RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::s
     if (!outcome.IsOk()) {
       return outcome;
     }
-    const std::optional<float> value = ReadDouble(fields[3]);
+    const std::optional<float> value = ParseDouble(fields[3]);
     if (fields[3].empty() || !value) {
       return Failed(RequestError::InvalidValue, "Not a number: " + Printable(fields[3]));
     }
@@ -140,7 +140,7 @@ RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::s
     return surface.ChangeLumetriMenu(fields[2]);
   }
   if (keyword == "ChangeLumetriPanelMode") {
-    const std::optional<int32_t> mode = ReadInteger(fields[2]);
+    const std::optional<int32_t> mode = ParseInteger(fields[2]);
     if (fields[2].empty() || !mode) {
       return Failed(RequestError::InvalidValue, "Not an integer: " + Printable(fields[2]));
     }

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <optional>
 #include <vector>
 
 #include "socket/SplitString.h"
@@ -13,14 +12,28 @@
 
 namespace VazezeveDudOzizezUziriv {
 
-std::optional<float> ReadDouble(const std::string& text) {
+namespace {
+
+std::optional<float> InvalidDouble(const std::string& text) {
+  Tracer::TRACE("Invalid double: '%s'", Printable(text).c_str());
+  return std::nullopt;
+}
+
+std::optional<int32_t> InvalidInteger(const std::string& text) {
+  Tracer::TRACE("Invalid integer: '%s'", Printable(text).c_str());
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<float> ParseDouble(const std::string& text) {
   double value = 0.0;
   double divisor = 1.0;
   bool separatorSeen = false;
   for (const char byte : text) {
     if (byte == '.' || byte == ',') {
       if (separatorSeen) {
-        return std::nullopt;
+        return InvalidDouble(text);
       }
       separatorSeen = true;
     } else if (byte >= '0' && byte <= '9') {
@@ -31,49 +44,39 @@ std::optional<float> ReadDouble(const std::string& text) {
     } else if (byte == '-') {
       divisor = -divisor;
     } else {
-      return std::nullopt;
+      return InvalidDouble(text);
     }
   }
   // Hundreds of digits overflow to infinity, or to NaN beside a divisor that overflowed too; a
   // value beyond the float range overflows in the conversion. None of that may reach the host.
   const float result = static_cast<float>(value / divisor);
   if (!std::isfinite(result)) {
-    return std::nullopt;
+    return InvalidDouble(text);
   }
   return result;
 }
 
-float ParseDouble(const std::string& text) {
-  const std::optional<float> value = ReadDouble(text);
-  if (!value) {
-    Tracer::TRACE("Invalid double: '%s'", Printable(text).c_str());
-    return 0.0f;
-  }
-  return *value;
-}
-
-std::optional<int32_t> ReadInteger(const std::string& text) {
-  uint32_t value = 0;  // unsigned, so that long numbers wrap instead of overflowing
+std::optional<int32_t> ParseInteger(const std::string& text) {
+  // Refused rather than wrapped: a wrapped number would reach the host as another mode.
+  constexpr int64_t kMostNegative = -static_cast<int64_t>(std::numeric_limits<int32_t>::min());
+  int64_t magnitude = 0;
   bool negative = false;
   for (const char byte : text) {
     if (byte >= '0' && byte <= '9') {
-      value = value * 10u + static_cast<uint32_t>(byte - '0');
+      magnitude = magnitude * 10 + (byte - '0');
+      if (magnitude > kMostNegative) {
+        return InvalidInteger(text);
+      }
     } else if (byte == '-') {
       negative = true;
     } else {
-      return std::nullopt;
+      return InvalidInteger(text);
     }
   }
-  return static_cast<int32_t>(negative ? 0u - value : value);
-}
-
-int32_t ParseInteger(const std::string& text) {
-  const std::optional<int32_t> value = ReadInteger(text);
-  if (!value) {
-    Tracer::TRACE("Invalid integer: '%s'", Printable(text).c_str());
-    return 0;
+  if (!negative && magnitude > std::numeric_limits<int32_t>::max()) {
+    return InvalidInteger(text);
   }
-  return *value;
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
 
 bool ReadFlag(const std::string& field) {

@@ -72,6 +72,7 @@ TEST_F(LifecycleTest, ConnectingAgainDisconnectingAndDeletingEndTheListenerOfThe
     instance->Connect();
     EXPECT_TRUE(ThreadCountReturnsTo(threadsBefore + 1)) << "one listener thread";
     EXPECT_EQ(SurfacesBound(), 1);
+    EXPECT_EQ(loaded.host.HeldCount(kADOBESDK_StringSuite, 1), 2) << "the module's and one more";
     std::unique_ptr<LoopbackClient> client = ConnectWhenListening(WaitForPort(home.Path()));
     if (client) {
       client->Send("t|Transport|Play\n");

@@ -292,14 +292,73 @@ TEST_F(DialforgeSocketTest, AWebPageRunsNothingAndClientTextIsTracedPrintable) {
                  "\r\nAccept: */*\r\n\r\n0|Transport|Record\n");
     EXPECT_TRUE(browser.ClosedByListener());
   }
-  ASSERT_TRUE(WaitForTrace("Listening...", 2));
-  EXPECT_EQ(CountTrace("Refused HTTP request"), 1u);
-  EXPECT_TRUE(listener.Messages().empty());
-
   LoopbackClient companion(port);
   companion.Send("0|\x1b]2;owned\x07|x\r\n");
   ASSERT_TRUE(listener.WaitForMessages(1));
   EXPECT_EQ(CountTrace("Processing message '0|\\x1B]2;owned\\x07|x\\x0D'"), 1u);
+  companion.Close();
+  ASSERT_TRUE(WaitForTrace("Listening...", 3));
+
+  // A long URL arrives in many receives: it is refused at its first, before and after a first
+  // line feed. A web page is no client: the next connection is served without the pause.
+  listener.SetRetryPause(1h);
+  for (const std::string& before : {std::string(), std::string("0|first|x\n")}) {
+    LoopbackClient browser(port);
+    browser.Send(before + "GET /x|Transport|Record|");
+    ASSERT_TRUE(WaitForTrace("Refused HTTP request", before.empty() ? 2 : 3));
+    for (int piece = 0; piece < 3 && browser.TrySend(std::string(100000, 'a')); ++piece) {
+    }
+    EXPECT_TRUE(browser.ClosedByListener());
+  }
+  EXPECT_EQ(listener.Messages().back(), "0|first|x");
+  EXPECT_EQ(listener.Messages().size(), 2u);
+}
+
+// A pause after each would lock the companion application out for a pause per connection.
+TEST_F(DialforgeSocketTest, AConnectionThatSendsNothingCostsTheNextClientNoPause) {
+  listener.SetRetryPause(1h);
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int port = listener.GetPort();
+  const auto deadConnections = [port](int count) {
+    for (int i = 0; i < count; ++i) {
+      LoopbackClient dead(port);
+    }
+  };
+  deadConnections(3);
+  LoopbackClient first(port);
+  first.Send("0|first|x\n");
+  ASSERT_TRUE(listener.WaitForMessages(1)) << "no pause after the connections before it";
+  listener.SetRetryPause(1s);
+  first.Close();
+  ASSERT_TRUE(WaitForState(ListenerState::Pausing));
+  listener.SetRetryPause(1h);
+  deadConnections(20);
+  LoopbackClient next(port);
+  next.Send("0|next|x\n");
+  ASSERT_TRUE(listener.WaitForMessages(2)) << "one pause, after the client only";
+  EXPECT_EQ(CountTrace("Connection closed"), 24u);
+}
+
+// A shortage of descriptors when the host connects the plug-in costs attempts, not the session.
+TEST_F(DialforgeSocketTest, AListenerStartedShortOfDescriptorsListensOnceTheyAreThere) {
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &previous), 0);
+  // One descriptor left: enough for a trace line, not for the two ends of a pipe.
+  const int lowestFree = dup(0);
+  ASSERT_NE(lowestFree, -1);
+  close(lowestFree);
+  rlimit low = previous;
+  low.rlim_cur = static_cast<rlim_t>(lowestFree) + 1;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  listener.StartListening(0);
+  const bool paused = WaitForState(ListenerState::Pausing);
+  setrlimit(RLIMIT_NOFILE, &previous);
+  ASSERT_TRUE(paused);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  EXPECT_GE(CountTrace("pipe() failed with error 24"), 1u);
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(listener.GetPort()));
+  EXPECT_TRUE(StopsPromptly());
 }
 
 // A client gone before its reply is met by the soak; here, sends that the client's pace cuts
@@ -360,6 +419,7 @@ TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   {
     LoopbackClient leaving(listener.GetPort());
+    leaving.Send("x\n");
     ASSERT_TRUE(WaitForState(ListenerState::Serving));
   }
   ASSERT_TRUE(WaitForState(ListenerState::Pausing));
@@ -393,17 +453,43 @@ TEST_F(DialforgeSocketTest, ThePortFileIsPrivateReplacesALinkAndIsLeftToANewerLi
   EXPECT_EQ(ReadFile(victim), "mine");
   EXPECT_EQ(ReadFile(PortFile()), std::to_string(listener.GetPort()));
 
-  // A second listener under the same home publishes its own port; ours leaves that file alone.
-  RecordingSocket newer;
-  newer.StartListening(0);
-  ASSERT_TRUE(WaitUntil([&] { return newer.GetState() == ListenerState::Listening; }));
   listener.StopListening();
-  EXPECT_EQ(ReadFile(PortFile()), std::to_string(newer.GetPort()));
-  newer.StopListening();
-  EXPECT_FALSE(FileExists(PortFile()));
   EXPECT_EQ(ListFolder(home.PathOf(".local/share/Dialforge/PluginData/PremierePro")),
             std::vector<std::string>{})
       << "no temporary file is left";
+}
+
+TEST_F(DialforgeSocketTest, AMissingPortFileIsPublishedAgainAndANewerListenersIsLeftAlone) {
+  // As when a folder of the path cannot be written at the first bind.
+  const std::string pluginData = home.PathOf(".local/share/Dialforge/PluginData");
+  std::filesystem::remove_all(pluginData);
+  dialforge_test::WriteFile(pluginData, "");
+  listener.SetPortFileCheckInterval(10ms);
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const std::string ours = std::to_string(listener.GetPort());
+  EXPECT_FALSE(FileExists(PortFile()));
+  std::filesystem::remove(pluginData);
+  ASSERT_TRUE(WaitUntil([&] { return ReadFile(PortFile()) == ours; })) << "while idle";
+
+  // From here on only a "Listening..." checks; a dead connection makes one at once.
+  listener.SetPortFileCheckInterval(1h);
+  const auto listenAgain = [&](size_t listenings) {
+    { LoopbackClient dead(listener.GetPort()); }
+    ASSERT_TRUE(WaitForTrace("Listening...", listenings));
+  };
+  listenAgain(2);
+  RecordingSocket newer;
+  newer.StartListening(0);
+  ASSERT_TRUE(WaitUntil([&] { return newer.GetState() == ListenerState::Listening; }));
+  listenAgain(4);  // the newer one's own and ours
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(newer.GetPort()));
+  newer.StopListening();
+  EXPECT_FALSE(FileExists(PortFile()));
+  listenAgain(5);
+  EXPECT_EQ(ReadFile(PortFile()), ours);
+  listener.StopListening();
+  EXPECT_FALSE(FileExists(PortFile()));
 }
 
 TEST(PortFileTest, AFailedWriteLeavesThePreviousFileWhole) {

@@ -23,8 +23,10 @@ BoundSurface::BoundSurface(dialforge_host::Project project)
   surface.SetDialforgeHost(host.HostHandle());
 }
 
+// As the module's shutdown does: the next test's binding must not release through a host gone.
 BoundSurface::~BoundSurface() {
   surface.SetDialforgeHost(nullptr);
+  VazezeveDudOzizezUziriv::Dialforge::ReleaseStringSuite();
 }
 
 std::vector<std::string> BoundSurface::Journaled(const std::function<void()>& action) {
