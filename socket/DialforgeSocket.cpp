@@ -90,9 +90,9 @@ void DialforgeSocket::StartListening(int requestedPort) {
   // later attempts from listening.
   wakePipe.Reset();
   // Open for the life of the thread: the host may raise it from its own thread at any time.
-  if (!outputSignal.Open()) {
-    return;
-  }
+  // Without it (short of descriptors) requests are still served; only events wait for the next
+  // message.
+  outputSignal.Open();
   isListening.store(true);
   state.store(ListenerState::Opening);
   try {
