@@ -89,6 +89,10 @@ void DialforgeSocket::StartListening(int requestedPort) {
   // The pipe itself is made by the listener thread: a shortage of descriptors now must not keep
   // later attempts from listening.
   wakePipe.Reset();
+  // Open for the life of the thread: the host may raise it from its own thread at any time.
+  // Without it (short of descriptors) requests are still served; only events wait for the next
+  // message.
+  outputSignal.Open();
   isListening.store(true);
   state.store(ListenerState::Opening);
   try {
@@ -96,6 +100,7 @@ void DialforgeSocket::StartListening(int requestedPort) {
   } catch (const std::exception&) {
     isListening.store(false);
     state.store(ListenerState::Idle);
+    outputSignal.Close();
     Tracer::TRACE("Cannot start listener thread");
     return;
   }
@@ -131,6 +136,7 @@ void DialforgeSocket::RequestStop() {
 void DialforgeSocket::JoinListenerThread() {
   if (listenerThread.joinable()) {
     listenerThread.join();
+    outputSignal.Close();
   }
 }
 
@@ -314,16 +320,30 @@ bool DialforgeSocket::ServeClient(int descriptor) {
   }
   state.store(ListenerState::Serving);
   assembler.Reset();
+  closeAfterReply = false;
+  struct ClientScope {
+    DialforgeSocket& socket;
+    explicit ClientScope(DialforgeSocket& socket) : socket(socket) { socket.ClientBegins(); }
+    ~ClientScope() { socket.ClientEnded(); }
+  } clientScope(*this);
   bool watchingForOthers = true;
   // Until the connection has sent a byte it is no client: one that ends so (a port scan, a
   // program probing) or whose first message is a web request costs the next client no pause.
   bool sentAnything = false;
   for (;;) {
     size_t received = 0;
-    const ClientConnection::Input input = connection.Receive(
-        buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : -1, &received);
+    const ClientConnection::Input input =
+        connection.Receive(buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : -1,
+                           &received, outputSignal.ReadEnd());
     Outcome outcome = Outcome::KeepServing;
     switch (input) {
+      case ClientConnection::Input::OutputWanted:
+        outputSignal.Drain();
+        outcome = SendPendingOutput(connection);
+        if (outcome == Outcome::KeepServing) {
+          continue;
+        }
+        break;
       case ClientConnection::Input::AnotherClient:
         watchingForOthers = RefuseAnotherClient();
         continue;
@@ -354,6 +374,11 @@ bool DialforgeSocket::ServeClient(int descriptor) {
         }
         break;
     }
+    if (outcome == Outcome::Leaving) {
+      // A client that said goodbye leaves no doubt: the next one is served at once.
+      Tracer::TRACE("Client said goodbye");
+      return false;
+    }
     if (outcome == Outcome::Stopped) {
       CloseListenSocket();
       Tracer::TRACE("Listen socket closed");
@@ -370,9 +395,14 @@ DialforgeSocket::Outcome DialforgeSocket::DeliverMessages(ClientConnection& conn
     switch (assembler.Next(message)) {
       case LineAssembler::Event::None:
         return Outcome::KeepServing;
-      case LineAssembler::Event::MessageTooLong:
+      case LineAssembler::Event::MessageTooLong: {
         Tracer::TRACE("Message too long");
+        const Outcome outcome = Send(connection, ReplyToTooLong());
+        if (outcome != Outcome::KeepServing) {
+          return outcome;
+        }
         break;
+      }
       case LineAssembler::Event::HttpRefused:
         Tracer::TRACE("Refused HTTP request");
         return Outcome::Refused;
@@ -385,23 +415,41 @@ DialforgeSocket::Outcome DialforgeSocket::DeliverMessages(ClientConnection& conn
         }
         const std::string reply = ProcessMessage(std::move(message));
         message.clear();
-        if (reply.empty()) {
-          break;
+        Outcome outcome = Send(connection, reply);
+        if (outcome == Outcome::KeepServing && closeAfterReply) {
+          return Outcome::Leaving;
         }
-        Tracer::TRACE("Sending %d bytes", static_cast<int>(reply.size()));
-        const ClientConnection::Sent sent = connection.SendAll(reply);
-        if (sent == ClientConnection::Sent::Woken) {
-          return Outcome::Stopped;
+        if (outcome == Outcome::KeepServing) {
+          outcome = SendPendingOutput(connection);
         }
-        if (sent == ClientConnection::Sent::Failed) {
-          // The client is gone; the next receive tells and ends the session.
-          assembler.SkipRestOfChunk();
-          return Outcome::KeepServing;
+        if (outcome != Outcome::KeepServing) {
+          return outcome;
         }
         break;
       }
     }
   }
+}
+
+DialforgeSocket::Outcome DialforgeSocket::Send(ClientConnection& connection,
+                                               const std::string& bytes) {
+  if (bytes.empty()) {
+    return Outcome::KeepServing;
+  }
+  Tracer::TRACE("Sending %d bytes", static_cast<int>(bytes.size()));
+  const ClientConnection::Sent sent = connection.SendAll(bytes);
+  if (sent == ClientConnection::Sent::Woken) {
+    return Outcome::Stopped;
+  }
+  if (sent == ClientConnection::Sent::Failed) {
+    // The client is gone; the next receive tells and ends the session.
+    assembler.SkipRestOfChunk();
+  }
+  return Outcome::KeepServing;
+}
+
+DialforgeSocket::Outcome DialforgeSocket::SendPendingOutput(ClientConnection& connection) {
+  return Send(connection, PendingOutput());
 }
 
 void DialforgeSocket::Pause() {
