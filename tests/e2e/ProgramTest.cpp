@@ -139,11 +139,11 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
   EXPECT_EQ(dialforge_test::Exchange(*other, "9|GetParameters|Nothing", 2), "9|");
   const dialforge_test::Finished busy =
       RunToEnd(kClientProgram, {"--connect-timeout=0", "1|Transport|Stop"}, home.Path());
-  EXPECT_EQ(busy.status, 1);
+  EXPECT_EQ(busy.status, 6);
   EXPECT_EQ(busy.errors,
             "dialforge-client: waiting for the plug-in to finish with another client (it serves "
-            "one at a time)\ndialforge-client: no plug-in answered within 0 s (the plug-in is "
-            "serving another client)\n");
+            "one at a time)\ndialforge-client: no plug-in answered within 0 s (another client is "
+            "being served)\n");
   other->Close();
 
   host.Signal(SIGINT);
@@ -178,7 +178,7 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   EXPECT_EQ(client.output, std::string("1|") + dialforge_test::kExampleMixerText + "7|\n3|" +
                                dialforge_test::kExampleLumetriMenuText);
   EXPECT_EQ(client.errors,
-            "dialforge-client: warning: request 3 (7|GetParameters|mixer): unknown snapshot "
+            "dialforge-client: warning: request 3, id '7': unknown snapshot "
             "'mixer' (names are case-sensitive): the reply is empty\n");
   EXPECT_TRUE(HasLine(host, "Command\tNavigate\t1\t2\t3\t0"));
   EXPECT_TRUE(HasLiveLine(host, "  Command Navigate(1, 2, 3, 0)"));
@@ -248,8 +248,17 @@ TEST(ProgramTest, ProgramsSayWhyTheyRefuseOrGiveUp) {
       {kClientProgram, {"--port", "0"}, "dialforge-client: --port: "},
       {kClientProgram,
        {"--strict", "1|Transport|Play", "2|Paly|x"},
-       "dialforge-client: request 2 (2|Paly|x): unknown keyword 'Paly'; nothing sent "
+       "dialforge-client: request 2, id '2': unknown keyword 'Paly'; nothing sent "
        "(--strict)\n"},
+      {kClientProgram,
+       {"--strict", "5|ChangeLumetri|exposure|1e-7"},
+       "dialforge-client: request 1, id '5': the value '1e-7' is no number"},
+      {kClientProgram,
+       {"--strict", "6|ChangeLumetriPanelMode|4294967299"},
+       "dialforge-client: request 1, id '6': the panel mode '4294967299' is no 32-bit number"},
+      {kClientProgram,
+       {"--strict", "7|ChangeLumetriPanelMode|7"},
+       "dialforge-client: request 1, id '7': panel mode 7 is not one of 0 to 6"},
   };
   for (const auto& refusal : refusals) {
     SCOPED_TRACE(refusal.arguments[0]);
@@ -260,15 +269,33 @@ TEST(ProgramTest, ProgramsSayWhyTheyRefuseOrGiveUp) {
   }
   EXPECT_FALSE(FileExists(home.PathOf(TempHome::kPortFile)));
 
+  // No port file, one naming a port where nothing listens (port 1 on loopback), one that names
+  // no port: each said at once, and the client still tries until its timeout.
   const std::string portFile = home.PathOf(TempHome::kPortFile);
-  const dialforge_test::Finished unanswered =
-      RunToEnd(kClientProgram, {"--connect-timeout", "0", "1|GetParameters|Commands"}, home.Path());
-  EXPECT_EQ(unanswered.status, 1);
-  EXPECT_EQ(unanswered.errors, "dialforge-client: waiting for the plug-in to write its port file " +
-                                   portFile +
-                                   "\ndialforge-client: no plug-in answered within 0 s "
-                                   "(no port in " +
-                                   portFile + ")\n");
+  const struct {
+    const char* content;
+    std::string said;
+    std::string problem;
+  } unanswered[] = {
+      {nullptr, "waiting for the plug-in to write its port file " + portFile,
+       "no port in " + portFile},
+      {"1", "nothing listens on port 1 (stale port file? is the host running?)",
+       "nothing listens on port 1 (stale port file? is the host running?)"},
+      {"port", "unreadable port file " + portFile, "unreadable port file " + portFile},
+  };
+  for (const auto& givingUp : unanswered) {
+    SCOPED_TRACE(givingUp.said);
+    if (givingUp.content != nullptr) {
+      home.CreateFolder(".local/share/Dialforge/PluginData/PremierePro");
+      dialforge_test::WriteFile(portFile, givingUp.content);
+    }
+    const dialforge_test::Finished run = RunToEnd(
+        kClientProgram, {"--connect-timeout", "0.3", "1|GetParameters|Commands"}, home.Path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors, "dialforge-client: " + givingUp.said +
+                              "\ndialforge-client: no plug-in answered within 0.3 s (" +
+                              givingUp.problem + ")\n");
+  }
 }
 
 TEST(ProgramTest, EveryProgramDescribesItselfAndItsVersion) {
