@@ -3,6 +3,7 @@
 // the real plug-in on any machine.
 #include <signal.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -183,6 +184,42 @@ void ServeUntilSignalled(const sigset_t& stopSignals, const std::string& home,
   signalTaker.join();
 }
 
+// Takes the stop signals that come while the program stops: the second is told and changes
+// nothing (the stop still removes what the plug-in published and ends with the summary; `timeout`
+// and some shells send a signal to the whole process group as well); the third ends the program
+// at once.
+class SignalsDuringStop {
+ public:
+  explicit SignalsDuringStop(const sigset_t& stopSignals)
+      : taker([this, stopSignals] { Take(stopSignals); }) {}
+  ~SignalsDuringStop() {
+    stopped.store(true);
+    taker.join();
+  }
+  SignalsDuringStop(const SignalsDuringStop&) = delete;
+  SignalsDuringStop& operator=(const SignalsDuringStop&) = delete;
+
+ private:
+  void Take(const sigset_t& stopSignals) {
+    constexpr timespec kPollInterval{0, 20 * 1000 * 1000};
+    int taken = 0;
+    while (!stopped.load()) {
+      const int signal = sigtimedwait(&stopSignals, nullptr, &kPollInterval);
+      if (signal < 0) {
+        continue;
+      }
+      if (++taken == 1) {
+        Complain("stopping; one more signal ends the program at once");
+      } else {
+        std::_Exit(128 + signal);
+      }
+    }
+  }
+
+  std::atomic<bool> stopped{false};
+  std::thread taker;
+};
+
 std::string HeldSuitesText(const SimulatedHost& host) {
   std::string text;
   for (const dialforge_host::HeldSuite& suite : host.HeldSuites()) {
@@ -219,8 +256,7 @@ int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::str
   }
   QueryControlSurface(*module, surface);
   ServeUntilSignalled(stopSignals, home, displayString);
-  // A second signal now ends the program at once, should the plug-in not come down.
-  pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
+  const SignalsDuringStop laterSignals(stopSignals);
   try {
     instance->Disconnect();
     if (liveView != nullptr) {
