@@ -106,8 +106,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
       ->type_name("1|2")
       ->check(Quiet(CLI::IsMember({1, 2})));
   app.add_option("--watch", options.watch,
-                 "After the REQUESTs, subscribes to the events (Transport or Mixer) and prints "
-                 "each as a line of JSON until SIGINT, SIGTERM or the end of the connection; "
+                 "Subscribes to the events (Transport or Mixer) and prints "
+                 "each as a line of JSON (the REQUESTs sent after subscribing) until SIGINT, "
+                 "SIGTERM or the end of the connection; "
                  "needs a plug-in speaking protocol 2")
       ->type_name("EVENTS")
       ->check(Quiet(CLI::IsMember({"Transport", "Mixer"})))
@@ -499,6 +500,10 @@ int Run(int argc, char** argv) {
   if (options->requests.empty() && options->watch.empty()) {
     return exchange.Run(STDIN_FILENO);
   }
+  // Subscribed first, so that the events the requests cause are shown too.
+  if (!options->watch.empty()) {
+    exchange.Add(sentinelStart + ".w|Subscribe|" + options->watch);
+  }
   for (const std::string& request : requests) {
     exchange.Add(request);
   }
@@ -506,7 +511,6 @@ int Run(int argc, char** argv) {
     exchange.Finish();
     return exchange.Run(-1);
   }
-  exchange.Add(sentinelStart + ".w|Subscribe|" + options->watch);
   return exchange.Run(-1, InterruptDescriptor());
 }
 

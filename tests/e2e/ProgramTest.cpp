@@ -106,19 +106,22 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
   EXPECT_EQ(commands.output, "1|" + SampleCommandsText());
   EXPECT_TRUE(WaitUntil([&] { return dialforge_test::ReadFile(journal) == "Transport\tPlay\n"; }));
 
-  // The plug-in serves the next client only after a pause; the second client waits it out.
+  // The client ended with Bye, so the next one is served at once; each refused request is named
+  // with its id, code and message, and makes the status 5.
   const dialforge_test::Finished json =
       RunToEnd(kClientProgram,
                {"--connect-timeout=30", "--json", "3|GetParameters|Mixer",
                 "4|GetParameters|Nothing", "5|GetParameters|LumetriParameters"},
                home.Path());
-  ASSERT_EQ(json.status, 0) << json.errors;
+  EXPECT_EQ(json.status, 5);
+  EXPECT_EQ(json.errors,
+            "dialforge-client: request 2, id '4': refused, unknown-snapshot: No snapshot is called "
+            "Nothing\n");
   const std::vector<std::string> lines = dialforge_test::SplitLines(json.output, "\n");
-  ASSERT_EQ(lines.size(), 4u) << json.output;
-  EXPECT_EQ(nlohmann::json::parse(lines[1]),
-            nlohmann::json::parse(R"({"id":"4","snapshot":"Nothing","format":1,"result":{}})"));
-  EXPECT_EQ(nlohmann::json::parse(lines[2])["result"]["parameters"][1],
-            nlohmann::json::parse(R"({"id":"contrast","name":"Contrast","value":12.5})"));
+  ASSERT_EQ(lines.size(), 3u) << json.output;
+  EXPECT_EQ(nlohmann::json::parse(lines[1])["result"]["parameters"][1],
+            nlohmann::json::parse(
+                R"({"id":"contrast","name":"Contrast","value":12.5,"min":-100.0,"max":100.0})"));
   const nlohmann::json mixer = nlohmann::json::parse(lines[0]);
   EXPECT_EQ(mixer["id"], "3");
   EXPECT_EQ(mixer["format"], 1);
@@ -168,10 +171,10 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   ASSERT_TRUE(StartsWith(ConnectedLine(host), "dialforge-host: connected to Dialforge on port "))
       << host.Errors();
 
-  // Each reply exact and in order, the empty one too; the client returns once the last
-  // request has run, with no wait for quiet.
+  // Protocol 1: each reply exact and in order, the empty one too; the client returns once the
+  // last request has run, with no wait for quiet.
   const dialforge_test::Finished client =
-      RunToEnd(kClientProgram, {"--home", home.Path()}, otherFolder,
+      RunToEnd(kClientProgram, {"--home", home.Path(), "--protocol", "1"}, otherFolder,
                "1|GetParameters|Mixer\n2|Navigate|1,2,3,0\n7|GetParameters|mixer\n"
                "3|GetParameters|LumetriMenu\n4|ChangeLumetri|exposure|9\n5|ExecuteCommand|12|9999");
   EXPECT_EQ(client.status, 0) << client.errors;
@@ -189,14 +192,16 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
                           "  Command ExecuteCommand(12, 9999): refused with 'Item' (no "
                           "such item)"));
 
-  // A line the plug-in refuses ends the connection: the client says what may not have run.
+  // Protocol 2 (the default): a line the plug-in refuses ends the connection, and the client says
+  // what may not have run.
   const dialforge_test::Finished cut =
       RunToEnd(kClientProgram,
-               {"--home", home.Path(), "--connect-timeout=30", "8|GetParameters|LumetriMenu",
+               {"--home", home.Path(), "--connect-timeout=30", "8|GetParameters|Mixer",
                 "GET / HTTP/1.1", "9|Transport|Stop"},
                otherFolder);
   EXPECT_EQ(cut.status, 3);
-  EXPECT_EQ(cut.output, std::string("8|") + dialforge_test::kExampleLumetriMenuText);
+  EXPECT_EQ(cut.output, std::string("8|") + dialforge_test::kExampleMixerText)
+      << "the protocol 2 snapshot printed as its text";
   EXPECT_NE(cut.errors.find("; the requests from request 2 (GET / HTTP/1.1) on may not have run\n"),
             std::string::npos)
       << cut.errors;
