@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "cli/CommandLine.h"
+#include "host/ClientTraces.h"
 #include "host/HostErrors.h"
 #include "host/LiveView.h"
 #include "host/PluginModule.h"
@@ -326,8 +327,11 @@ int Run(int argc, char** argv) {
     return kExitCannotStart;
   }
 
+  std::optional<dialforge_host::ClientTraces> clientTraces;
   if (!options->quiet) {
     liveView.Watch(*host);
+    clientTraces.emplace(
+        [&liveView](const std::string& event, int output) { liveView.ShowOn(event, output); });
   }
 
   const std::string pluginPath = options->pluginPath.empty()

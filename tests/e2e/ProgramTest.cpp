@@ -220,7 +220,7 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   EXPECT_TRUE(dialforge_test::ListFolder(otherFolder + "/.local").empty());
 }
 
-TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndNoLogsFolder) {
+TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndTheLiveViewShowsClients) {
   TempHome home;
   home.CreateFolder(".local/share/Dialforge");
   dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enabletraces"), "");
@@ -229,6 +229,23 @@ TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndNoLogsFolder) {
   EXPECT_TRUE(HasLine(host, "Plugin loaded, version 1.0\r"));
   EXPECT_EQ(dialforge_test::ListFolder(home.PathOf(".local/share/Dialforge")),
             (std::vector<std::string>{"PluginData", "enabletraces"}));
+
+  // The live view tells, from the plug-in's traces, of a client, a second one refused, and the
+  // first leaving.
+  const std::optional<int> port = dialforge_test::PortInFile(home.Path());
+  ASSERT_TRUE(port);
+  const std::unique_ptr<dialforge_test::LoopbackClient> first =
+      dialforge_test::ConnectWhenListening(*port);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(dialforge_test::Exchange(*first, "1|GetParameters|Nothing", 2), "1|");
+  EXPECT_TRUE(WaitUntil([&] { return HasLiveLine(host, "  client connected"); }));
+  const std::unique_ptr<dialforge_test::LoopbackClient> second =
+      dialforge_test::ConnectWhenListening(*port);
+  ASSERT_TRUE(second);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return HasLiveLine(host, "  client refused: another client is being served"); }));
+  first->Close();
+  EXPECT_TRUE(WaitUntil([&] { return HasLiveLine(host, "  client left"); }));
 
   host.Signal(SIGTERM);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
