@@ -1,7 +1,9 @@
 // dialforge-host: loads the plug-in module into the simulated host and drives it as the
 // video-editing host does, so that the companion application (or dialforge-client) can talk to
 // the real plug-in on any machine.
+#include <poll.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -221,6 +223,33 @@ class SignalsDuringStop {
   std::thread taker;
 };
 
+// The user at the host: each line on standard input is an action of the host's own interface
+// (see SimulatedHost::UserAction), answered on standard output. Ends at the end of the input or
+// once stopped is set; it looks at stopped every tenth of a second.
+void ReadUserLines(SimulatedHost& host, const std::atomic<bool>& stopped) {
+  std::string pending;
+  char bytes[4096];
+  while (!stopped.load()) {
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    const int ready = poll(&input, 1, 100);
+    if (ready <= 0) {
+      continue;
+    }
+    const ssize_t count = read(STDIN_FILENO, bytes, sizeof bytes);
+    if (count <= 0) {
+      return;
+    }
+    pending.append(bytes, static_cast<size_t>(count));
+    for (size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+      const std::string reply = host.UserAction(pending.substr(0, end));
+      pending.erase(0, end + 1);
+      if (!reply.empty()) {
+        Say(reply);
+      }
+    }
+  }
+}
+
 std::string HeldSuitesText(const SimulatedHost& host) {
   std::string text;
   for (const dialforge_host::HeldSuite& suite : host.HeldSuites()) {
@@ -256,7 +285,11 @@ int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::str
     liveView->Show("plug-in connected");
   }
   QueryControlSurface(*module, surface);
+  std::atomic<bool> stopped{false};
+  std::thread user([&] { ReadUserLines(host, stopped); });
   ServeUntilSignalled(stopSignals, home, displayString);
+  stopped.store(true);
+  user.join();
   const SignalsDuringStop laterSignals(stopSignals);
   try {
     instance->Disconnect();
@@ -320,6 +353,7 @@ int Run(int argc, char** argv) {
     Complain(problem.what());
     return kExitCannotStart;
   }
+  host->TellSurfaces(true);
   if (options->journal == "-") {
     host->JournalToStandardOutput();
   } else if (!options->journal.empty() && !host->JournalToFile(options->journal)) {

@@ -27,7 +27,9 @@ std::string LiveView::Line(const std::string& event) const {
 }
 
 std::string LiveView::Line(const ChangeReport& change) const {
-  std::string text = std::string(change.operation->journalLabel) + " " + change.operation->name;
+  std::string text = change.operation != nullptr ? std::string(change.operation->journalLabel) +
+                                                       " " + change.operation->name
+                                                 : "User " + change.userAction;
   for (std::size_t at = 0; at < change.arguments.size(); ++at) {
     text += (at == 0 ? "(" : ", ") + change.arguments[at];
   }

@@ -70,6 +70,7 @@ PluginInstance::PluginInstance(PluginModule& module) : module(module) {
 }
 
 PluginInstance::~PluginInstance() {
+  module.Host().DetachSurface(connectedSurface);
   module.Functions().DeletePluginInstance(plugin);
 }
 
@@ -84,10 +85,17 @@ std::string PluginInstance::DisplayString() const {
 ADOBESDK_ControlSurface* PluginInstance::Connect() {
   ADOBESDK_ControlSurface* surface = nullptr;
   Check(module.PluginSuite().Connect(plugin, module.Host().HostHandle(), &surface), "Connect");
+  if (module.Host().TellsSurfaces()) {
+    module.Host().AttachSurface(module.SuiteList(), surface);
+    connectedSurface = surface;
+  }
   return surface;
 }
 
 void PluginInstance::Disconnect() {
+  // No notification may reach a surface the plug-in is about to delete.
+  module.Host().DetachSurface(connectedSurface);
+  connectedSurface = nullptr;
   Check(module.PluginSuite().Disconnect(plugin), "Disconnect");
 }
 

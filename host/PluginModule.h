@@ -54,7 +54,8 @@ class PluginInstance {
   std::string PluginID() const;
   std::string DisplayString() const;
 
-  // Connects to the simulated host's handle; the control surface handle the plug-in gives back.
+  // Connects to the simulated host's handle; the control surface handle the plug-in gives back,
+  // which the host then tells of its transport and mixer changes until Disconnect.
   ADOBESDK_ControlSurface* Connect();
   void Disconnect();
 
@@ -66,6 +67,7 @@ class PluginInstance {
 
   PluginModule& module;
   ADOBESDK_ControlSurfacePlugin* plugin = nullptr;
+  ADOBESDK_ControlSurface* connectedSurface = nullptr;
 };
 
 }  // namespace dialforge_host

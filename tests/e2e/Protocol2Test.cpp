@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -258,6 +259,72 @@ TEST(Protocol2Test, EventsBringTheNewestStateAndTheHostNeverWaitsForTheClient) {
   fixture.transport->SetRecordState(fixture.transportRef, 1);
   EXPECT_EQ(Answer(*client, "5|Ping"), R"({"id":"5","ok":true})") << "no event after Unsubscribe";
   EXPECT_EQ(json::parse(Answer(*client, "6|GetParameters|Transport"))["result"]["record"], true);
+}
+
+// Reads lines until one satisfies the test; null when a thousand lines go by without one.
+json ReadUntil(dialforge_test::LoopbackClient& client,
+               const std::function<bool(const json&)>& test) {
+  for (int line = 0; line < 1000; ++line) {
+    const std::string text = ReadLine(client);
+    if (text.empty()) {
+      break;
+    }
+    const json message = json::parse(text);
+    if (test(message)) {
+      return message;
+    }
+  }
+  return nullptr;
+}
+
+TEST(Protocol2Test, TheHostTellsItsTransportAfterThePluginsAndTheUsersActions) {
+  Protocol2Fixture fixture(dialforge_test::ExampleProject());
+  fixture.loaded.host.TellSurfaces(true);
+  fixture.Connect();
+  const auto client = dialforge_test::ConnectWhenListening(fixture.port);
+  ASSERT_TRUE(client);
+  Answer(*client, "0|Hello|2");
+  Answer(*client, "1|Subscribe|Transport");
+  Answer(*client, "2|Subscribe|Mixer");
+  const auto transport = [](const char* key, const json& value) {
+    return [=](const json& message) {
+      return message.value("event", "") == "Transport" && message["state"][key] == value;
+    };
+  };
+
+  client->Send("3|Transport|Play\n");
+  EXPECT_FALSE(ReadUntil(*client, transport("play", true)).is_null());
+  EXPECT_FALSE(ReadUntil(*client,
+                         [](const json& message) {
+                           return message.contains("state") &&
+                                  message["state"]["time"].is_string() &&
+                                  message["state"]["time"] != "00:00:00:00";
+                         })
+                   .is_null())
+      << "the playhead moves while playing";
+  EXPECT_EQ(fixture.loaded.host.UserAction("stop"), "stop");
+  EXPECT_FALSE(ReadUntil(*client, [](const json& message) {
+                 return message.contains("state") && message["state"]["stop"] == true &&
+                        message["state"]["play"] == false;
+               }).is_null());
+  EXPECT_EQ(fixture.loaded.host.UserAction("seek 00:01:02:03"), "at 00:01:02:03");
+  EXPECT_FALSE(ReadUntil(*client, transport("time", "00:01:02:03")).is_null());
+  EXPECT_EQ(fixture.loaded.host.UserAction("select 9"), "channel 9 selected");
+  EXPECT_EQ(ReadUntil(*client,
+                      [](const json& message) {
+                        return message.contains("changed");
+                      })["changed"][0]["change"],
+            "selection");
+  EXPECT_EQ(fixture.loaded.host.UserAction("set 7/3/0 0.25"), "7/3/0 is 0.250000");
+  EXPECT_EQ(
+      ReadUntil(*client,
+                [](const json& message) { return message.contains("changed"); })["changed"][0],
+      json::parse(R"({"change":"componentParameter","channel":0,"component":3,)"
+                  R"("parameter":0,"value":0.25})"));
+  EXPECT_EQ(fixture.loaded.host.JournalLines(),
+            (std::vector<std::string>{"Transport\tPlay", "User\tstop", "User\tseek\t00:01:02:03",
+                                      "User\tselect\t9", "User\tset\t7/3/0\t0.250000"}));
+  fixture.instance->Disconnect();
 }
 
 }  // namespace
