@@ -135,6 +135,17 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
     EXPECT_EQ(channel["components"].size(), channels[row].components.size());
   }
 
+  // A watch prints the events its own requests cause until it is interrupted, then says Bye.
+  ChildProcess watch(kClientProgram, {"--watch", "Transport", "6|Transport|Play"}, home.Path());
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> events = OutputLines(watch);
+    return !events.empty() && nlohmann::json::parse(events[0])["state"]["play"] == true;
+  })) << watch.Output()
+      << watch.Errors();
+  watch.Signal(SIGINT);
+  EXPECT_EQ(watch.Wait(), 0) << watch.Errors();
+  EXPECT_EQ(watch.Errors(), "");
+
   // While the plug-in serves another client, the client says so and gives up at its timeout.
   const std::unique_ptr<dialforge_test::LoopbackClient> other =
       dialforge_test::ConnectWhenListening(*port);
