@@ -42,7 +42,7 @@ struct Results {
 // Options, or the status to exit with at once (after --help, --version or bad arguments).
 std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   Options options;
-  options.modulePath = dialforge_host::ModuleNextToProgram(argv[0]);
+  options.modulePath = dialforge_host::DefaultModulePath(argv[0]);
   CLI::App app(
       "Measures the real plug-in on the simulated host beside the loopback network's "
       "own costs, and prints every figure with the goals it meets.",
@@ -50,7 +50,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   app.add_flag("--quick", options.quick, "Few runs of each measurement, to check the bench works");
   app.add_flag("--json", options.json, "Every figure as one JSON object on standard output");
   app.add_option("--plugin", options.modulePath,
-                 "The plug-in module (default: Dialforge.so next to this program)")
+                 "The plug-in module (default: Dialforge.so next to this program, or where it is "
+                 "installed)")
       ->type_name("PATH");
   app.add_option("--snapshot-cost", options.costFixture,
                  "Only asks for the fixture's snapshots and prints their lines, for "

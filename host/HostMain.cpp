@@ -69,7 +69,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
       "shows each call of the plug-in that changes the project.",
       "dialforge-host");
   app.add_option("--plugin", options.pluginPath,
-                 "The plug-in module (default: Dialforge.so next to this program)")
+                 "The plug-in module (default: Dialforge.so next to this program, or where it is "
+                 "installed)")
       ->type_name("PATH");
   app.add_option("--fixture", options.fixturePath,
                  "The project to serve, as JSON (default: the built-in sample project)")
@@ -369,7 +370,7 @@ int Run(int argc, char** argv) {
   }
 
   const std::string pluginPath = options->pluginPath.empty()
-                                     ? dialforge_host::ModuleNextToProgram(argv[0])
+                                     ? dialforge_host::DefaultModulePath(argv[0])
                                      : options->pluginPath;
   status = RunPlugin(*host, pluginPath, home, stopSignals, options->quiet ? nullptr : &liveView);
   if (status != kExitServed) {

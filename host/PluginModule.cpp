@@ -10,13 +10,20 @@
 
 namespace dialforge_host {
 
-std::string ModuleNextToProgram(const char* programPath) {
+std::string DefaultModulePath(const char* programPath) {
   std::error_code error;
   std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) {
     program = std::filesystem::absolute(programPath, error);
   }
-  return (program.parent_path() / "Dialforge.so").string();
+  const std::filesystem::path folder = program.parent_path();
+  const std::filesystem::path built = folder / "Dialforge.so";
+  // An absolute install folder replaces the program's folder in the join.
+  const std::filesystem::path installed = folder / DIALFORGE_INSTALLED_PLUGIN_DIR / "Dialforge.so";
+  if (!std::filesystem::exists(built, error) && std::filesystem::exists(installed, error)) {
+    return installed.lexically_normal().string();
+  }
+  return built.string();
 }
 
 namespace {

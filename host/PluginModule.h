@@ -39,8 +39,9 @@ class PluginModule {
   bool started = false;
 };
 
-// Dialforge.so in the folder of the running program, which is where the build puts both.
-std::string ModuleNextToProgram(const char* programPath);
+// Dialforge.so in the folder of the running program, where the build puts both; failing that,
+// where "cmake --install" puts it for an installed program (../lib/dialforge/plugins by default).
+std::string DefaultModulePath(const char* programPath);
 
 // One plug-in instance of a started module, deleted with the object.
 class PluginInstance {
