@@ -27,6 +27,7 @@ struct Options {
   bool json = false;
   std::string modulePath;
   std::string costFixture;
+  bool costJson = false;
 };
 
 struct Results {
@@ -57,6 +58,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
                  "Only asks for the fixture's snapshots and prints their lines, for "
                  "bench/snapshot-cost.sh to run under callgrind")
       ->type_name("FIXTURE");
+  app.add_flag("--snapshot-cost-json", options.costJson,
+               "With --snapshot-cost: only the Mixer snapshot, in protocol 2, and the count of its "
+               "channels instead of lines");
   const std::string exitStatuses =
       "  0  measured (a missed goal is reported, not an error)\n"
       "  1  a measurement could not be made (said on standard error)\n"
@@ -278,8 +282,8 @@ int main(int argc, char** argv) {
   }
   try {
     if (!options->costFixture.empty()) {
-      std::printf("%zu lines\n",
-                  RequestFixtureSnapshots(options->modulePath, options->costFixture));
+      std::printf("%zu lines\n", RequestFixtureSnapshots(options->modulePath, options->costFixture,
+                                                         options->costJson));
       return 0;
     }
     const Settings settings =

@@ -446,7 +446,8 @@ std::vector<SnapshotFigures> MeasureSnapshots(const Settings& settings, const Be
   return quietest;
 }
 
-size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath) {
+size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath,
+                               bool json) {
   dialforge_host::ProjectResult fixture = dialforge_host::LoadProjectFile(fixturePath);
   if (!fixture.Ok()) {
     throw std::runtime_error(fixture.error);
@@ -455,6 +456,20 @@ size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string&
   PluginUnderTest plugin(modulePath, home, std::move(fixture.project));
   BenchClient client(plugin.Port());
   size_t lines = 0;
+  if (json) {
+    // The Mixer snapshot alone, in protocol 2: its channels are what the cost is divided by.
+    client.Send("0|Hello|2\n");
+    client.ReceiveUntilSuffix("\n");
+    for (int request = 0; request < kCostRequests; ++request) {
+      client.Send("1|GetParameters|Mixer\n");
+      const std::string reply = client.ReceiveUntilSuffix("\n");
+      for (size_t at = reply.find("{\"row\":"); at != std::string::npos;
+           at = reply.find("{\"row\":", at + 1)) {
+        ++lines;
+      }
+    }
+    return lines;
+  }
   for (const char* snapshot : {"Mixer", "Commands"}) {
     for (int request = 0; request < kCostRequests; ++request) {
       lines += LearnReply(client, std::string("1|GetParameters|") + snapshot + "\n").rows;

@@ -1,5 +1,6 @@
 #include "compose/JsonSnapshots.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "compose/AdobeSdkString.h"
@@ -10,19 +11,41 @@ namespace VazezeveDudOzizezUziriv {
 
 namespace {
 
+constexpr size_t kChannelBytes = 1024;
+
+bool IsPlain(const char* begin, const char* end) {
+  for (const char* at = begin; at != end; ++at) {
+    const auto byte = static_cast<unsigned char>(*at);
+    if (byte < 0x20 || byte >= 0x80 || byte == '"' || byte == '\\') {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The host string's text up to its first NUL, or null when the host did not fill it or it
-// cannot be read.
+// cannot be read. The text is read straight into the JSON and escaped there only when it needs
+// it, which most names do not.
 void AppendHostString(std::string& json, AdobeSdkString& hostString) {
-  std::string text;
-  if (!hostString.HoldsString() || !hostString.AppendTo(text)) {
+  const size_t start = json.size();
+  json += '"';
+  if (!hostString.HoldsString() || !hostString.AppendTo(json)) {
+    json.resize(start);
     json += "null";
     return;
   }
-  const void* nul = std::memchr(text.data(), '\0', text.size());
-  const size_t length = nul != nullptr
-                            ? static_cast<size_t>(static_cast<const char*>(nul) - text.data())
-                            : text.size();
-  AppendJsonString(json, std::string_view(text.data(), length));
+  const char* text = json.data() + start + 1;
+  const void* nul = std::memchr(text, '\0', json.size() - start - 1);
+  if (nul != nullptr) {
+    json.resize(static_cast<size_t>(static_cast<const char*>(nul) - json.data()));
+  }
+  if (IsPlain(json.data() + start + 1, json.data() + json.size())) {
+    json += '"';
+    return;
+  }
+  const std::string raw = json.substr(start + 1);
+  json.resize(start);
+  AppendJsonString(json, raw);
 }
 
 template <typename Value, typename Append>
@@ -39,6 +62,8 @@ void AppendIfGiven(std::string& json, bool given, Value value, Append append) {
 void JsonSnapshots::ComposeMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                                  ADOBESDK_ControlSurfaceHostMixer* mixer, std::string& json) const {
   const uint32_t count = ReadChannelCount(suite, mixer);
+  // Room for a channel of a few components; a count beyond this is not believed for it.
+  json.reserve(json.size() + std::min<uint32_t>(count, 65536) * kChannelBytes);
   json += "{\"channels\":[";
   for (uint32_t row = 0; row < count; ++row) {
     if (row > 0) {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "compose/NumberText.h"
+
 namespace VazezeveDudOzizezUziriv {
 
 namespace {
@@ -109,6 +111,18 @@ void AppendJsonString(std::string& json, std::string_view text) {
 void AppendJsonFloat(std::string& json, float value) {
   if (!std::isfinite(value)) {
     json += "null";
+    return;
+  }
+  // Most host values have few decimals: their six-decimal text, without its trailing zeros,
+  // reads back as the same float and costs far less than the shortest form.
+  const double scaled = std::nearbyint(static_cast<double>(value) * 1e6);
+  if (std::fabs(value) < 1e9f && static_cast<float>(scaled / 1e6) == value) {
+    AppendFloat(json, value);
+    size_t end = json.size();
+    while (json[end - 1] == '0' && json[end - 2] != '.') {
+      --end;
+    }
+    json.resize(end);
     return;
   }
   char digits[32];

@@ -98,13 +98,23 @@ std::string Protocol2Session::Answer(Dialforge* surface, std::vector<std::string
   }
   // Kept apart: a handler may take the fields.
   const std::string id = fields[0];
-  std::string result;
-  const RequestOutcome outcome = Dispatch(*surface, fields, result);
-  return AnswerLine(&id, outcome, result);
+  // A snapshot is composed straight into the answer, so that it is never copied again.
+  std::string line = AnswerLine(&id, RequestOutcome::Ok());
+  line.resize(line.size() - 2);
+  const RequestOutcome outcome = Dispatch(*surface, fields, line);
+  if (!outcome.IsOk()) {
+    return AnswerLine(&id, outcome);
+  }
+  if (outcome.value) {
+    line += ",\"value\":";
+    AppendJsonFloat(line, *outcome.value);
+  }
+  line += "}\n";
+  return line;
 }
 
 RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::string>& fields,
-                                          std::string& result) {
+                                          std::string& answer) {
   const std::string& keyword = fields[1];
   if (keyword == "Ping" || keyword == "ChangeMixer") {
     return RequestOutcome::Ok();
@@ -151,7 +161,10 @@ RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::s
   }
   if (keyword == "GetParameters") {
     const std::string& name = fields[2];
-    std::string snapshot;
+    answer += ",\"snapshot\":";
+    AppendJsonString(answer, name);
+    answer += ",\"result\":";
+    std::string& snapshot = answer;
     const ComposeHelper* current = ComposeHelper::GetInstance();
     const JsonSnapshots composer(current != nullptr ? current->StringSuite() : nullptr);
     const auto missing = [&](const char* what) {
@@ -184,10 +197,6 @@ RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::s
       Tracer::TRACE("Unknown GetParameters command '%s'", Printable(name).c_str());
       return Failed(RequestError::UnknownSnapshot, "No snapshot is called " + Printable(name));
     }
-    result = ",\"snapshot\":";
-    AppendJsonString(result, name);
-    result += ",\"result\":";
-    result += snapshot;
     return RequestOutcome::Ok();
   }
   Tracer::TRACE("Unknown command '%s'", Printable(keyword).c_str());

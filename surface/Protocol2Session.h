@@ -30,8 +30,10 @@ class Protocol2Session {
   static std::string TooLong();
 
  private:
+  // Appends what a successful answer adds after "ok" to answer (the snapshot); on failure
+  // answer is to be dropped.
   RequestOutcome Dispatch(Dialforge& surface, std::vector<std::string>& fields,
-                          std::string& result);
+                          std::string& answer);
   RequestOutcome Subscribe(Dialforge& surface, const std::string& name, bool on);
 
   bool active = false;
