@@ -35,6 +35,7 @@ struct Results {
   ThroughputFigures throughput;
   std::vector<SnapshotFigures> snapshots;
   TraceFigures trace;
+  Latency transportEvent;
   double seconds = 0;
   int serverCpu = -1;  // -1: left to the scheduler
   int clientCpu = -1;
@@ -90,6 +91,8 @@ Results Run(const Settings& settings) {
   }
   results.snapshots = MeasureSnapshots(settings, home);
   results.trace = MeasureTrace(settings);
+  results.transportEvent =
+      MeasureTransportEvent(settings.modulePath, settings.roundTripRequests / 15);
   results.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return results;
 }
@@ -191,6 +194,8 @@ nlohmann::ordered_json ToJson(const Results& results, bool quick) {
   json["trace_off_ns_per_call"] = results.trace.offNsPerCall;
   json["trace_stdout_lines_per_s"] = results.trace.tracedLinesPerSecond;
   json["trace_log_lines_per_s"] = results.trace.loggedLinesPerSecond;
+  json["transport_event_median_us"] = results.transportEvent.medianUs;
+  json["transport_event_p99_us"] = results.transportEvent.p99Us;
   json["goals"] = {
       {"roundtrip_at_most_1_5_times_echo", RoundTripRatio(results) <= kRoundTripGoal},
       {"throughput_at_least_200000_per_s", throughput.pluginPerSecond >= kThroughputGoal},
@@ -266,6 +271,10 @@ void PrintTable(const Results& results) {
               results.trace.tracedLinesPerSecond);
   std::printf("  logging on         %10.0f lines/s to standard output and the log file\n\n",
               results.trace.loggedLinesPerSecond);
+  std::printf("TRANSPORT EVENT (host's SetPlayState to a subscribed protocol 2 client)\n");
+  std::printf("  median %8.1f us, 99th percentile %8.1f us (goal within 1 ms): %s\n\n",
+              results.transportEvent.medianUs, results.transportEvent.p99Us,
+              Verdict(results.transportEvent.p99Us <= 1000.0));
   std::printf("%.1f s in all\n", results.seconds);
 }
 

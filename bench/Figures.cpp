@@ -16,6 +16,7 @@
 #include "bench/AllocationCounter.h"
 #include "sdk/ControlSurfaceHost.h"
 #include "sdk/ControlSurfaceHostTransport.h"
+#include "sdk/ControlSurfaceSuites.h"
 #include "trace/Tracer.h"
 
 namespace dialforge_bench {
@@ -476,6 +477,32 @@ size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string&
     }
   }
   return lines;
+}
+
+Latency MeasureTransportEvent(const std::string& modulePath, size_t notifications) {
+  BenchHome home;
+  PluginUnderTest plugin(modulePath, home, RoundTripProject());
+  const auto* base = static_cast<const ADOBESDK_ControlSurfaceSuite*>(plugin.Host().FindSuite(
+      plugin.SuiteList(), kADOBESDK_ControlSurfaceSuite, kADOBESDK_ControlSurfaceSuiteVersion2));
+  const auto* transport = static_cast<const ADOBESDK_ControlSurfaceTransportSuite1*>(
+      plugin.Host().FindSuite(plugin.SuiteList(), kADOBESDK_ControlSurfaceTransportSuite,
+                              kADOBESDK_ControlSurfaceTransportSuiteVersion1));
+  ADOBESDK_ControlSurfaceTransport* transportRef = nullptr;
+  if (base == nullptr || transport == nullptr ||
+      base->GetTransportRef(plugin.Surface(), &transportRef) != kADOBESDK_NoError) {
+    throw std::runtime_error("the plug-in registered no transport table");
+  }
+  BenchClient client(plugin.Port());
+  client.Send("0|Hello|2\n1|Subscribe|Transport\n");
+  client.ReceiveUntilSuffix("{\"id\":\"1\",\"ok\":true}\n");
+  std::vector<double> samples;
+  for (size_t sample = 0; sample < notifications; ++sample) {
+    const Clock::time_point start = Clock::now();
+    transport->SetPlayState(transportRef, sample % 2 == 0 ? 1 : 0);
+    client.ReceiveUntilSuffix("}}\n");
+    samples.push_back(MicrosecondsBetween(start, Clock::now()));
+  }
+  return LatencyOf(samples);
 }
 
 TraceFigures MeasureTrace(const Settings& settings) {

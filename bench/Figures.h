@@ -114,6 +114,9 @@ size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string&
 // Uses the program's own tracer, which is the plug-in's code; standard output is sent to
 // /dev/null while lines are written.
 TraceFigures MeasureTrace(const Settings& settings);
+// From the host's SetPlayState to the Transport event's last byte at a subscribed protocol 2
+// client, over the given number of notifications.
+Latency MeasureTransportEvent(const std::string& modulePath, size_t notifications);
 
 }  // namespace dialforge_bench
 
