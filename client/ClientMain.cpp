@@ -99,7 +99,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   app.add_flag("--json", options.json,
                "Prints each reply as one line of JSON: id, snapshot, format and result");
   app.add_flag("--strict", options.strict,
-               "Refuses a request the plug-in would ignore instead of warning about it");
+               "Refuses a request the plug-in would ignore or refuse (a value that is no number, a "
+               "panel mode outside 0 to 6) instead of warning about it");
   app.add_option("--protocol", options.protocol,
                  "The highest protocol to offer: 2 (default; a plug-in that does not speak it is "
                  "spoken to in protocol 1) or 1 (never offers protocol 2)")
@@ -116,8 +117,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   const std::string exitStatuses =
       "  0  every request was sent and has run, every reply was printed\n"
       "  1  no plug-in answered within --connect-timeout: nothing was sent\n"
-      "  2  bad arguments; or --strict and a request the plug-in would ignore (nothing is sent;\n"
-      "     from standard input, the lines before it are)\n"
+      "  2  bad arguments; or --strict and a request the plug-in would ignore or refuse\n"
+      "     (nothing is sent; from standard input, the lines before it are)\n"
       "  3  the connection ended, or a reply stalled for --reply-timeout: the requests named on\n"
       "     standard error may not have run\n"
       "  4  a reply that could not be read as its snapshot (with --json its line has \"error\")\n"
