@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "cli/CommandLine.h"
+#include "host/ClientTraces.h"
 #include "host/HostErrors.h"
 #include "host/LiveView.h"
 #include "host/PluginModule.h"
@@ -187,6 +188,42 @@ void ServeUntilSignalled(const sigset_t& stopSignals, const std::string& home,
   signalTaker.join();
 }
 
+// Takes the stop signals that come while the program stops: the second is told and changes
+// nothing (the stop still removes what the plug-in published and ends with the summary; `timeout`
+// and some shells send a signal to the whole process group as well); the third ends the program
+// at once.
+class SignalsDuringStop {
+ public:
+  explicit SignalsDuringStop(const sigset_t& stopSignals)
+      : taker([this, stopSignals] { Take(stopSignals); }) {}
+  ~SignalsDuringStop() {
+    stopped.store(true);
+    taker.join();
+  }
+  SignalsDuringStop(const SignalsDuringStop&) = delete;
+  SignalsDuringStop& operator=(const SignalsDuringStop&) = delete;
+
+ private:
+  void Take(const sigset_t& stopSignals) {
+    constexpr timespec kPollInterval{0, 20 * 1000 * 1000};
+    int taken = 0;
+    while (!stopped.load()) {
+      const int signal = sigtimedwait(&stopSignals, nullptr, &kPollInterval);
+      if (signal < 0) {
+        continue;
+      }
+      if (++taken == 1) {
+        Complain("stopping; one more signal ends the program at once");
+      } else {
+        std::_Exit(128 + signal);
+      }
+    }
+  }
+
+  std::atomic<bool> stopped{false};
+  std::thread taker;
+};
+
 // The user at the host: each line on standard input is an action of the host's own interface
 // (see SimulatedHost::UserAction), answered on standard output. Ends at the end of the input or
 // once stopped is set; it looks at stopped every tenth of a second.
@@ -254,8 +291,7 @@ int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::str
   ServeUntilSignalled(stopSignals, home, displayString);
   stopped.store(true);
   user.join();
-  // A second signal now ends the program at once, should the plug-in not come down.
-  pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
+  const SignalsDuringStop laterSignals(stopSignals);
   try {
     instance->Disconnect();
     if (liveView != nullptr) {
@@ -326,8 +362,11 @@ int Run(int argc, char** argv) {
     return kExitCannotStart;
   }
 
+  std::optional<dialforge_host::ClientTraces> clientTraces;
   if (!options->quiet) {
     liveView.Watch(*host);
+    clientTraces.emplace(
+        [&liveView](const std::string& event, int output) { liveView.ShowOn(event, output); });
   }
 
   const std::string pluginPath = options->pluginPath.empty()
