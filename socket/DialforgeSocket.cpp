@@ -89,6 +89,10 @@ void DialforgeSocket::StartListening(int requestedPort) {
   if (!wakePipe.Open()) {
     return;
   }
+  if (!outputSignal.Open()) {
+    wakePipe.Close();
+    return;
+  }
   isListening.store(true);
   state.store(ListenerState::Opening);
   try {
@@ -97,6 +101,7 @@ void DialforgeSocket::StartListening(int requestedPort) {
     isListening.store(false);
     state.store(ListenerState::Idle);
     wakePipe.Close();
+    outputSignal.Close();
     Tracer::TRACE("Cannot start listener thread");
     return;
   }
@@ -133,6 +138,7 @@ void DialforgeSocket::JoinListenerThread() {
   if (listenerThread.joinable()) {
     listenerThread.join();
     wakePipe.Close();
+    outputSignal.Close();
   }
 }
 
@@ -142,7 +148,11 @@ void DialforgeSocket::BackgroundThread() {
   RunAttempt();
   while (isListening.load()) {
     state.store(ListenerState::Pausing);
-    Pause();
+    // A client that said goodbye leaves no doubt about the port: the next one is served at once.
+    if (!skipPause) {
+      Pause();
+    }
+    skipPause = false;
     if (isListening.load()) {
       RunAttempt();
     }
@@ -303,13 +313,27 @@ void DialforgeSocket::ServeClient(int descriptor) {
   }
   state.store(ListenerState::Serving);
   assembler.Reset();
+  closeAfterReply = false;
+  struct ClientScope {
+    DialforgeSocket& socket;
+    explicit ClientScope(DialforgeSocket& socket) : socket(socket) { socket.ClientBegins(); }
+    ~ClientScope() { socket.ClientEnded(); }
+  } clientScope(*this);
   bool watchingForOthers = true;
   for (;;) {
     size_t received = 0;
-    const ClientConnection::Input input = connection.Receive(
-        buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : -1, &received);
+    const ClientConnection::Input input =
+        connection.Receive(buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : -1,
+                           &received, outputSignal.ReadEnd());
     Outcome outcome = Outcome::KeepServing;
     switch (input) {
+      case ClientConnection::Input::OutputWanted:
+        outputSignal.Drain();
+        outcome = SendPendingOutput(connection);
+        if (outcome == Outcome::KeepServing) {
+          continue;
+        }
+        break;
       case ClientConnection::Input::AnotherClient:
         watchingForOthers = RefuseAnotherClient();
         continue;
@@ -338,6 +362,10 @@ void DialforgeSocket::ServeClient(int descriptor) {
         }
         break;
     }
+    if (outcome == Outcome::Leaving) {
+      Tracer::TRACE("Client said goodbye");
+      skipPause = true;
+    }
     if (outcome == Outcome::Stopped) {
       CloseListenSocket();
       Tracer::TRACE("Listen socket closed");
@@ -354,9 +382,14 @@ DialforgeSocket::Outcome DialforgeSocket::DeliverMessages(ClientConnection& conn
     switch (assembler.Next(message)) {
       case LineAssembler::Event::None:
         return Outcome::KeepServing;
-      case LineAssembler::Event::MessageTooLong:
+      case LineAssembler::Event::MessageTooLong: {
         Tracer::TRACE("Message too long");
+        const Outcome outcome = Send(connection, ReplyToTooLong());
+        if (outcome != Outcome::KeepServing) {
+          return outcome;
+        }
         break;
+      }
       case LineAssembler::Event::HttpRefused:
         Tracer::TRACE("Refused HTTP request");
         return Outcome::Refused;
@@ -369,23 +402,41 @@ DialforgeSocket::Outcome DialforgeSocket::DeliverMessages(ClientConnection& conn
         }
         const std::string reply = ProcessMessage(std::move(message));
         message.clear();
-        if (reply.empty()) {
-          break;
+        Outcome outcome = Send(connection, reply);
+        if (outcome == Outcome::KeepServing && closeAfterReply) {
+          return Outcome::Leaving;
         }
-        Tracer::TRACE("Sending %d bytes", static_cast<int>(reply.size()));
-        const ClientConnection::Sent sent = connection.SendAll(reply);
-        if (sent == ClientConnection::Sent::Woken) {
-          return Outcome::Stopped;
+        if (outcome == Outcome::KeepServing) {
+          outcome = SendPendingOutput(connection);
         }
-        if (sent == ClientConnection::Sent::Failed) {
-          // The client is gone; the next receive tells and ends the session.
-          assembler.SkipRestOfChunk();
-          return Outcome::KeepServing;
+        if (outcome != Outcome::KeepServing) {
+          return outcome;
         }
         break;
       }
     }
   }
+}
+
+DialforgeSocket::Outcome DialforgeSocket::Send(ClientConnection& connection,
+                                               const std::string& bytes) {
+  if (bytes.empty()) {
+    return Outcome::KeepServing;
+  }
+  Tracer::TRACE("Sending %d bytes", static_cast<int>(bytes.size()));
+  const ClientConnection::Sent sent = connection.SendAll(bytes);
+  if (sent == ClientConnection::Sent::Woken) {
+    return Outcome::Stopped;
+  }
+  if (sent == ClientConnection::Sent::Failed) {
+    // The client is gone; the next receive tells and ends the session.
+    assembler.SkipRestOfChunk();
+  }
+  return Outcome::KeepServing;
+}
+
+DialforgeSocket::Outcome DialforgeSocket::SendPendingOutput(ClientConnection& connection) {
+  return Send(connection, PendingOutput());
 }
 
 void DialforgeSocket::Pause() {

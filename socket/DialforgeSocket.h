@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "socket/LineAssembler.h"
+#include "socket/OutputSignal.h"
 #include "socket/PortFile.h"
 #include "socket/WakePipe.h"
 
@@ -63,7 +64,26 @@ class DialforgeSocket {
   // it; a change holds from the next pause on.
   void SetRetryPause(std::chrono::milliseconds pause) { retryPauseMs.store(pause.count()); }
 
+  // Any thread, never blocking: the listener thread is to ask PendingOutput for lines to send
+  // its client, as soon as no message is being processed. Nothing happens while no client is
+  // served; a raise before any is served is asked about at the next client's first chance.
+  void WakeForOutput() { outputSignal.Raise(); }
+
  protected:
+  // The hooks below run on the listener thread, and none of them by default does anything.
+  // A client has been accepted; its messages follow.
+  virtual void ClientBegins() {}
+  // The client is no longer served, whatever ended it.
+  virtual void ClientEnded() {}
+  // Lines for the client that are not replies, asked for between two messages and after
+  // WakeForOutput; empty sends nothing.
+  virtual std::string PendingOutput() { return std::string(); }
+  // The reply to a line that was too long and dropped; empty sends nothing.
+  virtual std::string ReplyToTooLong() { return std::string(); }
+  // From ProcessMessage: once its reply is sent, the connection closes, the rest of what the
+  // client sent is dropped and the next client is served without the pause.
+  void CloseAfterReply() { closeAfterReply = true; }
+
   // Not virtual: listeners are held by value, never deleted through this class.
   ~DialforgeSocket();
   // Stops a listener that was started and has not been stopped yet; a listener that never ran,
@@ -71,7 +91,7 @@ class DialforgeSocket {
   void StopListeningIfStarted();
 
  private:
-  enum class Outcome { KeepServing, Stopped, Refused };
+  enum class Outcome { KeepServing, Stopped, Refused, Leaving };
 
   bool OnListenerThread() const;
   void RequestStop();
@@ -84,6 +104,8 @@ class DialforgeSocket {
   bool RefuseAnotherClient();
   void ServeClient(int descriptor);
   Outcome DeliverMessages(ClientConnection& connection);
+  Outcome Send(ClientConnection& connection, const std::string& bytes);
+  Outcome SendPendingOutput(ClientConnection& connection);
   void Pause();
   void CloseListenSocket();
 
@@ -96,6 +118,9 @@ class DialforgeSocket {
   std::atomic<ListenerState> state{ListenerState::Idle};
   std::atomic<std::int64_t> retryPauseMs{5000};
   WakePipe wakePipe;
+  OutputSignal outputSignal;
+  bool closeAfterReply = false;  // listener thread only
+  bool skipPause = false;        // listener thread only
   LineAssembler assembler;
   std::thread listenerThread;
   std::atomic<std::thread::id> listenerThreadId{};

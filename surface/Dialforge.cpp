@@ -5,6 +5,7 @@
 #include "compose/AdobeSdkString.h"
 #include "compose/ComposeHelper.h"
 #include "sdk/ControlSurfaceLumetriBase.h"
+#include "surface/HostText.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -161,18 +162,113 @@ ADOBESDK_Error Dialforge::Update() {
   return kADOBESDK_NoError;
 }
 
-// The host's transport state is not recorded: the controller shows nothing of it.
-ADOBESDK_Error Dialforge::SetPlayState(bool) {
+// Recorded for protocol 2 clients; the host's answers stay as they were.
+ADOBESDK_Error Dialforge::SetPlayState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Play, state);
   return kADOBESDK_NoError;
 }
-ADOBESDK_Error Dialforge::SetRecordState(bool) {
+ADOBESDK_Error Dialforge::SetRecordState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Record, state);
   return kADOBESDK_NoError;
 }
-ADOBESDK_Error Dialforge::SetRewindState(bool) {
+ADOBESDK_Error Dialforge::SetRewindState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Rewind, state);
   return kADOBESDK_NoError;
 }
-ADOBESDK_Error Dialforge::SetForwardState(bool) {
+ADOBESDK_Error Dialforge::SetForwardState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Forward, state);
   return kADOBESDK_NoError;
+}
+ADOBESDK_Error Dialforge::SetStopState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Stop, state);
+  return ControlSurfaceTransportBase::SetStopState(state);
+}
+ADOBESDK_Error Dialforge::SetPauseState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Pause, state);
+  return ControlSurfaceTransportBase::SetPauseState(state);
+}
+ADOBESDK_Error Dialforge::SetCycleState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Cycle, state);
+  return ControlSurfaceTransportBase::SetCycleState(state);
+}
+
+ADOBESDK_Error Dialforge::SetTimeDisplay(unsigned int format, const ADOBESDK_String* time) {
+  notifications.SetTimeDisplay(format, HandedText(time));
+  return ControlSurfaceTransportBase::SetTimeDisplay(format, time);
+}
+
+namespace {
+
+MixerChange Change(MixerChange::Kind kind) {
+  MixerChange change;
+  change.kind = kind;
+  return change;
+}
+
+}  // namespace
+
+ADOBESDK_Error Dialforge::ChannelConfigChanged(unsigned int first, unsigned int count) {
+  MixerChange change = Change(MixerChange::Kind::Configuration);
+  change.channel = first;
+  change.number = count;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::ChannelConfigChanged(first, count);
+}
+ADOBESDK_Error Dialforge::SelectionChanged() {
+  notifications.AddMixerChange(Change(MixerChange::Kind::Selection));
+  return ControlSurfaceMixerBase::SelectionChanged();
+}
+ADOBESDK_Error Dialforge::SetChannelState(unsigned int channel, unsigned int state, bool isSet) {
+  MixerChange change = Change(MixerChange::Kind::ChannelState);
+  change.channel = channel;
+  change.item = state;
+  change.flag = isSet;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetChannelState(channel, state, isSet);
+}
+ADOBESDK_Error Dialforge::SetAutomationMode(unsigned int channel, unsigned int mode) {
+  MixerChange change = Change(MixerChange::Kind::AutomationMode);
+  change.channel = channel;
+  change.number = mode;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetAutomationMode(channel, mode);
+}
+ADOBESDK_Error Dialforge::SetChannelOffset(unsigned int offset) {
+  MixerChange change = Change(MixerChange::Kind::ChannelOffset);
+  change.number = offset;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetChannelOffset(offset);
+}
+ADOBESDK_Error Dialforge::SetChannelCount(unsigned int count) {
+  MixerChange change = Change(MixerChange::Kind::ChannelCount);
+  change.number = count;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetChannelCount(count);
+}
+ADOBESDK_Error Dialforge::SetRudeSoloState(bool state) {
+  MixerChange change = Change(MixerChange::Kind::RudeSolo);
+  change.flag = state;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetRudeSoloState(state);
+}
+ADOBESDK_Error Dialforge::SetComponentBypass(unsigned int channel, unsigned int component,
+                                             bool bypass) {
+  MixerChange change = Change(MixerChange::Kind::ComponentBypass);
+  change.channel = channel;
+  change.item = component;
+  change.flag = bypass;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetComponentBypass(channel, component, bypass);
+}
+ADOBESDK_Error Dialforge::SetComponentParameter(unsigned int channel, unsigned int component,
+                                                unsigned int parameter, float value) {
+  MixerChange change = Change(MixerChange::Kind::ComponentParameter);
+  change.channel = channel;
+  change.item = component;
+  change.parameter = parameter;
+  change.value = value;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetComponentParameter(channel, component, parameter, value);
 }
 
 ADOBESDK_Error Dialforge::GetUserButtonCount(unsigned int* count) const {

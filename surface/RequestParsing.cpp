@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "socket/SplitString.h"
@@ -12,23 +13,14 @@
 
 namespace VazezeveDudOzizezUziriv {
 
-namespace {
-
-float InvalidDouble(const std::string& text) {
-  Tracer::TRACE("Invalid double: '%s'", Printable(text).c_str());
-  return 0.0f;
-}
-
-}  // namespace
-
-float ParseDouble(const std::string& text) {
+std::optional<float> ReadDouble(const std::string& text) {
   double value = 0.0;
   double divisor = 1.0;
   bool separatorSeen = false;
   for (const char byte : text) {
     if (byte == '.' || byte == ',') {
       if (separatorSeen) {
-        return InvalidDouble(text);
+        return std::nullopt;
       }
       separatorSeen = true;
     } else if (byte >= '0' && byte <= '9') {
@@ -39,19 +31,28 @@ float ParseDouble(const std::string& text) {
     } else if (byte == '-') {
       divisor = -divisor;
     } else {
-      return InvalidDouble(text);
+      return std::nullopt;
     }
   }
   // Hundreds of digits overflow to infinity, or to NaN beside a divisor that overflowed too; a
   // value beyond the float range overflows in the conversion. None of that may reach the host.
   const float result = static_cast<float>(value / divisor);
   if (!std::isfinite(result)) {
-    return InvalidDouble(text);
+    return std::nullopt;
   }
   return result;
 }
 
-int32_t ParseInteger(const std::string& text) {
+float ParseDouble(const std::string& text) {
+  const std::optional<float> value = ReadDouble(text);
+  if (!value) {
+    Tracer::TRACE("Invalid double: '%s'", Printable(text).c_str());
+    return 0.0f;
+  }
+  return *value;
+}
+
+std::optional<int32_t> ReadInteger(const std::string& text) {
   uint32_t value = 0;  // unsigned, so that long numbers wrap instead of overflowing
   bool negative = false;
   for (const char byte : text) {
@@ -60,11 +61,19 @@ int32_t ParseInteger(const std::string& text) {
     } else if (byte == '-') {
       negative = true;
     } else {
-      Tracer::TRACE("Invalid integer: '%s'", Printable(text).c_str());
-      return 0;
+      return std::nullopt;
     }
   }
   return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+int32_t ParseInteger(const std::string& text) {
+  const std::optional<int32_t> value = ReadInteger(text);
+  if (!value) {
+    Tracer::TRACE("Invalid integer: '%s'", Printable(text).c_str());
+    return 0;
+  }
+  return *value;
 }
 
 bool ReadFlag(const std::string& field) {
