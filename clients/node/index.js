@@ -344,6 +344,7 @@ export class Client extends EventEmitter {
 
   _stepText() {
     const head = this._queue[0];
+    if (this._buffer.length === 0) return false;
     if (head === undefined) {
       throw new DialforgeError("protocol", "bytes that no request awaits");
     }
