@@ -66,7 +66,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   Options options;
   CLI::App app(
       "Runs the Dialforge plug-in in the simulated host until SIGINT or SIGTERM, and "
-      "shows each call of the plug-in that changes the project.",
+      "shows each call of the plug-in that changes the project. Lines on standard input act as "
+      "the user at the host (play, stop, pause, record, rewind, forward, seek, set, select; "
+      "help lists them).",
       "dialforge-host");
   app.add_option("--plugin", options.pluginPath,
                  "The plug-in module (default: Dialforge.so next to this program, or where it is "

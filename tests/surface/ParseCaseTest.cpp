@@ -74,6 +74,9 @@ TEST(ParseCaseTable, ThePluginAndTheClientReadEveryNumberAlike) {
       {"+3", std::nullopt},
       {" 3", std::nullopt},
       {"1.0", std::nullopt},
+      {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt},
+      {"4294967299", std::nullopt},
   };
   for (const auto& row : panelModes) {
     SCOPED_TRACE("ChangeLumetriPanelMode '" + row.text + "'");

@@ -89,7 +89,7 @@ class BlockingClient:
 
     def subscribe(self, name: str) -> Iterator[Message]:
         """The events, from the Subscribe's acknowledgement; leaving the loop unsubscribes."""
-        subscription = self.client.subscribe(name)
+        subscription = self._run(self._subscribe(name))
         self._run(subscription.ready)
         try:
             while True:
@@ -100,6 +100,10 @@ class BlockingClient:
         finally:
             if not self._loop.is_closed():
                 self._run(subscription.aclose())
+
+    async def _subscribe(self, name: str) -> aio.Subscription:
+        # Inside the loop: the subscription's acknowledgement is a task of it.
+        return self.client.subscribe(name)
 
     def close(self) -> None:
         if not self._loop.is_closed():
