@@ -22,6 +22,18 @@ bool IsPrivate(int descriptor) {
   return fstat(descriptor, &status) == 0 && IsOurs(status) && (status.st_mode & 022) == 0;
 }
 
+std::string RandomName(const std::string& name) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device source;
+  std::string random = "." + name + "-";
+  for (int i = 0; i < 12; ++i) {
+    random += kLetters[source() % (sizeof kLetters - 1)];
+  }
+  return random;
+}
+
+}  // namespace
+
 bool WriteAll(int descriptor, const std::string& text) {
   size_t written = 0;
   while (written < text.size()) {
@@ -36,18 +48,6 @@ bool WriteAll(int descriptor, const std::string& text) {
   }
   return true;
 }
-
-std::string RandomName(const std::string& name) {
-  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device source;
-  std::string random = "." + name + "-";
-  for (int i = 0; i < 12; ++i) {
-    random += kLetters[source() % (sizeof kLetters - 1)];
-  }
-  return random;
-}
-
-}  // namespace
 
 PrivateFolder::PrivateFolder(const std::string& home, const std::string& below,
                              bool createMissing) {

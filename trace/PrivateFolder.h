@@ -41,6 +41,9 @@ class PrivateFolder {
   std::string notPrivate;
 };
 
+// Every byte of the text, through short writes and interruptions; false when a write fails.
+bool WriteAll(int descriptor, const std::string& text);
+
 }  // namespace VazezeveDudOzizezUziriv
 
 #endif

@@ -132,20 +132,6 @@ void WriteToStandardOutput(const std::string& text) {
   }
 }
 
-void WriteAll(int descriptor, const std::string& text) {
-  size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t count = write(descriptor, text.data() + written, text.size() - written);
-    if (count == -1 && errno == EINTR) {
-      continue;
-    }
-    if (count <= 0) {
-      return;
-    }
-    written += static_cast<size_t>(count);
-  }
-}
-
 // Appends one stamped line; the writer's step, and LogToFile's.
 void AppendToLog(const std::string& home, const std::string& name, const std::string& stamp,
                  const std::string& line) {
