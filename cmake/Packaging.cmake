@@ -9,9 +9,10 @@ set(DIALFORGE_HOMEPAGE "https://c-seed-66c711e2.example/dialforge" CACHE STRING
 
 if(DIALFORGE_TOOLS)
   install(TARGETS dialforge-host dialforge-client RUNTIME DESTINATION bin)
-  # The reference clients are sources for companion developers to read and copy.
+  # The client packages, as sources for companion developers to install, read and copy.
   install(DIRECTORY clients/ DESTINATION share/dialforge/clients
-    PATTERN "__pycache__" EXCLUDE)
+    PATTERN "__pycache__" EXCLUDE PATTERN "node_modules" EXCLUDE PATTERN "*.egg-info" EXCLUDE
+    PATTERN "build" EXCLUDE)
 endif()
 install(TARGETS Dialforge LIBRARY DESTINATION ${DIALFORGE_PLUGIN_DIR})
 
