@@ -62,10 +62,12 @@ struct TraceQueue {
   std::string logFileName;  // the file's name in the Logs folder
 };
 
-// Never destroyed: a thread may trace while the process exits.
+// Made before sStopAtExit below and so destroyed after it, once the writer has been joined; a
+// module unloaded and loaded again leaves nothing behind.
+TraceQueue sQueue;
+
 TraceQueue& Queue() {
-  static TraceQueue* const queue = new TraceQueue;
-  return *queue;
+  return sQueue;
 }
 
 // The moment after which a stopping writer gives up (steady clock, nanoseconds); 0 when none.
