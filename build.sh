@@ -34,7 +34,8 @@ case "${1:-}" in
     ;;
 esac
 
-packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libcli11-dev python3)
+packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libcli11-dev python3
+          python3-jsonschema)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -27,6 +27,7 @@ struct Options {
   bool json = false;
   std::string modulePath;
   std::string costFixture;
+  bool costJson = false;
 };
 
 struct Results {
@@ -34,6 +35,7 @@ struct Results {
   ThroughputFigures throughput;
   std::vector<SnapshotFigures> snapshots;
   TraceFigures trace;
+  Latency transportEvent;
   double seconds = 0;
   int serverCpu = -1;  // -1: left to the scheduler
   int clientCpu = -1;
@@ -42,7 +44,7 @@ struct Results {
 // Options, or the status to exit with at once (after --help, --version or bad arguments).
 std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   Options options;
-  options.modulePath = dialforge_host::ModuleNextToProgram(argv[0]);
+  options.modulePath = dialforge_host::DefaultModulePath(argv[0]);
   CLI::App app(
       "Measures the real plug-in on the simulated host beside the loopback network's "
       "own costs, and prints every figure with the goals it meets.",
@@ -50,12 +52,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   app.add_flag("--quick", options.quick, "Few runs of each measurement, to check the bench works");
   app.add_flag("--json", options.json, "Every figure as one JSON object on standard output");
   app.add_option("--plugin", options.modulePath,
-                 "The plug-in module (default: Dialforge.so next to this program)")
+                 "The plug-in module (default: Dialforge.so next to this program, or where it is "
+                 "installed)")
       ->type_name("PATH");
   app.add_option("--snapshot-cost", options.costFixture,
                  "Only asks for the fixture's snapshots and prints their lines, for "
                  "bench/snapshot-cost.sh to run under callgrind")
       ->type_name("FIXTURE");
+  app.add_flag("--snapshot-cost-json", options.costJson,
+               "With --snapshot-cost: only the Mixer snapshot, in protocol 2, and the count of its "
+               "channels instead of lines");
   const std::string exitStatuses =
       "  0  measured (a missed goal is reported, not an error)\n"
       "  1  a measurement could not be made (said on standard error)\n"
@@ -85,6 +91,8 @@ Results Run(const Settings& settings) {
   }
   results.snapshots = MeasureSnapshots(settings, home);
   results.trace = MeasureTrace(settings);
+  results.transportEvent =
+      MeasureTransportEvent(settings.modulePath, settings.roundTripRequests / 15);
   results.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return results;
 }
@@ -186,6 +194,8 @@ nlohmann::ordered_json ToJson(const Results& results, bool quick) {
   json["trace_off_ns_per_call"] = results.trace.offNsPerCall;
   json["trace_stdout_lines_per_s"] = results.trace.tracedLinesPerSecond;
   json["trace_log_lines_per_s"] = results.trace.loggedLinesPerSecond;
+  json["transport_event_median_us"] = results.transportEvent.medianUs;
+  json["transport_event_p99_us"] = results.transportEvent.p99Us;
   json["goals"] = {
       {"roundtrip_at_most_1_5_times_echo", RoundTripRatio(results) <= kRoundTripGoal},
       {"throughput_at_least_200000_per_s", throughput.pluginPerSecond >= kThroughputGoal},
@@ -261,6 +271,10 @@ void PrintTable(const Results& results) {
               results.trace.tracedLinesPerSecond);
   std::printf("  logging on         %10.0f lines/s to standard output and the log file\n\n",
               results.trace.loggedLinesPerSecond);
+  std::printf("TRANSPORT EVENT (host's SetPlayState to a subscribed protocol 2 client)\n");
+  std::printf("  median %8.1f us, 99th percentile %8.1f us (goal within 1 ms): %s\n\n",
+              results.transportEvent.medianUs, results.transportEvent.p99Us,
+              Verdict(results.transportEvent.p99Us <= 1000.0));
   std::printf("%.1f s in all\n", results.seconds);
 }
 
@@ -277,8 +291,8 @@ int main(int argc, char** argv) {
   }
   try {
     if (!options->costFixture.empty()) {
-      std::printf("%zu lines\n",
-                  RequestFixtureSnapshots(options->modulePath, options->costFixture));
+      std::printf("%zu lines\n", RequestFixtureSnapshots(options->modulePath, options->costFixture,
+                                                         options->costJson));
       return 0;
     }
     const Settings settings =

@@ -16,6 +16,7 @@
 #include "bench/AllocationCounter.h"
 #include "sdk/ControlSurfaceHost.h"
 #include "sdk/ControlSurfaceHostTransport.h"
+#include "sdk/ControlSurfaceSuites.h"
 #include "trace/Tracer.h"
 
 namespace dialforge_bench {
@@ -233,6 +234,8 @@ double LinesPerSecond(uint64_t lines) {
     Tracer::TRACE("Processing message '%s' %llu", kTracedMessage,
                   static_cast<unsigned long long>(i));
   }
+  // Until the writer has written them out (what the queue had no room for is dropped).
+  Tracer::Stop();
   return static_cast<double>(lines) / SecondsSince(start);
 }
 
@@ -446,7 +449,8 @@ std::vector<SnapshotFigures> MeasureSnapshots(const Settings& settings, const Be
   return quietest;
 }
 
-size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath) {
+size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath,
+                               bool json) {
   dialforge_host::ProjectResult fixture = dialforge_host::LoadProjectFile(fixturePath);
   if (!fixture.Ok()) {
     throw std::runtime_error(fixture.error);
@@ -455,12 +459,52 @@ size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string&
   PluginUnderTest plugin(modulePath, home, std::move(fixture.project));
   BenchClient client(plugin.Port());
   size_t lines = 0;
+  if (json) {
+    // The Mixer snapshot alone, in protocol 2: its channels are what the cost is divided by.
+    client.Send("0|Hello|2\n");
+    client.ReceiveUntilSuffix("\n");
+    for (int request = 0; request < kCostRequests; ++request) {
+      client.Send("1|GetParameters|Mixer\n");
+      const std::string reply = client.ReceiveUntilSuffix("\n");
+      for (size_t at = reply.find("{\"row\":"); at != std::string::npos;
+           at = reply.find("{\"row\":", at + 1)) {
+        ++lines;
+      }
+    }
+    return lines;
+  }
   for (const char* snapshot : {"Mixer", "Commands"}) {
     for (int request = 0; request < kCostRequests; ++request) {
       lines += LearnReply(client, std::string("1|GetParameters|") + snapshot + "\n").rows;
     }
   }
   return lines;
+}
+
+Latency MeasureTransportEvent(const std::string& modulePath, size_t notifications) {
+  BenchHome home;
+  PluginUnderTest plugin(modulePath, home, RoundTripProject());
+  const auto* base = static_cast<const ADOBESDK_ControlSurfaceSuite*>(plugin.Host().FindSuite(
+      plugin.SuiteList(), kADOBESDK_ControlSurfaceSuite, kADOBESDK_ControlSurfaceSuiteVersion2));
+  const auto* transport = static_cast<const ADOBESDK_ControlSurfaceTransportSuite1*>(
+      plugin.Host().FindSuite(plugin.SuiteList(), kADOBESDK_ControlSurfaceTransportSuite,
+                              kADOBESDK_ControlSurfaceTransportSuiteVersion1));
+  ADOBESDK_ControlSurfaceTransport* transportRef = nullptr;
+  if (base == nullptr || transport == nullptr ||
+      base->GetTransportRef(plugin.Surface(), &transportRef) != kADOBESDK_NoError) {
+    throw std::runtime_error("the plug-in registered no transport table");
+  }
+  BenchClient client(plugin.Port());
+  client.Send("0|Hello|2\n1|Subscribe|Transport\n");
+  client.ReceiveUntilSuffix("{\"id\":\"1\",\"ok\":true}\n");
+  std::vector<double> samples;
+  for (size_t sample = 0; sample < notifications; ++sample) {
+    const Clock::time_point start = Clock::now();
+    transport->SetPlayState(transportRef, sample % 2 == 0 ? 1 : 0);
+    client.ReceiveUntilSuffix("}}\n");
+    samples.push_back(MicrosecondsBetween(start, Clock::now()));
+  }
+  return LatencyOf(samples);
 }
 
 TraceFigures MeasureTrace(const Settings& settings) {

@@ -106,12 +106,17 @@ ThroughputFigures MeasureThroughput(PluginUnderTest& plugin, BenchClient& plugin
 std::vector<SnapshotFigures> MeasureSnapshots(const Settings& settings, const BenchHome& home);
 // The Mixer and Commands snapshots of a fixture, each asked for kCostRequests times, for
 // bench/snapshot-cost.sh to count the plug-in's instructions under callgrind: the lines of all
-// those replies. Throws std::runtime_error when the fixture cannot be read.
+// those replies. With json, the Mixer snapshot alone in protocol 2, and the count of its
+// channels. Throws std::runtime_error when the fixture cannot be read.
 constexpr int kCostRequests = 3;
-size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath);
+size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string& fixturePath,
+                               bool json = false);
 // Uses the program's own tracer, which is the plug-in's code; standard output is sent to
 // /dev/null while lines are written.
 TraceFigures MeasureTrace(const Settings& settings);
+// From the host's SetPlayState to the Transport event's last byte at a subscribed protocol 2
+// client, over the given number of notifications.
+Latency MeasureTransportEvent(const std::string& modulePath, size_t notifications);
 
 }  // namespace dialforge_bench
 

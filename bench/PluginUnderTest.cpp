@@ -70,7 +70,7 @@ PluginUnderTest::PluginUnderTest(const std::string& modulePath, const BenchHome&
   host.JournalInMemoryOnly();
   module.Start();
   instance = std::make_unique<dialforge_host::PluginInstance>(module);
-  instance->Connect();
+  surface = instance->Connect();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while ((port = ReadPort(home.PortFile())) == 0) {
     if (std::chrono::steady_clock::now() > deadline) {

@@ -43,12 +43,16 @@ class PluginUnderTest {
 
   int Port() const { return port; }
   dialforge_host::SimulatedHost& Host() { return host; }
+  // The control surface the instance handed back, and the suite list its tables are in.
+  ADOBESDK_ControlSurface* Surface() const { return surface; }
+  SPSuiteList* SuiteList() const { return module.SuiteList(); }
 
  private:
   dialforge_host::SimulatedHost host;
   dialforge_host::PluginModule module;
   std::unique_ptr<dialforge_host::PluginInstance> instance;
   int port = 0;
+  ADOBESDK_ControlSurface* surface = nullptr;
 };
 
 }  // namespace dialforge_bench

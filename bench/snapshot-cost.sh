@@ -4,6 +4,7 @@
 # the replies to the fixture's Mixer and Commands snapshots (docs/performance.md).
 #
 # usage: bench/snapshot-cost.sh [BUILD_DIR [FIXTURE [PLUGIN]]]
+# With SNAPSHOT_COST_JSON=1: the Mixer snapshot alone in protocol 2, per channel instead of line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -18,6 +19,7 @@ LD_BIND_NOW=1 valgrind --tool=callgrind --callgrind-out-file="$scratch/callgrind
   --compress-strings=no --compress-pos=no \
   --toggle-collect='*DialforgeListener::ProcessMessage*' \
   "$build/bin/dialforge-bench" --plugin "$plugin" --snapshot-cost "$fixture" \
+  ${SNAPSHOT_COST_JSON:+--snapshot-cost-json} \
   >"$scratch/lines" 2>"$scratch/valgrind" || { cat "$scratch/valgrind" >&2; exit 1; }
 lines=$(awk '{print $1}' "$scratch/lines")
 

@@ -1,5 +1,7 @@
 // dialforge-client: sends requests to the plug-in, as the companion application does, and prints
-// the replies to snapshot requests, each complete as soon as its sentinel's reply arrives.
+// the replies to snapshot requests, each complete as soon as its sentinel's reply (protocol 1)
+// or its answer (protocol 2) arrives.
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,10 +18,12 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "client/AnswerReader.h"
 #include "client/Connection.h"
 #include "client/ReplyReader.h"
 #include "client/RequestCheck.h"
 #include "client/SnapshotJson.h"
+#include "client/SnapshotText.h"
 #include "platform/DataFolder.h"
 
 namespace {
@@ -32,6 +36,8 @@ constexpr int kExitNoPlugin = 1;
 constexpr int kExitRefused = dialforge_cli::kExitBadArguments;
 constexpr int kExitLost = 3;
 constexpr int kExitUnreadable = 4;
+constexpr int kExitRefusedByPlugin = 5;
+constexpr int kExitBusy = 6;
 
 // A day: longer waits are a mistake, and they must fit poll()'s milliseconds.
 constexpr double kLongestWaitSeconds = 86400;
@@ -43,6 +49,8 @@ struct Options {
   double replyTimeoutSeconds = 20;
   bool json = false;
   bool strict = false;
+  int protocol = 2;
+  std::string watch;
   std::vector<std::string> requests;
 };
 
@@ -89,15 +97,32 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   app.add_flag("--json", options.json,
                "Prints each reply as one line of JSON: id, snapshot, format and result");
   app.add_flag("--strict", options.strict,
-               "Refuses a request the plug-in would ignore instead of warning about it");
+               "Refuses a request the plug-in would ignore or refuse (a value that is no number, a "
+               "panel mode outside 0 to 6) instead of warning about it");
+  app.add_option("--protocol", options.protocol,
+                 "The highest protocol to offer: 2 (default; a plug-in that does not speak it is "
+                 "spoken to in protocol 1) or 1 (never offers protocol 2)")
+      ->type_name("1|2")
+      ->check(Quiet(CLI::IsMember({1, 2})));
+  app.add_option("--watch", options.watch,
+                 "Subscribes to the events (Transport or Mixer) and prints "
+                 "each as a line of JSON (the REQUESTs sent after subscribing) until SIGINT, "
+                 "SIGTERM or the end of the connection; "
+                 "needs a plug-in speaking protocol 2")
+      ->type_name("EVENTS")
+      ->check(Quiet(CLI::IsMember({"Transport", "Mixer"})))
+      ->excludes(app.get_option("--protocol"));
   const std::string exitStatuses =
       "  0  every request was sent and has run, every reply was printed\n"
       "  1  no plug-in answered within --connect-timeout: nothing was sent\n"
-      "  2  bad arguments; or --strict and a request the plug-in would ignore (nothing is sent;\n"
-      "     from standard input, the lines before it are)\n"
+      "  2  bad arguments; or --strict and a request the plug-in would ignore or refuse\n"
+      "     (nothing is sent; from standard input, the lines before it are)\n"
       "  3  the connection ended, or a reply stalled for --reply-timeout: the requests named on\n"
       "     standard error may not have run\n"
-      "  4  --json and a reply that could not be read as its snapshot (its line has \"error\")\n";
+      "  4  a reply that could not be read as its snapshot (with --json its line has \"error\")\n"
+      "  5  the plug-in refused a request (protocol 2; each named on standard error with its id,\n"
+      "     error code and message), or --watch and a plug-in that sends no events\n"
+      "  6  the plug-in was serving another client until --connect-timeout: nothing was sent\n";
   if (const std::optional<int> exit = dialforge_cli::Parse(app, exitStatuses, argc, argv)) {
     *status = *exit;
     return std::nullopt;
@@ -122,23 +147,46 @@ std::string SentinelStart(const std::vector<std::string>& requests) {
   }
 }
 
-// The requests sent on one connection and the replies awaited, in order.
+// "request 3, id '7'", for messages.
+std::string Named(std::size_t number, const std::string& request) {
+  const std::optional<std::string> id = dialforge_client::RequestId(request);
+  return "request " + std::to_string(number) +
+         (id ? ", id '" + dialforge_client::Printable(*id) + "'" : std::string(", no id"));
+}
+
+// The requests sent on one connection and the replies awaited, in order. In protocol 1 a
+// sentinel after each snapshot request and at the end shows where replies end and that the
+// requests ran; in protocol 2 every request has its answer, and Bye ends the connection.
 class Exchange {
  public:
-  Exchange(Connection& connection, std::string sentinelStart, const Options& options)
-      : connection(connection), sentinelStart(std::move(sentinelStart)), options(options) {}
+  Exchange(Connection& connection, int protocol, std::string sentinelStart, const Options& options)
+      : connection(connection),
+        protocol(protocol),
+        sentinelStart(std::move(sentinelStart)),
+        options(options) {}
 
   // False when --strict refuses the request: it is not sent.
   bool Add(const std::string& request) {
     const std::string problem = dialforge_client::RequestProblem(request);
-    const std::string named = "request " + std::to_string(sent.size() + 1) + " (" +
-                              dialforge_client::Printable(request) + "): ";
+    const std::string named = Named(sent.size() + 1, request);
     if (!problem.empty() && options.strict) {
-      Say(named + problem + "; not sent, nor anything after it (--strict)");
+      Say(named + ": " + problem + "; not sent, nor anything after it (--strict)");
       return false;
     }
+    if (protocol == 2) {
+      if (request.empty()) {
+        Say("warning: " + named + ": an empty line is no request; not sent");
+        return true;
+      }
+      sent.push_back(request);
+      const auto answered = dialforge_client::AnsweredRequest(request);
+      answers.Expect(dialforge_client::RequestId(request).value_or(std::string()),
+                     answered ? answered->snapshot : std::string());
+      connection.Queue(request + "\n");
+      return true;
+    }
     if (!problem.empty()) {
-      Say("warning: " + named + problem);
+      Say("warning: " + named + ": " + problem);
     }
     sent.push_back(request);
     std::string bytes = request + "\n";
@@ -152,9 +200,17 @@ class Exchange {
     return true;
   }
 
-  // A last sentinel, unless one already follows the last request: its reply shows every
-  // request ran.
+  // Protocol 1: a last sentinel, unless one already follows the last request: its reply shows
+  // every request ran. Protocol 2: Bye, so that the plug-in serves the next client at once.
   void Finish() {
+    if (protocol == 2) {
+      if (!byeSent) {
+        answers.Expect(sentinelStart + ".bye", std::string());
+        connection.Queue(sentinelStart + ".bye|Bye\n");
+        byeSent = true;
+      }
+      return;
+    }
     if (!lastHasSentinel) {
       std::string bytes;
       reader.ExpectSentinel(NextSentinel(&bytes), sent.size());
@@ -164,32 +220,36 @@ class Exchange {
   }
 
   // Moves bytes until every reply is in (and, when input is not -1, its lines have all been
-  // added); the exit status.
-  int Run(int input) {
+  // added); the exit status. While watching, events are printed until the connection ends or
+  // interrupt (a descriptor that becomes readable) asks for the end.
+  int Run(int input, int interrupt = -1) {
     bool reading = input != -1;
     for (;;) {
-      if (!reading && !reader.Waiting()) {
-        return unreadable ? kExitUnreadable : refused ? kExitRefused : kExitDone;
+      const bool waiting = protocol == 2 ? answers.Waiting() : reader.Waiting();
+      if (!reading && !waiting && (interrupt == -1 || byeSent)) {
+        return Status();
       }
       std::string received;
       const auto replyTimeout = Milliseconds(options.replyTimeoutSeconds);
-      switch (connection.Next(reading ? input : -1, reader.Waiting(), replyTimeout, &received)) {
-        case Connection::Event::Received: {
-          std::vector<Reply> replies;
-          std::string problem;
-          const bool understood = reader.Take(received, &replies, &problem);
-          for (const Reply& reply : replies) {
-            Print(reply);
-          }
-          if (!understood) {
+      const int watched = reading ? input : byeSent ? -1 : interrupt;
+      switch (connection.Next(watched, waiting, replyTimeout, &received)) {
+        case Connection::Event::Received:
+          if (!Take(received)) {
             return Lost(problem);
           }
           break;
-        }
         case Connection::Event::InputReady:
-          reading = ReadInput(input);
+          if (reading) {
+            reading = ReadInput(input);
+          } else {
+            Finish();
+          }
           break;
         case Connection::Event::Closed:
+          if (interrupt != -1 && !waiting) {
+            Say(received);
+            return Status();
+          }
           return Lost(received);
         case Connection::Event::Stalled:
           return Lost("nothing came from the plug-in for " +
@@ -199,10 +259,103 @@ class Exchange {
   }
 
  private:
+  int Status() const {
+    return unreadable        ? kExitUnreadable
+           : refused         ? kExitRefused
+           : refusedByPlugin ? kExitRefusedByPlugin
+                             : kExitDone;
+  }
+
   std::string NextSentinel(std::string* bytes) {
     const std::string sentinel = sentinelStart + "." + std::to_string(++sentinels);
     *bytes += sentinel + "|GetParameters|" + dialforge_client::kSentinelSnapshot + "\n";
     return sentinel;
+  }
+
+  // Prints what the bytes complete; false, with the problem, when they are not what was due.
+  bool Take(const std::string& received) {
+    if (protocol == 1) {
+      std::vector<Reply> replies;
+      const bool understood = reader.Take(received, &replies, &problem);
+      for (const Reply& reply : replies) {
+        Print(reply.id, reply.snapshot, reply.text, nullptr);
+      }
+      return understood;
+    }
+    std::vector<dialforge_client::Answer> taken;
+    std::vector<nlohmann::ordered_json> events;
+    const bool understood = answers.Take(received, &taken, &events, &problem);
+    for (const dialforge_client::Answer& answer : taken) {
+      Report(answer);
+    }
+    for (const nlohmann::ordered_json& event : events) {
+      if (!options.watch.empty()) {
+        std::cout << event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                  << std::endl;
+      }
+    }
+    return understood;
+  }
+
+  void Report(const dialforge_client::Answer& answer) {
+    const nlohmann::ordered_json& line = answer.line;
+    if (!line.value("ok", false)) {
+      std::string message =
+          (answer.request <= sent.size() ? Named(answer.request, sent[answer.request - 1])
+                                         : "the Bye, id '" + answer.id + "'") +
+          ": refused, " + line.value("error", std::string("?")) + ": " +
+          line.value("message", std::string());
+      if (line.contains("hostError") && line["hostError"].is_string()) {
+        message += " (host error '" + line["hostError"].get<std::string>() + "')";
+      }
+      Say(message);
+      refusedByPlugin = true;
+      return;
+    }
+    if (!answer.snapshot.empty()) {
+      Print(answer.id, answer.snapshot, std::string(), &line);
+    }
+  }
+
+  // A snapshot reply: its text (protocol 1) or its answer (protocol 2), printed as text or JSON.
+  void Print(const std::string& id, const std::string& snapshot, const std::string& text,
+             const nlohmann::ordered_json* answer) {
+    const nlohmann::ordered_json result = answer != nullptr && answer->contains("result")
+                                              ? (*answer)["result"]
+                                              : nlohmann::ordered_json::object();
+    if (!options.json) {
+      std::string bytes = id + "|";
+      try {
+        bytes += answer != nullptr ? dialforge_client::SnapshotText(snapshot, result) : text;
+      } catch (const std::exception& problem) {
+        Say("cannot read the " + snapshot + " answer to request id '" +
+            dialforge_client::Printable(id) + "': " + problem.what());
+        unreadable = true;
+      }
+      if (bytes.back() != '\n') {
+        bytes += '\n';
+      }
+      std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+      std::fflush(stdout);
+      return;
+    }
+    nlohmann::ordered_json line;
+    try {
+      line = answer != nullptr ? nlohmann::ordered_json{{"id", id},
+                                                        {"snapshot", snapshot},
+                                                        {"format", dialforge_client::kJsonFormat},
+                                                        {"result", result}}
+                               : dialforge_client::ReplyToJson(id, snapshot, text);
+    } catch (const std::exception& problem) {
+      Say("cannot read the " + snapshot + " reply to request id '" +
+          dialforge_client::Printable(id) + "': " + problem.what());
+      line = {{"id", id},
+              {"snapshot", snapshot},
+              {"format", dialforge_client::kJsonFormat},
+              {"error", problem.what()}};
+      unreadable = true;
+    }
+    std::cout << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
   }
 
   // Adds the complete lines that have arrived; false once the input has ended (the last line
@@ -235,33 +388,8 @@ class Exchange {
     return !ended;
   }
 
-  void Print(const Reply& reply) {
-    if (!options.json) {
-      std::string bytes = reply.id + "|" + reply.text;
-      if (bytes.back() != '\n') {
-        bytes += '\n';
-      }
-      std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-      std::fflush(stdout);
-      return;
-    }
-    nlohmann::ordered_json line;
-    try {
-      line = dialforge_client::ReplyToJson(reply.id, reply.snapshot, reply.text);
-    } catch (const std::exception& problem) {
-      Say("cannot read the " + reply.snapshot + " reply to request id '" +
-          dialforge_client::Printable(reply.id) + "': " + problem.what());
-      line = {{"id", reply.id},
-              {"snapshot", reply.snapshot},
-              {"format", dialforge_client::kJsonFormat},
-              {"error", problem.what()}};
-      unreadable = true;
-    }
-    std::cout << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
-  }
-
   int Lost(const std::string& why) {
-    const std::size_t confirmed = reader.Confirmed();
+    const std::size_t confirmed = protocol == 2 ? answers.Confirmed() : reader.Confirmed();
     std::string message = why;
     if (confirmed < sent.size()) {
       message += "; the requests from request " + std::to_string(confirmed + 1) + " (" +
@@ -272,16 +400,45 @@ class Exchange {
   }
 
   Connection& connection;
+  const int protocol;
   dialforge_client::ReplyReader reader;
+  dialforge_client::AnswerReader answers;
   const std::string sentinelStart;
   const Options& options;
   std::vector<std::string> sent;
   std::string lines;
+  std::string problem;
   std::size_t sentinels = 0;
   bool lastHasSentinel = false;
+  bool byeSent = false;
   bool refused = false;
+  bool refusedByPlugin = false;
   bool unreadable = false;
 };
+
+// The write end of the pipe that tells a watching client to end; -1 when not watching.
+int interruptWriter = -1;
+
+void Interrupted(int) {
+  const char byte = 0;
+  const ssize_t ignored = write(interruptWriter, &byte, 1);
+  static_cast<void>(ignored);
+}
+
+// A descriptor that becomes readable on SIGINT or SIGTERM, so that a watch ends with a Bye.
+int InterruptDescriptor() {
+  int ends[2];
+  if (pipe(ends) != 0) {
+    return -1;
+  }
+  interruptWriter = ends[1];
+  struct sigaction action {};
+  action.sa_handler = Interrupted;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  return ends[0];
+}
 
 int Run(int argc, char** argv) {
   int status = kExitDone;
@@ -307,8 +464,7 @@ int Run(int argc, char** argv) {
       const std::string& request = requests[at];
       const std::string problem = dialforge_client::RequestProblem(request);
       if (!problem.empty()) {
-        Say("request " + std::to_string(at + 1) + " (" + dialforge_client::Printable(request) +
-            "): " + problem + "; nothing sent (--strict)");
+        Say(Named(at + 1, request) + ": " + problem + "; nothing sent (--strict)");
         return kExitRefused;
       }
     }
@@ -325,6 +481,7 @@ int Run(int argc, char** argv) {
   settings.port = options->port;
   settings.connectTimeout = Milliseconds(options->connectTimeoutSeconds);
   settings.replyTimeout = Milliseconds(options->replyTimeoutSeconds);
+  settings.hello = options->protocol != 1;
   settings.note = [&](const std::string& note) {
     if (said.insert(note).second) {
       Say(note);
@@ -334,18 +491,30 @@ int Run(int argc, char** argv) {
       dialforge_client::ConnectServed(settings, sentinelStart + ".0");
   if (!connected.connection) {
     Say(connected.problem);
-    return kExitNoPlugin;
+    return connected.busy ? kExitBusy : kExitNoPlugin;
+  }
+  if (!options->watch.empty() && connected.protocol != 2) {
+    Say("--watch " + options->watch +
+        ": the plug-in does not speak protocol 2, so it sends no events; nothing sent");
+    return kExitRefusedByPlugin;
   }
 
-  Exchange exchange(*connected.connection, sentinelStart, *options);
-  if (options->requests.empty()) {
+  Exchange exchange(*connected.connection, connected.protocol, sentinelStart, *options);
+  if (options->requests.empty() && options->watch.empty()) {
     return exchange.Run(STDIN_FILENO);
+  }
+  // Subscribed first, so that the events the requests cause are shown too.
+  if (!options->watch.empty()) {
+    exchange.Add(sentinelStart + ".w|Subscribe|" + options->watch);
   }
   for (const std::string& request : requests) {
     exchange.Add(request);
   }
-  exchange.Finish();
-  return exchange.Run(-1);
+  if (options->watch.empty()) {
+    exchange.Finish();
+    return exchange.Run(-1);
+  }
+  return exchange.Run(-1, InterruptDescriptor());
 }
 
 }  // namespace

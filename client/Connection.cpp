@@ -15,6 +15,8 @@
 #include <fstream>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
 #include "client/ReplyReader.h"
 
 namespace dialforge_client {
@@ -33,16 +35,21 @@ const char* const kWaitingForListener =
     "waiting for the plug-in to listen again (it pauses 5 s after each client)";
 const char* const kWaitingForOtherClient =
     "waiting for the plug-in to finish with another client (it serves one at a time)";
+const char* const kServingAnother = "another client is being served";
 
+// The port the file names: nothing when there is no file, 0 when it holds no port.
 std::optional<int> PortFromFile(const std::string& path) {
   std::ifstream file(path);
-  std::string digits;
-  if (!file || !std::getline(file, digits) || digits.empty() || digits.size() > 5 ||
-      digits.find_first_not_of("0123456789") != std::string::npos) {
+  if (!file) {
     return std::nullopt;
   }
+  std::string digits;
+  if (!std::getline(file, digits) || digits.empty() || digits.size() > 5 ||
+      digits.find_first_not_of("0123456789") != std::string::npos) {
+    return 0;
+  }
   const int port = std::stoi(digits);
-  return port > 0 && port <= 65535 ? std::optional<int>(port) : std::nullopt;
+  return port <= 65535 ? port : 0;
 }
 
 // A connected, non-blocking descriptor, or -1 with the error of connect().
@@ -73,30 +80,79 @@ int ConnectTo(int port, int* error) {
 
 enum class Probe { Served, Closed, Failed };
 
+// Reads the answers to the Hello (when offered) and to the probe as they arrive.
+class ProbeAnswers {
+ public:
+  ProbeAnswers(const std::string& probeId, bool hello)
+      : helloId(probeId + ".h"),
+        probeReply(probeId + "|"),
+        probeId(probeId),
+        awaitingHello(hello) {}
+
+  // Served once the probe's answer is in; Failed when the bytes are not the plug-in's answers.
+  std::optional<Probe> Take(const std::string& bytes) {
+    arrived += bytes;
+    for (;;) {
+      if (protocol == 2 || (awaitingHello && !arrived.empty() && arrived[0] == '{')) {
+        const std::size_t end = arrived.find('\n');
+        if (end == std::string::npos) {
+          return std::nullopt;
+        }
+        const nlohmann::json answer = nlohmann::json::parse(arrived.substr(0, end), nullptr, false);
+        arrived.erase(0, end + 1);
+        if (!answer.is_object() || !answer.contains("id")) {
+          return Probe::Failed;
+        }
+        if (protocol == 2) {
+          return answer["id"] == probeId && arrived.empty() ? Probe::Served : Probe::Failed;
+        }
+        if (answer["id"] != helloId) {
+          return Probe::Failed;
+        }
+        awaitingHello = false;
+        if (answer.value("ok", false) && answer.value("protocol", 0) == 2) {
+          protocol = 2;
+        }
+        continue;
+      }
+      if (arrived.compare(0, probeReply.size(), probeReply, 0, arrived.size()) != 0 ||
+          arrived.size() > probeReply.size()) {
+        return Probe::Failed;
+      }
+      return arrived == probeReply ? std::optional<Probe>(Probe::Served) : std::nullopt;
+    }
+  }
+
+  int Protocol() const { return protocol; }
+
+ private:
+  const std::string helloId;
+  const std::string probeReply;
+  const std::string probeId;
+  bool awaitingHello;
+  int protocol = 1;
+  std::string arrived;
+};
+
 // Waits for the probe's reply alone: nothing else has been sent. A connection made while the
 // plug-in pauses after a client waits unserved until the pause ends, so a slow reply is said.
-Probe AwaitProbe(Connection& connection, const ConnectSettings& settings,
-                 const std::string& probeId, std::string* problem) {
-  const std::string expected = probeId + "|";
-  std::string arrived;
+Probe AwaitProbe(Connection& connection, const ConnectSettings& settings, ProbeAnswers& answers,
+                 std::string* problem) {
   bool said = false;
   for (;;) {
     std::string received;
     const auto timeout = said ? settings.replyTimeout : std::min(kPatience, settings.replyTimeout);
     switch (connection.Next(-1, true, timeout, &received)) {
       case Connection::Event::Received:
-        arrived += received;
-        if (arrived.compare(0, expected.size(), expected, 0, arrived.size()) != 0 ||
-            arrived.size() > expected.size()) {
-          *problem = "the program on the port does not answer as the plug-in does";
-          return Probe::Failed;
-        }
-        if (arrived == expected) {
-          return Probe::Served;
+        if (const std::optional<Probe> probe = answers.Take(received)) {
+          if (*probe == Probe::Failed) {
+            *problem = "the program on the port does not answer as the plug-in does";
+          }
+          return *probe;
         }
         break;
       case Connection::Event::Closed:
-        *problem = "the plug-in is serving another client";
+        *problem = kServingAnother;
         return Probe::Closed;
       case Connection::Event::Stalled:
         if (!said && timeout < settings.replyTimeout) {
@@ -192,27 +248,43 @@ Connected ConnectServed(const ConnectSettings& settings, const std::string& prob
   const auto deadline = Clock::now() + settings.connectTimeout;
   auto retryInterval = kFirstRetryInterval;
   std::string problem;
+  bool busy = false;
   for (;;) {
+    busy = false;
     const std::optional<int> port = settings.port ? settings.port : PortFromFile(settings.portFile);
     if (!port) {
       problem = "no port in " + settings.portFile;
       settings.note(kWaitingForPortFile + settings.portFile);
+    } else if (*port == 0) {
+      problem = "unreadable port file " + settings.portFile;
+      settings.note(problem);
     } else {
       int error = 0;
       const int descriptor = ConnectTo(*port, &error);
-      if (descriptor == -1) {
+      if (descriptor == -1 && !settings.port) {
+        // The plug-in holds its port while the file exists: nobody there means a file left
+        // behind, or a listener that failed and binds again after its pause.
+        problem = "nothing listens on port " + std::to_string(*port) +
+                  " (stale port file? is the host running?)";
+        settings.note(problem);
+      } else if (descriptor == -1) {
         problem = "nothing accepts connections on port " + std::to_string(*port) + " (" +
                   std::strerror(error) + ")";
         settings.note(kWaitingForListener);
       } else {
         auto connection = std::make_unique<Connection>(descriptor);
+        ProbeAnswers answers(probeId, settings.hello);
+        if (settings.hello) {
+          connection->Queue(probeId + ".h|Hello|2\n");
+        }
         connection->Queue(probeId + "|GetParameters|" + kSentinelSnapshot + "\n");
-        switch (AwaitProbe(*connection, settings, probeId, &problem)) {
+        switch (AwaitProbe(*connection, settings, answers, &problem)) {
           case Probe::Served:
-            return {std::move(connection), std::string()};
+            return {std::move(connection), answers.Protocol(), std::string(), false};
           case Probe::Failed:
-            return {nullptr, problem};
+            return {nullptr, 0, problem, false};
           case Probe::Closed:
+            busy = true;
             settings.note(kWaitingForOtherClient);
             break;
         }
@@ -220,8 +292,10 @@ Connected ConnectServed(const ConnectSettings& settings, const std::string& prob
     }
     const auto now = Clock::now();
     if (now >= deadline) {
-      return {nullptr, "no plug-in answered within " + SecondsText(settings.connectTimeout) + " (" +
-                           problem + ")"};
+      return {nullptr, 0,
+              "no plug-in answered within " + SecondsText(settings.connectTimeout) + " (" +
+                  problem + ")",
+              busy};
     }
     std::this_thread::sleep_for(std::min<Clock::duration>(retryInterval, deadline - now));
     retryInterval = std::min(retryInterval * 2, kLongestRetryInterval);

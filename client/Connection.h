@@ -20,6 +20,8 @@ struct ConnectSettings {
   std::optional<int> port;  // instead of the port file
   std::chrono::milliseconds connectTimeout{0};
   std::chrono::milliseconds replyTimeout{0};
+  // Offers protocol 2 with a Hello before the probe.
+  bool hello = true;
   // Tells the user, once per kind, what the client is waiting for.
   std::function<void(const std::string&)> note;
 };
@@ -51,16 +53,21 @@ class Connection {
 // "2.5 s", for messages.
 std::string SecondsText(std::chrono::milliseconds duration);
 
-// The outcome of connecting: a served connection, or why none was made.
+// The outcome of connecting: a served connection and the protocol it speaks, or why none was
+// made (busy: the plug-in was serving another client at the last try).
 struct Connected {
   std::unique_ptr<Connection> connection;
+  int protocol = 1;
   std::string problem;
+  bool busy = false;
 };
 
-// Connects and sends the probe "<probeId>|GetParameters|~"; its reply shows the plug-in serves
-// this connection, with nothing of the client's run yet. Tries again until the connect timeout
-// while there is no port file, the port refuses, or the plug-in closes the connection before
-// the probe's reply (it is serving another client).
+// Connects and sends "<probeId>.h|Hello|2" (with settings.hello) and the probe
+// "<probeId>|GetParameters|~". The probe's reply shows the plug-in serves this connection, with
+// nothing of the client's run yet; a Hello answered before it, with protocol 2, shows the
+// plug-in speaks protocol 2 from then on (a plug-in that does not know Hello answers nothing to
+// it). Tries again until the connect timeout while there is no port file, the port refuses, or
+// the plug-in closes the connection before the probe's reply (it is serving another client).
 Connected ConnectServed(const ConnectSettings& settings, const std::string& probeId);
 
 }  // namespace dialforge_client

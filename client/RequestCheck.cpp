@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -100,7 +101,63 @@ std::string FieldCountProblem(const std::string& what, std::size_t needed, std::
          std::to_string(has) + ": the plug-in ignores it";
 }
 
+// The panel modes the plug-in passes to the host; it refuses others.
+constexpr int32_t kPanelModeCount = 7;
+
 }  // namespace
+
+std::optional<float> LumetriValue(const std::string& text) {
+  double value = 0.0;
+  double divisor = 1.0;
+  bool separatorSeen = false;
+  for (const char byte : text) {
+    if (byte == '.' || byte == ',') {
+      if (separatorSeen) {
+        return std::nullopt;
+      }
+      separatorSeen = true;
+    } else if (IsDigit(byte)) {
+      value = value * 10.0 + (byte - '0');
+      divisor *= separatorSeen ? 10.0 : 1.0;
+    } else if (byte == '-') {
+      divisor = -divisor;
+    } else {
+      return std::nullopt;
+    }
+  }
+  const float result = static_cast<float>(value / divisor);
+  return std::isfinite(result) ? std::optional<float>(result) : std::nullopt;
+}
+
+std::optional<int32_t> PanelModeNumber(const std::string& text) {
+  constexpr int64_t kLargestMagnitude = int64_t{1} << 31;
+  int64_t magnitude = 0;
+  bool negative = false;
+  for (const char byte : text) {
+    if (IsDigit(byte)) {
+      magnitude = magnitude * 10 + (byte - '0');
+      if (magnitude > kLargestMagnitude) {
+        return std::nullopt;
+      }
+    } else if (byte == '-') {
+      negative = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!negative && magnitude == kLargestMagnitude) {
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+std::optional<std::string> RequestId(const std::string& request) {
+  if (request.size() > kLongestRequest) {
+    return std::nullopt;
+  }
+  const std::vector<std::string> fields = RequestFields(request);
+  return fields.empty() ? std::string() : fields[0];
+}
 
 std::optional<Answered> AnsweredRequest(const std::string& request) {
   const std::vector<std::string> fields = RequestFields(request);
@@ -157,6 +214,22 @@ std::string RequestProblem(const std::string& request) {
     }
     if (fields[2] == "JogDial" && fields.size() < kJogDialFields) {
       return FieldCountProblem("JogDial", kJogDialFields, fields.size());
+    }
+  }
+  if (keyword == "ChangeLumetri" && !LumetriValue(fields[3])) {
+    return "the value '" + Printable(fields[3]) +
+           "' is no number the plug-in reads (digits, one point or comma, minus signs): it "
+           "changes nothing";
+  }
+  if (keyword == "ChangeLumetriPanelMode") {
+    const std::optional<int32_t> mode = PanelModeNumber(fields[2]);
+    if (!mode) {
+      return "the panel mode '" + Printable(fields[2]) +
+             "' is no 32-bit number the plug-in reads (digits, a minus sign): it changes nothing";
+    }
+    if (*mode < 0 || *mode >= kPanelModeCount) {
+      return "panel mode " + std::to_string(*mode) +
+             " is not one of 0 to 6: the plug-in refuses it";
     }
   }
   if (keyword == "Navigate" && Split(fields[2], ',').size() != kNavigateValues) {

@@ -25,6 +25,7 @@ class ComposeHelper {
   static void CreateInstance(const ADOBESDK_StringSuite1* stringSuite);
   // The current object; null before the first CreateInstance.
   static ComposeHelper* GetInstance();
+  const ADOBESDK_StringSuite1* StringSuite() const { return stringSuite; }
 
   // Each composer gives the empty text for a null suite. Host results are not examined: a field
   // whose read fails is written as 0, 0.000000 or nothing, and a failed count gives no rows. A

@@ -52,15 +52,19 @@ ChannelReading ReadChannel(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
   ChannelReading channel;
   name.Filled(suite->GetChannelName(mixer, id, kMaxTextLength, name.Get()));
   for (uint32_t state = 0; state < kChannelStateCount; ++state) {
-    suite->GetChannelState(mixer, id, state, &channel.states[state]);
+    channel.statesGiven[state] =
+        suite->GetChannelState(mixer, id, state, &channel.states[state]) == kADOBESDK_NoError;
   }
-  suite->GetChannelVolume(mixer, id, &channel.volume);
-  suite->GetChannelFlags(mixer, id, &channel.flags);
-  ForgetUnlessGiven(suite->GetAudioChannelCount(mixer, id, &channel.audioChannels),
-                    &channel.audioChannels);
+  channel.volumeGiven = suite->GetChannelVolume(mixer, id, &channel.volume) == kADOBESDK_NoError;
+  channel.flagsGiven = suite->GetChannelFlags(mixer, id, &channel.flags) == kADOBESDK_NoError;
+  const ADOBESDK_Error countResult = suite->GetAudioChannelCount(mixer, id, &channel.audioChannels);
+  ForgetUnlessGiven(countResult, &channel.audioChannels);
+  channel.audioChannelsGiven = countResult == kADOBESDK_NoError;
   // The audio channel count just read is what the host is asked about.
-  suite->GetAudioChannelValue(mixer, id, channel.audioChannels, &channel.audioChannelValue);
-  suite->GetPanType(mixer, id, &channel.panType);
+  channel.audioChannelValueGiven =
+      suite->GetAudioChannelValue(mixer, id, channel.audioChannels, &channel.audioChannelValue) ==
+      kADOBESDK_NoError;
+  channel.panTypeGiven = suite->GetPanType(mixer, id, &channel.panType) == kADOBESDK_NoError;
   return channel;
 }
 
@@ -76,19 +80,27 @@ ComponentReading ReadComponent(const ADOBESDK_ControlSurfaceHostMixerSuite1* sui
                                AdobeSdkString& name) {
   ComponentReading reading;
   name.Filled(suite->GetComponentName(mixer, row, slot, kMaxTextLength, name.Get()));
-  suite->GetComponentBypass(mixer, row, slot, &reading.bypassed);
-  ForgetUnlessGiven(suite->GetComponentParameterCount(mixer, row, slot, &reading.parameterCount),
-                    &reading.parameterCount);
+  reading.bypassGiven =
+      suite->GetComponentBypass(mixer, row, slot, &reading.bypassed) == kADOBESDK_NoError;
+  const ADOBESDK_Error countResult =
+      suite->GetComponentParameterCount(mixer, row, slot, &reading.parameterCount);
+  ForgetUnlessGiven(countResult, &reading.parameterCount);
+  reading.parameterCountGiven = countResult == kADOBESDK_NoError;
   return reading;
 }
 
 float ReadComponentParameter(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                              ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row, uint32_t slot,
-                             uint32_t parameter, AdobeSdkString& name, AdobeSdkString& text) {
+                             uint32_t parameter, AdobeSdkString& name, AdobeSdkString& text,
+                             bool* valueGiven) {
   float value = 0.0f;
   name.Filled(
       suite->GetComponentParameterName(mixer, row, slot, parameter, kMaxTextLength, name.Get()));
-  suite->GetComponentParameterValue(mixer, row, slot, parameter, &value);
+  const ADOBESDK_Error valueResult =
+      suite->GetComponentParameterValue(mixer, row, slot, parameter, &value);
+  if (valueGiven != nullptr) {
+    *valueGiven = valueResult == kADOBESDK_NoError;
+  }
   text.Filled(
       suite->GetComponentParameterText(mixer, row, slot, parameter, kMaxTextLength, text.Get()));
   return value;
@@ -128,8 +140,10 @@ LumetriParameterReading ReadLumetriParameter(const ADOBESDK_ControlSurfaceHostLu
                                                            &reading.minimum, &reading.maximum);
   id.Filled(result);
   name.Filled(result);
+  reading.rangeGiven = result == kADOBESDK_NoError;
   if (id.HoldsString()) {
-    suite->GetParameterValue(lumetri, id.Get(), &reading.value);
+    reading.valueGiven =
+        suite->GetParameterValue(lumetri, id.Get(), &reading.value) == kADOBESDK_NoError;
   }
   return reading;
 }

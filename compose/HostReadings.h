@@ -3,7 +3,8 @@
 // with its own string suite and reads where its text needs them. A count whose read fails gives
 // no rows, and an id the host did not give is never handed back to it; otherwise host results
 // are not examined: every out-value is set before its host call, so a read the host fails gives
-// 0, 0.0 or empty text. The suites must not be null.
+// 0, 0.0 or empty text, and its ...Given flag (or its receptacle's HoldsString) is false for the
+// readers that can say so. The suites must not be null.
 #ifndef DIALFORGE_COMPOSE_HOSTREADINGS_H
 #define DIALFORGE_COMPOSE_HOSTREADINGS_H
 
@@ -35,17 +36,27 @@ struct ChannelReading {
   uint32_t audioChannels = 0;
   float audioChannelValue = 0.0f;
   uint32_t panType = 0;
+  bool statesGiven[kChannelStateCount] = {};
+  bool volumeGiven = false;
+  bool flagsGiven = false;
+  bool audioChannelsGiven = false;
+  bool audioChannelValueGiven = false;
+  bool panTypeGiven = false;
 };
 
 struct ComponentReading {
   ADOBESDK_Boolean bypassed = 0;
   uint32_t parameterCount = 0;
+  bool bypassGiven = false;
+  bool parameterCountGiven = false;
 };
 
 struct LumetriParameterReading {
   float minimum = 0.0f;
   float maximum = 0.0f;
   float value = 0.0f;
+  bool rangeGiven = false;
+  bool valueGiven = false;
 };
 
 uint32_t ReadChannelCount(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
@@ -67,7 +78,8 @@ ComponentReading ReadComponent(const ADOBESDK_ControlSurfaceHostMixerSuite1* sui
 // The parameter's value; its name and text go into the receptacles.
 float ReadComponentParameter(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                              ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row, uint32_t slot,
-                             uint32_t parameter, AdobeSdkString& name, AdobeSdkString& text);
+                             uint32_t parameter, AdobeSdkString& name, AdobeSdkString& text,
+                             bool* valueGiven = nullptr);
 
 uint32_t ReadCommandCount(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
                           ADOBESDK_ControlSurfaceHostCommand* command);

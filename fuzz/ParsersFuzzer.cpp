@@ -1,9 +1,11 @@
-// The readers of request fields on text of any bytes.
+// The readers of request fields, and the JSON string writer, on text of any bytes.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "compose/JsonText.h"
 #include "socket/SplitString.h"
 #include "surface/RequestParsing.h"
 
@@ -36,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   ParseDouble(text);
-  const int32_t integer = ParseInteger(text);
+  const std::optional<int32_t> integer = ParseInteger(text);
   if (!text.empty() && text.size() <= 9 && OnlyDigits(text)) {
     Check(integer == std::atoi(text.c_str()));
   }
@@ -54,5 +56,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(ReadNavigation(text, &step) == (SplitString(text, ',').size() == 4));
   int32_t menuNumber = 0;
   ReadMenuNumber(text, &menuNumber);
+
+  // A JSON string never holds a raw control character, and plain text goes in as it is.
+  std::string json;
+  AppendJsonString(json, text);
+  Check(json.size() >= 2 && json.front() == '"' && json.back() == '"');
+  bool plain = true;
+  for (const char byte : text) {
+    plain = plain && byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\';
+  }
+  for (const char byte : json) {
+    Check(static_cast<unsigned char>(byte) >= 0x20);
+  }
+  Check(!plain || json == '"' + text + '"');
   return 0;
 }

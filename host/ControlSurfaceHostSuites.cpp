@@ -30,7 +30,11 @@ ADOBESDK_Error Transport_Action(ADOBESDK_ControlSurfaceHostTransport* transport)
     if (ADOBESDK_Error failure = host.Call(kOperation)) {
       return failure;
     }
-    return host.Knows(transport) ? kADOBESDK_NoError : kHostUnknownReference;
+    if (!host.Knows(transport)) {
+      return kHostUnknownReference;
+    }
+    host.ChangeTransport(AfterTransportAction(host.transport, kOperation));
+    return kADOBESDK_NoError;
   });
 }
 

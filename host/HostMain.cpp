@@ -1,6 +1,7 @@
 // dialforge-host: loads the plug-in module into the simulated host and drives it as the
 // video-editing host does, so that the companion application (or dialforge-client) can talk to
 // the real plug-in on any machine.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <thread>
 
 #include "cli/CommandLine.h"
+#include "host/ClientTraces.h"
 #include "host/HostErrors.h"
 #include "host/LiveView.h"
 #include "host/PluginModule.h"
@@ -22,6 +24,7 @@
 #include "host/SimulatedHost.h"
 #include "platform/DataFolder.h"
 #include "platform/Module.h"
+#include "platform/StandardInput.h"
 #include "platform/StopRequests.h"
 #include "sdk/ControlSurfaceSuites.h"
 
@@ -73,11 +76,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   Options options;
   CLI::App app(
       "Runs the Dialforge plug-in in the simulated host until SIGINT or SIGTERM, and "
-      "shows each call of the plug-in that changes the project.",
+      "shows each call of the plug-in that changes the project. Lines on standard input act as "
+      "the user at the host (play, stop, pause, record, rewind, forward, seek, set, select; "
+      "help lists them).",
       "dialforge-host");
   app.add_option("--plugin", options.pluginPath,
                  std::string("The plug-in module (default: ") +
-                     dialforge_platform::ModuleFileName() + " next to this program)")
+                     dialforge_platform::ModuleFileName() +
+                     " next to this program, or where it is installed)")
       ->type_name("PATH");
   app.add_option("--fixture", options.fixturePath,
                  "The project to serve, as JSON (default: the built-in sample project)")
@@ -157,42 +163,91 @@ void QueryControlSurface(const PluginModule& module, ADOBESDK_ControlSurface* su
   check(suite->GetCommandRef(surface, &command), "GetCommandRef");
 }
 
-// Returns once a stop request has arrived; announces the port as soon as the port file shows
-// it. Every thread holds the requests, so only the waiting thread started here takes them.
-void ServeUntilSignalled(const std::string& home, const std::string& displayString) {
-  std::mutex mutex;
-  std::condition_variable signalled;
-  bool stopped = false;
-  std::thread signalTaker([&] {
-    dialforge_platform::WaitForStopRequest();
-    std::lock_guard<std::mutex> lock(mutex);
-    stopped = true;
-    signalled.notify_all();
-  });
-
+// Returns once a stop request (SIGINT or SIGTERM; Ctrl-C or Ctrl-Break on Windows) has arrived;
+// announces the port as soon as the port file shows it.
+void ServeUntilStopRequested(const std::string& home, const std::string& displayString) {
   if (home.empty()) {
     Complain(HomeText() + " is not set, so the plug-in writes no port file");
   }
   const std::string portFile = JoinPath(PortFolder(home), "socket.port");
   constexpr auto kPollInterval = std::chrono::milliseconds(20);
+  constexpr auto kIdleWait = std::chrono::hours(1);
   constexpr int kPollsBeforeNote = 100;
   int polls = 0;
   bool announced = home.empty();
-  std::unique_lock<std::mutex> lock(mutex);
-  while (!stopped) {
+  while (!dialforge_platform::TakeStopRequest(announced ? kIdleWait : kPollInterval)) {
     if (announced) {
-      signalled.wait(lock, [&] { return stopped; });
-    } else if (!signalled.wait_for(lock, kPollInterval, [&] { return stopped; })) {
-      if (const std::optional<int> port = PortInFile(portFile)) {
-        Say("connected to " + displayString + " on port " + std::to_string(*port));
-        announced = true;
-      } else if (++polls == kPollsBeforeNote) {
-        Complain("waiting for the port file " + portFile);
+      continue;
+    }
+    if (const std::optional<int> port = PortInFile(portFile)) {
+      Say("connected to " + displayString + " on port " + std::to_string(*port));
+      announced = true;
+    } else if (++polls == kPollsBeforeNote) {
+      Complain("waiting for the port file " + portFile);
+    }
+  }
+}
+
+// Takes the stop requests that come while the program stops: the second is told and changes
+// nothing (the stop still removes what the plug-in published and ends with the summary; `timeout`
+// and some shells send a signal to the whole process group as well); the third ends the program
+// at once.
+class StopRequestsDuringStop {
+ public:
+  StopRequestsDuringStop() : taker([this] { Take(); }) {}
+  ~StopRequestsDuringStop() {
+    stopped.store(true);
+    taker.join();
+  }
+  StopRequestsDuringStop(const StopRequestsDuringStop&) = delete;
+  StopRequestsDuringStop& operator=(const StopRequestsDuringStop&) = delete;
+
+ private:
+  void Take() {
+    constexpr auto kPollInterval = std::chrono::milliseconds(20);
+    int taken = 0;
+    while (!stopped.load()) {
+      const std::optional<int> exitStatus = dialforge_platform::TakeStopRequest(kPollInterval);
+      if (!exitStatus) {
+        continue;
+      }
+      if (++taken == 1) {
+        Complain("stopping; one more signal ends the program at once");
+      } else {
+        std::_Exit(*exitStatus);
       }
     }
   }
-  lock.unlock();
-  signalTaker.join();
+
+  std::atomic<bool> stopped{false};
+  std::thread taker;
+};
+
+// The user at the host: each line on standard input is an action of the host's own interface
+// (see SimulatedHost::UserAction), answered on standard output. Ends at the end of the input or
+// once stopped is set; it looks at stopped every tenth of a second.
+void ReadUserLines(SimulatedHost& host, const std::atomic<bool>& stopped) {
+  std::string pending;
+  char bytes[4096];
+  constexpr auto kStopCheckInterval = std::chrono::milliseconds(100);
+  while (!stopped.load()) {
+    const std::optional<size_t> count =
+        dialforge_platform::ReadStandardInput(bytes, sizeof bytes, kStopCheckInterval);
+    if (!count) {
+      continue;
+    }
+    if (*count == 0) {
+      return;
+    }
+    pending.append(bytes, *count);
+    for (size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+      const std::string reply = host.UserAction(pending.substr(0, end));
+      pending.erase(0, end + 1);
+      if (!reply.empty()) {
+        Say(reply);
+      }
+    }
+  }
 }
 
 std::string HeldSuitesText(const SimulatedHost& host) {
@@ -230,9 +285,12 @@ int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::str
     liveView->Show("plug-in connected");
   }
   QueryControlSurface(*module, surface);
-  ServeUntilSignalled(home, displayString);
-  // A second request now ends the program at once, should the plug-in not come down.
-  dialforge_platform::ReleaseStopRequests();
+  std::atomic<bool> stopped{false};
+  std::thread user([&] { ReadUserLines(host, stopped); });
+  ServeUntilStopRequested(home, displayString);
+  stopped.store(true);
+  user.join();
+  const StopRequestsDuringStop laterRequests;
   try {
     instance->Disconnect();
     if (liveView != nullptr) {
@@ -255,7 +313,7 @@ int Run(int argc, char** argv) {
   }
 
   // Held before any thread starts, so that every thread inherits that and the requests are only
-  // ever taken in ServeUntilSignalled.
+  // ever taken by TakeStopRequest.
   dialforge_platform::HoldStopRequests();
 
   dialforge_host::ProjectResult fixture;
@@ -293,6 +351,7 @@ int Run(int argc, char** argv) {
     Complain(problem.what());
     return kExitCannotStart;
   }
+  host->TellSurfaces(true);
   if (options->journal == "-") {
     host->JournalToStandardOutput();
   } else if (!options->journal.empty() && !host->JournalToFile(options->journal)) {
@@ -300,12 +359,15 @@ int Run(int argc, char** argv) {
     return kExitCannotStart;
   }
 
+  std::optional<dialforge_host::ClientTraces> clientTraces;
   if (!options->quiet) {
     liveView.Watch(*host);
+    clientTraces.emplace(
+        [&liveView](const std::string& event, int output) { liveView.ShowOn(event, output); });
   }
 
   const std::string pluginPath = options->pluginPath.empty()
-                                     ? dialforge_host::ModuleNextToProgram(argv[0])
+                                     ? dialforge_host::DefaultModulePath(argv[0])
                                      : options->pluginPath;
   status = RunPlugin(*host, pluginPath, home, options->quiet ? nullptr : &liveView);
   if (status != kExitServed) {

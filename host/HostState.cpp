@@ -38,7 +38,8 @@ ADOBESDK_Error HostState::Call(Operation operation, const std::vector<std::strin
   if (info.journalLabel != nullptr) {
     journal.Record(info, arguments);
     if (changeObserver) {
-      changeUnderWay = ChangeReport{&info, arguments, kADOBESDK_NoError, std::string()};
+      changeUnderWay =
+          ChangeReport{&info, arguments, kADOBESDK_NoError, std::string(), std::string()};
     }
   }
   return failures[static_cast<std::size_t>(operation)].value_or(kADOBESDK_NoError);
@@ -143,6 +144,69 @@ void HostState::SetMissing(const std::string& suite, bool missing) {
     missingSuites.insert(suite);
   } else {
     missingSuites.erase(suite);
+  }
+}
+
+}  // namespace dialforge_host
+
+namespace dialforge_host {
+
+void HostState::RecordUser(const std::string& action, const std::vector<std::string>& arguments) {
+  journal.RecordUser(action, arguments);
+  if (changeObserver) {
+    ChangeReport report;
+    report.userAction = action;
+    report.arguments = arguments;
+    changeObserver(report);
+  }
+}
+
+void HostState::Notify(SurfaceCall call) {
+  if (notifier != nullptr) {
+    notifier->Post(std::move(call));
+  }
+}
+
+SurfaceCall HostState::TimeDisplayCall() {
+  const std::string& text = *hostMadeTexts.insert(Timecode(transport.playheadMs)).first;
+  ADOBESDK_String time{};
+  strings.Fill(&time, text);
+  return [time](const SurfaceTables& surface) {
+    surface.transport->SetTimeDisplay(surface.transportRef, kTimeDisplayFormat, &time);
+  };
+}
+
+void HostState::ChangeTransport(const TransportModel& next) {
+  using Setter = ADOBESDK_Error (*ADOBESDK_ControlSurfaceTransportSuite1::*)(
+      ADOBESDK_ControlSurfaceTransport*, ADOBESDK_Boolean);
+  const struct {
+    bool TransportModel::*flag;
+    Setter setter;
+  } flags[] = {
+      {&TransportModel::stopped, &ADOBESDK_ControlSurfaceTransportSuite1::SetStopState},
+      {&TransportModel::playing, &ADOBESDK_ControlSurfaceTransportSuite1::SetPlayState},
+      {&TransportModel::recording, &ADOBESDK_ControlSurfaceTransportSuite1::SetRecordState},
+      {&TransportModel::rewinding, &ADOBESDK_ControlSurfaceTransportSuite1::SetRewindState},
+      {&TransportModel::forwarding, &ADOBESDK_ControlSurfaceTransportSuite1::SetForwardState},
+      {&TransportModel::cycle, &ADOBESDK_ControlSurfaceTransportSuite1::SetCycleState},
+      {&TransportModel::paused, &ADOBESDK_ControlSurfaceTransportSuite1::SetPauseState},
+  };
+  const TransportModel before = transport;
+  transport = next;
+  for (const auto& entry : flags) {
+    if (before.*entry.flag != next.*entry.flag) {
+      const ADOBESDK_Boolean state = next.*entry.flag ? 1 : 0;
+      const Setter setter = entry.setter;
+      Notify([setter, state](const SurfaceTables& surface) {
+        (surface.transport->*setter)(surface.transportRef, state);
+      });
+    }
+  }
+  if (before.playheadMs != next.playheadMs) {
+    Notify(TimeDisplayCall());
+  }
+  if (notifier != nullptr) {
+    notifier->Playing(next.playing);
   }
 }
 

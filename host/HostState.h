@@ -18,10 +18,12 @@
 
 #include "host/HostErrors.h"
 #include "host/HostStrings.h"
+#include "host/HostTransport.h"
 #include "host/Journal.h"
 #include "host/Operations.h"
 #include "host/Project.h"
 #include "host/SimulatedHost.h"
+#include "host/SurfaceNotifier.h"
 #include "sdk/ControlSurfaceHost.h"
 #include "sdk/SPSuites.h"
 
@@ -39,6 +41,15 @@ class HostState {
   // Reports the state-changing call under way, if any, with its answer.
   void EndCall(ADOBESDK_Error result);
   void AddViolation(std::string description) { violations.push_back(std::move(description)); }
+  // A change the user made at the host: journaled as "User", the action and its arguments.
+  void RecordUser(const std::string& action, const std::vector<std::string>& arguments);
+
+  // The transport becomes next; the surface is told what differs.
+  void ChangeTransport(const TransportModel& next);
+  // The call that shows the playhead's time on the surface.
+  SurfaceCall TimeDisplayCall();
+  // Queued for the surface, if one is attached.
+  void Notify(SurfaceCall call);
 
   // The text of a string argument. A null pointer answers kHostBadArgument; a string that is
   // not valid answers kHostInvalidString and is a violation.
@@ -85,6 +96,8 @@ class HostState {
   }
 
   Project project;
+  TransportModel transport;
+  SurfaceNotifier* notifier = nullptr;
   HostStrings strings;
   Journal journal;
   ChangeObserver changeObserver;
@@ -117,6 +130,8 @@ class HostState {
   std::unordered_map<std::string, std::size_t> parameterRows;
   std::unordered_map<std::string, std::size_t> menuRows;
   std::set<std::pair<std::string, std::string>> commandIds;
+  // Texts of host strings the host made itself (time displays): kept, as host strings must be.
+  std::set<std::string> hostMadeTexts;
 };
 
 // The lock that guards the current host and all its state.

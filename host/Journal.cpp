@@ -17,9 +17,14 @@ Journal::~Journal() {
 }
 
 void Journal::Record(const OperationInfo& operation, const std::vector<std::string>& arguments) {
-  std::string line = operation.journalLabel;
-  line += '\t';
-  line += operation.name;
+  Write(std::string(operation.journalLabel) + '\t' + operation.name, arguments);
+}
+
+void Journal::RecordUser(const std::string& action, const std::vector<std::string>& arguments) {
+  Write("User\t" + action, arguments);
+}
+
+void Journal::Write(std::string line, const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
     line += '\t';
     line += argument;

@@ -29,6 +29,8 @@ class Journal {
   void Count(Operation operation) { ++counts[static_cast<std::size_t>(operation)]; }
   // The suite label, the operation and the arguments, separated by tabs.
   void Record(const OperationInfo& operation, const std::vector<std::string>& arguments);
+  // "User", the user's action and its arguments.
+  void RecordUser(const std::string& action, const std::vector<std::string>& arguments);
 
   // False when the file cannot be opened for writing; the output is then unchanged.
   bool WriteToFile(const std::string& path);
@@ -43,6 +45,7 @@ class Journal {
 
  private:
   void CloseFile();
+  void Write(std::string line, const std::vector<std::string>& arguments);
 
   std::vector<std::string> lines;
   std::array<uint64_t, kOperationCount> counts{};

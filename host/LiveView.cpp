@@ -1,5 +1,8 @@
 #include "host/LiveView.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "host/HostErrors.h"
@@ -24,7 +27,9 @@ std::string LiveView::Line(const std::string& event) const {
 }
 
 std::string LiveView::Line(const ChangeReport& change) const {
-  std::string text = std::string(change.operation->journalLabel) + " " + change.operation->name;
+  std::string text = change.operation != nullptr ? std::string(change.operation->journalLabel) +
+                                                       " " + change.operation->name
+                                                 : "User " + change.userAction;
   for (std::size_t at = 0; at < change.arguments.size(); ++at) {
     text += (at == 0 ? "(" : ", ") + change.arguments[at];
   }
@@ -49,6 +54,21 @@ void LiveView::Watch(SimulatedHost& host) const {
 
 void LiveView::Show(const std::string& event) const {
   Print(Line(event));
+}
+
+void LiveView::ShowOn(const std::string& event, int output) const {
+  const std::string line = Line(event) + "\n";
+  std::size_t written = 0;
+  while (written < line.size()) {
+    const ssize_t count = write(output, line.data() + written, line.size() - written);
+    if (count < 0 && errno == EINTR) {
+      continue;
+    }
+    if (count <= 0) {
+      return;
+    }
+    written += static_cast<std::size_t>(count);
+  }
 }
 
 }  // namespace dialforge_host

@@ -232,6 +232,10 @@ ADOBESDK_Error Mixer_SetAutomationMode(MixerRef* mixer, uint32_t channelId, uint
       return kHostUnknownItem;
     }
     channel->automationMode = mode;
+    const auto row = static_cast<uint32_t>(channel - host.project.mixer.channels.data());
+    host.Notify([row, mode](const SurfaceTables& surface) {
+      surface.mixer->SetAutomationMode(surface.mixerRef, row, mode);
+    });
     return kADOBESDK_NoError;
   });
 }

@@ -9,13 +9,21 @@
 
 namespace dialforge_host {
 
-std::string ModuleNextToProgram(const char* programPath) {
+std::string DefaultModulePath(const char* programPath) {
+  std::error_code error;
   std::filesystem::path program = dialforge_platform::RunningProgram();
   if (program.empty()) {
-    std::error_code error;
     program = std::filesystem::absolute(programPath, error);
   }
-  return (program.parent_path() / dialforge_platform::ModuleFileName()).string();
+  const std::filesystem::path folder = program.parent_path();
+  const std::filesystem::path built = folder / dialforge_platform::ModuleFileName();
+  // An absolute install folder replaces the program's folder in the join.
+  const std::filesystem::path installed =
+      folder / DIALFORGE_INSTALLED_PLUGIN_DIR / dialforge_platform::ModuleFileName();
+  if (!std::filesystem::exists(built, error) && std::filesystem::exists(installed, error)) {
+    return installed.lexically_normal().string();
+  }
+  return built.string();
 }
 
 namespace {
@@ -68,6 +76,7 @@ PluginInstance::PluginInstance(PluginModule& module) : module(module) {
 }
 
 PluginInstance::~PluginInstance() {
+  module.Host().DetachSurface(connectedSurface);
   module.Functions().DeletePluginInstance(plugin);
 }
 
@@ -82,10 +91,17 @@ std::string PluginInstance::DisplayString() const {
 ADOBESDK_ControlSurface* PluginInstance::Connect() {
   ADOBESDK_ControlSurface* surface = nullptr;
   Check(module.PluginSuite().Connect(plugin, module.Host().HostHandle(), &surface), "Connect");
+  if (module.Host().TellsSurfaces()) {
+    module.Host().AttachSurface(module.SuiteList(), surface);
+    connectedSurface = surface;
+  }
   return surface;
 }
 
 void PluginInstance::Disconnect() {
+  // No notification may reach a surface the plug-in is about to delete.
+  module.Host().DetachSurface(connectedSurface);
+  connectedSurface = nullptr;
   Check(module.PluginSuite().Disconnect(plugin), "Disconnect");
 }
 

@@ -39,8 +39,9 @@ class PluginModule {
   bool started = false;
 };
 
-// Dialforge.so in the folder of the running program, which is where the build puts both.
-std::string ModuleNextToProgram(const char* programPath);
+// Dialforge.so in the folder of the running program, where the build puts both; failing that,
+// where "cmake --install" puts it for an installed program (../lib/dialforge/plugins by default).
+std::string DefaultModulePath(const char* programPath);
 
 // One plug-in instance of a started module, deleted with the object.
 class PluginInstance {
@@ -54,7 +55,8 @@ class PluginInstance {
   std::string PluginID() const;
   std::string DisplayString() const;
 
-  // Connects to the simulated host's handle; the control surface handle the plug-in gives back.
+  // Connects to the simulated host's handle; the control surface handle the plug-in gives back,
+  // which the host then tells of its transport and mixer changes until Disconnect.
   ADOBESDK_ControlSurface* Connect();
   void Disconnect();
 
@@ -66,6 +68,7 @@ class PluginInstance {
 
   PluginModule& module;
   ADOBESDK_ControlSurfacePlugin* plugin = nullptr;
+  ADOBESDK_ControlSurface* connectedSurface = nullptr;
 };
 
 }  // namespace dialforge_host

@@ -1,10 +1,12 @@
 // The simulated host: every host suite of sdk/ over an in-memory project, with acquisition and
-// string bookkeeping, fault injection and a journal of the plug-in's calls.
+// string bookkeeping, fault injection and a journal of the plug-in's calls. Like a real host it
+// tells an attached control surface what changes, on a thread of its own.
 //
 // The host's C tables carry no context pointer, so one SimulatedHost at a time is the process's
 // current host: constructing a second while one lives throws std::logic_error. Every table call
 // and every member function takes the host's one lock, so the plug-in's threads and the test's
-// thread may call at once; the host never calls into the plug-in.
+// thread may call at once. The host calls into the plug-in only from its notifier thread, never
+// with its lock held.
 #ifndef DIALFORGE_HOST_SIMULATEDHOST_H
 #define DIALFORGE_HOST_SIMULATEDHOST_H
 
@@ -21,12 +23,14 @@
 #include "host/Project.h"
 #include "sdk/ADOBESDK_StringSuite.h"
 #include "sdk/ControlSurfaceHost.h"
+#include "sdk/ControlSurfaceSuites.h"
 #include "sdk/SPBasic.h"
 #include "sdk/SPSuites.h"
 
 namespace dialforge_host {
 
 class HostState;
+class SurfaceNotifier;
 
 // A suite the plug-in added to one of its suite lists.
 struct AddedSuite {
@@ -45,6 +49,8 @@ struct ChangeReport {
   // The value the host kept when it took another than the one asked for (a clamped parameter,
   // a menu stopped at its last choice); empty otherwise.
   std::string kept;
+  // For a change the user made at the host (operation then null): the user's action.
+  std::string userAction;
 };
 using ChangeObserver = std::function<void(const ChangeReport&)>;
 
@@ -68,6 +74,22 @@ class SimulatedHost {
   // Connect, which several plug-in instances may share.
   SPBasicSuite* BasicSuite() const;
   ADOBESDK_ControlSurfaceHost* HostHandle() const;
+
+  // Whether PluginInstance::Connect attaches the surface it gets, so that the host tells it of
+  // its changes on the notifier thread. Off until asked for: that thread is one more in the
+  // process, which tests that count the plug-in's threads must not see. dialforge-host turns it
+  // on.
+  void TellSurfaces(bool on) { tellSurfaces = on; }
+  bool TellsSurfaces() const { return tellSurfaces; }
+  // The control surface the plug-in handed back from Connect, reached through the tables in the
+  // plug-in's suite list; a later one takes its place. Detaching the attached surface returns
+  // once no notification runs any more; another surface is left as it is.
+  void AttachSurface(const SPSuiteList* list, ADOBESDK_ControlSurface* surface);
+  void DetachSurface(ADOBESDK_ControlSurface* surface);
+  // A line the user typed at the host (play, stop, pause, record, rewind, forward,
+  // seek <timecode>, set <parameter id> <value>, select <channel id>, help): what the host says
+  // back. The project changes as the host's own user interface would change it.
+  std::string UserAction(const std::string& line);
 
   // Acquisitions currently held.
   int HeldCount(const std::string& name, int32_t version) const;
@@ -117,6 +139,9 @@ class SimulatedHost {
 
  private:
   std::unique_ptr<HostState> state;
+  std::unique_ptr<SurfaceNotifier> notifier;
+  ADOBESDK_ControlSurface* attachedSurface = nullptr;  // the caller's thread only
+  bool tellSurfaces = false;
 };
 
 }  // namespace dialforge_host

@@ -1,8 +1,18 @@
 #include "plugin/DialforgePlugin.h"
 
+#include <atomic>
+
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
+
+namespace {
+
+// Instances that hold a connection: when the last one stops, the tracer's writer is stopped too,
+// so that the module can be unloaded with none of its threads left.
+std::atomic<int> sConnectedCount{0};
+
+}  // namespace
 
 DialforgePlugin::DialforgePlugin(unsigned int hostIdentifier, SPBasicSuite* basicSuite)
     : hostIdentifier(hostIdentifier), basicSuite(basicSuite) {}
@@ -18,6 +28,7 @@ ADOBESDK_ControlSurface* DialforgePlugin::Connect(ADOBESDK_ControlSurfaceHost* h
     Disconnect();
   }
   dialforge = Dialforge::CreateInstance(hostIdentifier, basicSuite);
+  ++sConnectedCount;
   dialforge->SetDialforgeHost(host);
   unsigned short** identifier = nullptr;
   unsigned int* identifierLength = nullptr;
@@ -36,8 +47,12 @@ void DialforgePlugin::Disconnect() {
     dialforge->SetDialforgeHost(nullptr);
     delete dialforge;
     dialforge = nullptr;
+    --sConnectedCount;
   }
   Tracer::TRACE("Plugin disconnected");
+  if (sConnectedCount == 0) {
+    Tracer::Stop();
+  }
 }
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -190,6 +190,8 @@ static ADOBESDK_Error DialforgePlugin_Shutdown() {
     sSPBasicSuite->ReleaseSuite(kADOBESDK_StringSuite, kADOBESDK_StringSuiteVersion1);
     sStringSuite = nullptr;
   }
+  Dialforge::ReleaseStringSuite();
+  Tracer::Stop();
   return kADOBESDK_NoError;
 }
 

@@ -56,15 +56,19 @@ bool ClientConnection::Prepare() {
 }
 
 ClientConnection::Input ClientConnection::Receive(char* buffer, size_t capacity, int listenSocket,
-                                                  size_t* received) {
+                                                  size_t* received, int outputSignal) {
   for (;;) {
-    pollfd watched[2] = {{descriptor, POLLIN, 0}, {listenSocket, POLLIN, 0}};
+    pollfd watched[3] = {
+        {descriptor, POLLIN, 0}, {listenSocket, POLLIN, 0}, {outputSignal, POLLIN, 0}};
     const WakePipe::Wait wait = wakePipe.WaitFor(watched);
     if (wait == WakePipe::Wait::Woken) {
       return Input::Woken;
     }
     if (wait == WakePipe::Wait::Failed) {
       return Input::Failed;
+    }
+    if (watched[2].revents != 0) {
+      return Input::OutputWanted;
     }
     if (watched[0].revents == 0) {
       if (watched[1].revents != 0) {

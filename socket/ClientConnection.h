@@ -13,7 +13,7 @@ namespace VazezeveDudOzizezUziriv {
 
 class ClientConnection {
  public:
-  enum class Input { Received, Ended, Failed, Woken, AnotherClient };
+  enum class Input { Received, Ended, Failed, Woken, AnotherClient, OutputWanted };
   enum class Sent { All, Failed, Woken };
 
   // Takes over an accepted descriptor; it is closed by Close or at the latest with the object.
@@ -26,8 +26,10 @@ class ClientConnection {
   bool Prepare();
   // Waits for the client's bytes and receives at most capacity of them. While it waits, a
   // connection at the listening socket (-1 watches none) ends the wait with AnotherClient, unless
-  // the client's own bytes are there too. A failed receive is traced.
-  Input Receive(char* buffer, size_t capacity, int listenSocket, size_t* received);
+  // the client's own bytes are there too; so does a raised output signal (-1 watches none),
+  // before the client's bytes. A failed receive is traced.
+  Input Receive(char* buffer, size_t capacity, int listenSocket, size_t* received,
+                int outputSignal = -1);
   // The whole reply, over as many sends as the client's pace needs; a failed send is traced.
   Sent SendAll(const std::string& reply);
   // Shuts both directions down and closes the descriptor; once only.

@@ -86,9 +86,13 @@ void DialforgeSocket::StartListening(int requestedPort) {
   }
   JoinListenerThread();
   port.store(requestedPort);
-  if (!wakePipe.Open()) {
-    return;
-  }
+  // The pipe itself is made by the listener thread: a shortage of descriptors now must not keep
+  // later attempts from listening.
+  wakePipe.Reset();
+  // Open for the life of the thread: the host may raise it from its own thread at any time.
+  // Without it (short of descriptors) requests are still served; only events wait for the next
+  // message.
+  outputSignal.Open();
   isListening.store(true);
   state.store(ListenerState::Opening);
   try {
@@ -96,7 +100,7 @@ void DialforgeSocket::StartListening(int requestedPort) {
   } catch (const std::exception&) {
     isListening.store(false);
     state.store(ListenerState::Idle);
-    wakePipe.Close();
+    outputSignal.Close();
     Tracer::TRACE("Cannot start listener thread");
     return;
   }
@@ -132,20 +136,22 @@ void DialforgeSocket::RequestStop() {
 void DialforgeSocket::JoinListenerThread() {
   if (listenerThread.joinable()) {
     listenerThread.join();
-    wakePipe.Close();
+    outputSignal.Close();
   }
 }
 
 void DialforgeSocket::BackgroundThread() {
   listenerThreadId.store(std::this_thread::get_id());
   Tracer::TRACE("Background thread started");
-  RunAttempt();
+  bool pauseDue = RunAttempt();
   while (isListening.load()) {
-    state.store(ListenerState::Pausing);
-    Pause();
-    if (isListening.load()) {
-      RunAttempt();
+    if (pauseDue) {
+      Pause();
+      if (!isListening.load()) {
+        break;
+      }
     }
+    pauseDue = RunAttempt();
   }
   state.store(ListenerState::Ending);
   if (listenSocket != -1) {
@@ -153,36 +159,42 @@ void DialforgeSocket::BackgroundThread() {
     Tracer::TRACE("Listen socket closed");
   }
   portFile.Withdraw();
+  wakePipe.Close();
   Tracer::TRACE("Background thread exited");
   listenerThreadId.store(std::thread::id());
   state.store(ListenerState::Idle);
 }
 
-void DialforgeSocket::RunAttempt() {
+bool DialforgeSocket::RunAttempt() {
   // Nothing may escape the thread: a subclass's ProcessMessage or an allocation that fails ends
   // this attempt only.
   try {
-    StartListeningOne();
+    return StartListeningOne();
   } catch (const std::exception& error) {
     Tracer::TRACE("Listener attempt failed: %s", error.what());
   } catch (...) {
     Tracer::TRACE("Listener attempt failed");
   }
+  return true;
 }
 
-void DialforgeSocket::StartListeningOne() {
+bool DialforgeSocket::StartListeningOne() {
+  if (!wakePipe.Open()) {
+    return true;
+  }
   if (listenSocket == -1) {
     state.store(ListenerState::Opening);
     if (!OpenListeningSocket()) {
-      return;
+      return true;
     }
+  } else {
+    portFile.RepublishIfMissing(port.load());
   }
   Tracer::TRACE("Listening...");
   state.store(ListenerState::Listening);
   const int client = AcceptClient();
-  if (client != -1) {
-    ServeClient(client);
-  }
+  // A failed accept pauses: the failure may repeat at once.
+  return client == -1 || ServeClient(client);
 }
 
 bool DialforgeSocket::OpenListeningSocket() {
@@ -253,9 +265,14 @@ bool DialforgeSocket::OpenListeningSocket() {
 int DialforgeSocket::AcceptClient() {
   for (;;) {
     pollfd watched[1] = {{listenSocket, POLLIN, 0}};
-    const WakePipe::Wait wait = wakePipe.WaitFor(watched);
+    const WakePipe::Wait wait = wakePipe.WaitFor(
+        watched, static_cast<int>(std::min<std::int64_t>(portFileCheckMs.load(), INT_MAX)));
     if (wait == WakePipe::Wait::Woken || wait == WakePipe::Wait::Failed) {
       return -1;
+    }
+    if (wait == WakePipe::Wait::TimedOut) {
+      portFile.RepublishIfMissing(port.load());
+      continue;
     }
     const int client = accept(listenSocket, nullptr, nullptr);
     if (client != -1) {
@@ -296,25 +313,42 @@ bool DialforgeSocket::RefuseAnotherClient() {
   }
 }
 
-void DialforgeSocket::ServeClient(int descriptor) {
+bool DialforgeSocket::ServeClient(int descriptor) {
   ClientConnection connection(descriptor, wakePipe);
   if (!connection.Prepare()) {
-    return;
+    return false;
   }
   state.store(ListenerState::Serving);
   assembler.Reset();
+  closeAfterReply = false;
+  struct ClientScope {
+    DialforgeSocket& socket;
+    explicit ClientScope(DialforgeSocket& socket) : socket(socket) { socket.ClientBegins(); }
+    ~ClientScope() { socket.ClientEnded(); }
+  } clientScope(*this);
   bool watchingForOthers = true;
+  // Until the connection has sent a byte it is no client: one that ends so (a port scan, a
+  // program probing) or whose first message is a web request costs the next client no pause.
+  bool sentAnything = false;
   for (;;) {
     size_t received = 0;
-    const ClientConnection::Input input = connection.Receive(
-        buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : -1, &received);
+    const ClientConnection::Input input =
+        connection.Receive(buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : -1,
+                           &received, outputSignal.ReadEnd());
     Outcome outcome = Outcome::KeepServing;
     switch (input) {
+      case ClientConnection::Input::OutputWanted:
+        outputSignal.Drain();
+        outcome = SendPendingOutput(connection);
+        if (outcome == Outcome::KeepServing) {
+          continue;
+        }
+        break;
       case ClientConnection::Input::AnotherClient:
         watchingForOthers = RefuseAnotherClient();
         continue;
       case ClientConnection::Input::Failed:
-        return;
+        return sentAnything;
       case ClientConnection::Input::Woken:
         outcome = Outcome::Stopped;
         break;
@@ -324,7 +358,7 @@ void DialforgeSocket::ServeClient(int descriptor) {
         assembler.Close();
         outcome = DeliverMessages(connection);
         if (outcome == Outcome::KeepServing) {
-          return;
+          return sentAnything;
         }
         break;
       case ClientConnection::Input::Received:
@@ -332,11 +366,18 @@ void DialforgeSocket::ServeClient(int descriptor) {
                       static_cast<int>(sizeof buffer));
         assembler.Receive(buffer, received);
         outcome = DeliverMessages(connection);
+        // A web request is refused before anything of it runs, so it is no client either.
+        sentAnything = sentAnything || outcome != Outcome::Refused;
         if (outcome == Outcome::KeepServing) {
           Tracer::TRACE("All processed");
           continue;
         }
         break;
+    }
+    if (outcome == Outcome::Leaving) {
+      // A client that said goodbye leaves no doubt: the next one is served at once.
+      Tracer::TRACE("Client said goodbye");
+      return false;
     }
     if (outcome == Outcome::Stopped) {
       CloseListenSocket();
@@ -344,7 +385,7 @@ void DialforgeSocket::ServeClient(int descriptor) {
       connection.Close();
       Tracer::TRACE("Client socket closed");
     }
-    return;
+    return sentAnything;
   }
 }
 
@@ -354,9 +395,14 @@ DialforgeSocket::Outcome DialforgeSocket::DeliverMessages(ClientConnection& conn
     switch (assembler.Next(message)) {
       case LineAssembler::Event::None:
         return Outcome::KeepServing;
-      case LineAssembler::Event::MessageTooLong:
+      case LineAssembler::Event::MessageTooLong: {
         Tracer::TRACE("Message too long");
+        const Outcome outcome = Send(connection, ReplyToTooLong());
+        if (outcome != Outcome::KeepServing) {
+          return outcome;
+        }
         break;
+      }
       case LineAssembler::Event::HttpRefused:
         Tracer::TRACE("Refused HTTP request");
         return Outcome::Refused;
@@ -369,18 +415,15 @@ DialforgeSocket::Outcome DialforgeSocket::DeliverMessages(ClientConnection& conn
         }
         const std::string reply = ProcessMessage(std::move(message));
         message.clear();
-        if (reply.empty()) {
-          break;
+        Outcome outcome = Send(connection, reply);
+        if (outcome == Outcome::KeepServing && closeAfterReply) {
+          return Outcome::Leaving;
         }
-        Tracer::TRACE("Sending %d bytes", static_cast<int>(reply.size()));
-        const ClientConnection::Sent sent = connection.SendAll(reply);
-        if (sent == ClientConnection::Sent::Woken) {
-          return Outcome::Stopped;
+        if (outcome == Outcome::KeepServing) {
+          outcome = SendPendingOutput(connection);
         }
-        if (sent == ClientConnection::Sent::Failed) {
-          // The client is gone; the next receive tells and ends the session.
-          assembler.SkipRestOfChunk();
-          return Outcome::KeepServing;
+        if (outcome != Outcome::KeepServing) {
+          return outcome;
         }
         break;
       }
@@ -388,24 +431,33 @@ DialforgeSocket::Outcome DialforgeSocket::DeliverMessages(ClientConnection& conn
   }
 }
 
-void DialforgeSocket::Pause() {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(retryPauseMs.load());
-  for (;;) {
-    const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (remaining.count() <= 0) {
-      return;
-    }
-    const WakePipe::Wait wait =
-        wakePipe.Sleep(static_cast<int>(std::min<std::int64_t>(remaining.count(), INT_MAX)));
-    if (wait == WakePipe::Wait::Woken) {
-      return;
-    }
-    if (wait == WakePipe::Wait::Failed) {
-      std::this_thread::sleep_until(deadline);
-      return;
-    }
+DialforgeSocket::Outcome DialforgeSocket::Send(ClientConnection& connection,
+                                               const std::string& bytes) {
+  if (bytes.empty()) {
+    return Outcome::KeepServing;
   }
+  Tracer::TRACE("Sending %d bytes", static_cast<int>(bytes.size()));
+  const ClientConnection::Sent sent = connection.SendAll(bytes);
+  if (sent == ClientConnection::Sent::Woken) {
+    return Outcome::Stopped;
+  }
+  if (sent == ClientConnection::Sent::Failed) {
+    // The client is gone; the next receive tells and ends the session.
+    assembler.SkipRestOfChunk();
+  }
+  return Outcome::KeepServing;
+}
+
+DialforgeSocket::Outcome DialforgeSocket::SendPendingOutput(ClientConnection& connection) {
+  return Send(connection, PendingOutput());
+}
+
+void DialforgeSocket::Pause() {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(retryPauseMs.load());
+  // Only now: a test that sees the pause may change the length of the next one.
+  state.store(ListenerState::Pausing);
+  wakePipe.SleepUntil(deadline);
 }
 
 void DialforgeSocket::CloseListenSocket() {

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "socket/LineAssembler.h"
+#include "socket/OutputSignal.h"
 #include "socket/PortFile.h"
 #include "socket/WakePipe.h"
 
@@ -24,10 +25,13 @@ enum class ListenerState { Idle, Opening, Listening, Serving, Pausing, Ending };
 
 // The listening socket is held from its first successful bind until StopListening, so no other
 // program can take the port that the port file names. While a client is served, further
-// connections are accepted and closed at once ("Another client refused"). After a client leaves
-// the listener pauses (5 seconds); connections made meanwhile wait and are served after it. Only
-// a failure of the listening socket itself gives the port up, and the next attempt binds it again
-// after the pause.
+// connections are accepted and closed at once ("Another client refused"). After a client that
+// sent anything leaves the listener pauses (5 seconds); connections made meanwhile wait and are
+// served after it. A connection that ends without a byte, or whose first line is a web request,
+// is no client: the next connection is served at once. Only a failure of the listening socket
+// itself gives the port up, and the next attempt binds it again after the pause. While it
+// listens it checks the port file at each "Listening..." and every 5 seconds while idle, and
+// publishes it again when it is missing.
 //
 // For subclass writers:
 // - ProcessMessage runs on the listener thread, one message at a time, in arrival order.
@@ -62,8 +66,32 @@ class DialforgeSocket {
   // The wait before listening again after a client or a failure: 5 seconds. Only tests shorten
   // it; a change holds from the next pause on.
   void SetRetryPause(std::chrono::milliseconds pause) { retryPauseMs.store(pause.count()); }
+  // How long an idle listener waits between checks of its port file: 5 seconds. Only tests
+  // change it; a change holds from the next wait on.
+  void SetPortFileCheckInterval(std::chrono::milliseconds interval) {
+    portFileCheckMs.store(interval.count());
+  }
+
+  // Any thread, never blocking: the listener thread is to ask PendingOutput for lines to send
+  // its client, as soon as no message is being processed. Nothing happens while no client is
+  // served; a raise before any is served is asked about at the next client's first chance.
+  void WakeForOutput() { outputSignal.Raise(); }
 
  protected:
+  // The hooks below run on the listener thread, and none of them by default does anything.
+  // A client has been accepted; its messages follow.
+  virtual void ClientBegins() {}
+  // The client is no longer served, whatever ended it.
+  virtual void ClientEnded() {}
+  // Lines for the client that are not replies, asked for between two messages and after
+  // WakeForOutput; empty sends nothing.
+  virtual std::string PendingOutput() { return std::string(); }
+  // The reply to a line that was too long and dropped; empty sends nothing.
+  virtual std::string ReplyToTooLong() { return std::string(); }
+  // From ProcessMessage: once its reply is sent, the connection closes, the rest of what the
+  // client sent is dropped and the next client is served without the pause.
+  void CloseAfterReply() { closeAfterReply = true; }
+
   // Not virtual: listeners are held by value, never deleted through this class.
   ~DialforgeSocket();
   // Stops a listener that was started and has not been stopped yet; a listener that never ran,
@@ -71,19 +99,22 @@ class DialforgeSocket {
   void StopListeningIfStarted();
 
  private:
-  enum class Outcome { KeepServing, Stopped, Refused };
+  enum class Outcome { KeepServing, Stopped, Refused, Leaving };
 
   bool OnListenerThread() const;
   void RequestStop();
   void JoinListenerThread();
   void BackgroundThread();
-  void RunAttempt();
-  void StartListeningOne();
+  // Each of these returns whether the pause is due before the next attempt.
+  bool RunAttempt();
+  bool StartListeningOne();
+  bool ServeClient(int descriptor);
   bool OpenListeningSocket();
   int AcceptClient();
   bool RefuseAnotherClient();
-  void ServeClient(int descriptor);
   Outcome DeliverMessages(ClientConnection& connection);
+  Outcome Send(ClientConnection& connection, const std::string& bytes);
+  Outcome SendPendingOutput(ClientConnection& connection);
   void Pause();
   void CloseListenSocket();
 
@@ -95,7 +126,10 @@ class DialforgeSocket {
 
   std::atomic<ListenerState> state{ListenerState::Idle};
   std::atomic<std::int64_t> retryPauseMs{5000};
+  std::atomic<std::int64_t> portFileCheckMs{5000};
   WakePipe wakePipe;
+  OutputSignal outputSignal;
+  bool closeAfterReply = false;  // listener thread only
   LineAssembler assembler;
   std::thread listenerThread;
   std::atomic<std::thread::id> listenerThreadId{};

@@ -1,5 +1,6 @@
 #include "socket/LineAssembler.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -52,6 +53,18 @@ bool IsHttpRequestLine(const std::string& line) {
   }
   return !text.empty() && IsDigit(text.back()) &&
          EndsWith(text.substr(0, text.size() - 1), " HTTP/");
+}
+
+bool BeginsWithHttpMethod(std::string_view text) {
+  static constexpr std::string_view kMethods[] = {"GET ",    "HEAD ",    "POST ",  "PUT ",
+                                                  "DELETE ", "OPTIONS ", "PATCH ", "CONNECT ",
+                                                  "TRACE ",  "PRI "};
+  for (const std::string_view method : kMethods) {
+    if (text.substr(0, method.size()) == method) {
+      return true;
+    }
+  }
+  return false;
 }
 
 void LineAssembler::Reset() {
@@ -118,6 +131,9 @@ LineAssembler::Event LineAssembler::CompleteLine(const char* begin, const char* 
                                                  std::string& message) {
   const size_t length = lineCut ? 0 : TextLength(begin, lineFeed);
   if (held.size() + length > kMaxMessageLength) {
+    if (RefuseHttpBeginning(begin, length)) {
+      return Event::HttpRefused;
+    }
     ForgetLine();
     return Event::MessageTooLong;
   }
@@ -134,6 +150,9 @@ LineAssembler::Event LineAssembler::CompleteLine(const char* begin, const char* 
 LineAssembler::Event LineAssembler::TakeTailAsMessage(const char* begin, std::string& message) {
   // A chunk that filled a whole receive is a cut-off piece of something longer, not a request.
   if (static_cast<size_t>(end - begin) >= kMaxMessageLength) {
+    if (RefuseHttpBeginning(begin, TextLength(begin, end))) {
+      return Event::HttpRefused;
+    }
     discarding = true;
     return Event::MessageTooLong;
   }
@@ -151,6 +170,9 @@ LineAssembler::Event LineAssembler::HoldTail(const char* begin) {
     return Event::None;
   }
   const size_t length = TextLength(begin, end);
+  if (RefuseHttpBeginning(begin, length)) {
+    return Event::HttpRefused;
+  }
   if (held.size() + length > kMaxMessageLength) {
     ForgetLine();
     discarding = true;
@@ -161,8 +183,16 @@ LineAssembler::Event LineAssembler::HoldTail(const char* begin) {
   return Event::None;
 }
 
+bool LineAssembler::RefuseHttpBeginning(const char* begin, size_t length) {
+  // The longest method and its space: more of the line tells nothing more.
+  std::string beginning = held.substr(0, 8);
+  beginning.append(begin, std::min(length, 8 - beginning.size()));
+  refused = BeginsWithHttpMethod(beginning);
+  return refused;
+}
+
 LineAssembler::Event LineAssembler::Deliver(std::string& message) {
-  if (IsHttpRequestLine(message)) {
+  if (IsHttpRequestLine(message) || BeginsWithHttpMethod(message)) {
     refused = true;
     return Event::HttpRefused;
   }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -22,7 +23,9 @@ namespace VazezeveDudOzizezUziriv {
 // - A line longer than kMaxMessageLength is dropped and reported; the stream resumes after its
 //   next line feed.
 // - An HTTP request line or "Host:" header line ends the connection: nothing after it is given,
-//   so no web page can drive the host.
+//   so no web page can drive the host. A line that begins with an HTTP method and a space does so
+//   as soon as that beginning has arrived: a long URL comes in many chunks, and no piece of it
+//   may run, nor be dropped as too long with the rest of the request read on.
 //
 // Use: Receive a chunk (or Close), then call Next until it gives Event::None. Next copies each
 // message once, into the caller's string; the chunk's bytes must stay untouched meanwhile.
@@ -51,6 +54,9 @@ class LineAssembler {
   Event TakeTailAsMessage(const char* begin, std::string& message);
   Event HoldTail(const char* begin);
   Event Deliver(std::string& message);
+  // Whether the held line followed by these bytes begins like a web request; if so the
+  // connection is refused.
+  bool RefuseHttpBeginning(const char* begin, size_t length);
   void ForgetLine();
 
   const char* position = nullptr;
@@ -68,6 +74,9 @@ class LineAssembler {
 // ...), whatever comes before it, or a header line beginning "Host:" in any case. No request of
 // the companion application ends so.
 bool IsHttpRequestLine(const std::string& line);
+// A text that begins with an HTTP method and a space ("GET ", "POST ", "PRI ", ...). No request id
+// of the companion application begins so.
+bool BeginsWithHttpMethod(std::string_view text);
 
 }  // namespace VazezeveDudOzizezUziriv
 

@@ -16,20 +16,23 @@ class PortFile {
   // Empty when there is no home.
   const std::string& Path() const { return path; }
 
-  // The port in decimal digits. Missing folders of the path are created (0700); the digits go
-  // into a new file beside it (created exclusively, 0600), which is then renamed over the path,
-  // so a link planted there is replaced, never followed, and a failure leaves the previous file
-  // or none, never a partial one. Failures are traced.
+  // The port in decimal digits. Missing folders of the path are created (0700); a folder that
+  // another user could change refuses the file (traced once). The digits go into a new file
+  // beside it, which is then renamed over the path, so a failure leaves the previous file or
+  // none, never a partial one. Failures are traced.
   void Publish(int port);
+  // Publishes the port again when the file is missing (a folder was not writable before, or a
+  // newer instance has withdrawn its own file); anything found at the path, another listener's
+  // port above all, is left as it is. At most one write.
+  void RepublishIfMissing(int port);
   // Deletes the file if it still holds the port this object published last.
   void Withdraw();
 
  private:
-  void CreateFolders() const;
-
   std::string home;
   std::string path;
   std::string published;  // the digits written last; empty when none
+  bool refusalTraced = false;
 };
 
 }  // namespace VazezeveDudOzizezUziriv

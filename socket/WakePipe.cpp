@@ -9,7 +9,16 @@
 
 namespace VazezeveDudOzizezUziriv {
 
+void WakePipe::Reset() {
+  std::lock_guard<std::mutex> lock(mutex);
+  woken = false;
+}
+
 bool WakePipe::Open() {
+  std::lock_guard<std::mutex> lock(mutex);
+  if (readEnd != -1) {
+    return true;
+  }
   int ends[2];
   if (pipe(ends) == -1) {
     Tracer::TRACE("pipe() failed with error %d", errno);
@@ -23,10 +32,14 @@ bool WakePipe::Open() {
   }
   readEnd = ends[0];
   writeEnd = ends[1];
+  if (woken) {
+    WritePipeLocked();
+  }
   return true;
 }
 
 void WakePipe::Close() {
+  std::lock_guard<std::mutex> lock(mutex);
   if (readEnd != -1) {
     close(readEnd);
     close(writeEnd);
@@ -35,6 +48,15 @@ void WakePipe::Close() {
 }
 
 void WakePipe::Wake() {
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    woken = true;
+    WritePipeLocked();
+  }
+  wakeup.notify_all();
+}
+
+void WakePipe::WritePipeLocked() {
   if (writeEnd == -1) {
     return;
   }
@@ -44,9 +66,9 @@ void WakePipe::Wake() {
   }
 }
 
-WakePipe::Wait WakePipe::Sleep(int timeoutMs) {
-  pollfd none[1];
-  return Poll(none, 1, timeoutMs);
+WakePipe::Wait WakePipe::SleepUntil(std::chrono::steady_clock::time_point deadline) {
+  std::unique_lock<std::mutex> lock(mutex);
+  return wakeup.wait_until(lock, deadline, [this] { return woken; }) ? Wait::Woken : Wait::TimedOut;
 }
 
 WakePipe::Wait WakePipe::Poll(pollfd* all, size_t count, int timeoutMs) {

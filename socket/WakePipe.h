@@ -1,11 +1,17 @@
-// Wakes the listener thread wherever it waits: a pipe whose read end turns readable once a stop
-// is asked for and stays readable, so every later wait returns at once as well.
+// Wakes the listener thread wherever it waits, once a stop is asked for. Its poll() waits watch a
+// pipe whose read end turns readable and stays readable, so every later wait returns at once as
+// well. The listener thread makes the pipe itself, again at each attempt while it is missing, so
+// a shortage of descriptors costs an attempt, never the listener; a stop asked for before the pipe
+// exists wakes it as soon as it is made. The pause needs no descriptor at all.
 #ifndef DIALFORGE_SOCKET_WAKEPIPE_H
 #define DIALFORGE_SOCKET_WAKEPIPE_H
 
 #include <poll.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
+#include <mutex>
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -17,35 +23,42 @@ class WakePipe {
   WakePipe(const WakePipe&) = delete;
   WakePipe& operator=(const WakePipe&) = delete;
 
-  // A new, unwoken pipe; false (traced) when it cannot be made.
+  // Forgets an earlier wake: a new run of the listener thread begins.
+  void Reset();
+  // Makes the pipe when it is missing; false (traced) when it cannot be made.
   bool Open();
   void Close();
-  // Safe from any thread while the pipe is open.
+  // Safe from any thread, with or without the pipe.
   void Wake();
 
-  // Waits until one of the watched descriptors is ready (their revents tell which) or the pipe
-  // is woken. A failed poll() is traced.
+  // Only while the pipe is open. Waits until one of the watched descriptors is ready (their
+  // revents tell which), the pipe is woken or the time (milliseconds, -1 for none) has passed.
+  // A failed poll() is traced; a signal that interrupts a timed wait ends it early, as TimedOut.
   template <size_t count>
-  Wait WaitFor(pollfd (&watched)[count]) {
+  Wait WaitFor(pollfd (&watched)[count], int timeoutMs = -1) {
     pollfd all[count + 1];
     for (size_t i = 0; i < count; ++i) {
       all[i] = watched[i];
     }
-    const Wait wait = Poll(all, count + 1, -1);
+    const Wait wait = Poll(all, count + 1, timeoutMs);
     for (size_t i = 0; i < count; ++i) {
       watched[i].revents = all[i].revents;
     }
     return wait;
   }
-  // Waits until the pipe is woken or the time (milliseconds) has passed; a signal that
-  // interrupts the wait also ends it early, as TimedOut, so the caller checks its own clock.
-  Wait Sleep(int timeoutMs);
+  // Waits until woken or until the deadline.
+  Wait SleepUntil(std::chrono::steady_clock::time_point deadline);
 
  private:
   // The last of the watched descriptors is filled in with the read end.
   Wait Poll(pollfd* all, size_t count, int timeoutMs);
+  // Callers hold the mutex.
+  void WritePipeLocked();
 
-  int readEnd = -1;
+  std::mutex mutex;
+  std::condition_variable wakeup;
+  bool woken = false;
+  int readEnd = -1;  // changed by the listener thread only, under the mutex
   int writeEnd = -1;
 };
 

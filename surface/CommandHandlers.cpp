@@ -42,6 +42,14 @@ constexpr TransportKeyword kTransportKeywords[] = {
 // "JogDial" and its flag and two values.
 constexpr size_t kJogDialFieldCount = 6;
 
+RequestOutcome CommandMissing() {
+  return RequestOutcome::Failed(RequestError::Unavailable, "Command suite not available");
+}
+
+RequestOutcome TransportMissing() {
+  return RequestOutcome::Failed(RequestError::Unavailable, "Transport suite not available");
+}
+
 }  // namespace
 
 bool Dialforge::CommandAvailable() const {
@@ -60,13 +68,22 @@ bool Dialforge::TransportAvailable() const {
   return true;
 }
 
-void Dialforge::ExecuteCommand(std::string first, std::string second) {
+RequestOutcome Dialforge::ExecuteCommand(std::string first, std::string second) {
   if (!CommandAvailable()) {
-    return;
+    return CommandMissing();
   }
+  RequestOutcome outcome =
+      RequestOutcome::Failed(RequestError::Unavailable, "Cannot make host string");
   WithHostString(first, [&](AdobeSdkString& firstString, const ADOBESDK_StringSuite1*) {
     WithHostString(second, [&](AdobeSdkString& secondString, const ADOBESDK_StringSuite1*) {
-      commandSuite->ExecuteCommand(hostCommandRef, firstString.Get(), secondString.Get());
+      const ADOBESDK_Error result =
+          commandSuite->ExecuteCommand(hostCommandRef, firstString.Get(), secondString.Get());
+      outcome = RequestOutcome::FromHost(result, "ExecuteCommand failed");
+      if (result != kADOBESDK_NoError) {
+        Tracer::TRACE("ExecuteCommand(%s, %s) failed with error '%s'", Printable(first).c_str(),
+                      Printable(second).c_str(), Printable(GetErrorMessage(result)).c_str());
+        return;
+      }
       const std::string executed = secondString.toString();
       // Client text: traced as text, never used as a format.
       if (Tracer::IsOn()) {
@@ -74,53 +91,60 @@ void Dialforge::ExecuteCommand(std::string first, std::string second) {
       }
     });
   });
+  return outcome;
 }
 
-void Dialforge::Navigate(std::string text) {
+RequestOutcome Dialforge::Navigate(std::string text) {
   NavigationStep step;
   if (!ReadNavigation(text, &step)) {
     Tracer::TRACE("Navigate(): invalid parameters '%s'", Printable(text).c_str());
-    return;
+    return RequestOutcome::Failed(RequestError::InvalidValue, "Navigation is not four values");
   }
   if (!CommandAvailable()) {
-    return;
+    return CommandMissing();
   }
   const ADOBESDK_Error result = commandSuite->Navigate(hostCommandRef, step.firstFlag, step.first,
                                                        step.second, step.secondFlag);
   if (result != kADOBESDK_NoError) {
     Tracer::TRACE("Navigate(%d, %d, %d, %d) failed with error '%s'", step.firstFlag ? 1 : 0,
                   step.first, step.second, step.secondFlag ? 1 : 0,
-                  GetErrorMessage(result).c_str());
+                  Printable(GetErrorMessage(result)).c_str());
   }
+  return RequestOutcome::FromHost(result, "Navigate failed");
 }
 
-void Dialforge::Transport(std::vector<std::string> fields) {
+RequestOutcome Dialforge::Transport(std::vector<std::string> fields) {
   if (fields.size() < 3) {
     Tracer::TRACE("Transport(): invalid parameters");
-    return;
+    return RequestOutcome::Failed(RequestError::InvalidMessage, "Transport needs a keyword");
   }
   const std::string& keyword = fields[2];
   if (keyword == "JogDial") {
     if (fields.size() < kJogDialFieldCount) {
       Tracer::TRACE("Transport(): invalid parameters");
-      return;
+      return RequestOutcome::Failed(RequestError::InvalidMessage,
+                                    "JogDial needs two values and a flag");
     }
-    if (TransportAvailable()) {
-      transportSuite->JogDial(hostTransportRef, ReadFlag(fields[5]),
-                              static_cast<float>(ReadLeadingInteger(fields[3])),
-                              static_cast<float>(ReadLeadingInteger(fields[4])));
+    if (!TransportAvailable()) {
+      return TransportMissing();
     }
-    return;
+    return RequestOutcome::FromHost(
+        transportSuite->JogDial(hostTransportRef, ReadFlag(fields[5]),
+                                static_cast<float>(ReadLeadingInteger(fields[3])),
+                                static_cast<float>(ReadLeadingInteger(fields[4]))),
+        "JogDial failed");
   }
   for (const TransportKeyword& entry : kTransportKeywords) {
     if (keyword == entry.keyword) {
-      if (TransportAvailable()) {
-        (transportSuite->*entry.action)(hostTransportRef);
+      if (!TransportAvailable()) {
+        return TransportMissing();
       }
-      return;
+      return RequestOutcome::FromHost((transportSuite->*entry.action)(hostTransportRef),
+                                      "Transport failed");
     }
   }
   Tracer::TRACE("Transport(): unknown parameter");
+  return RequestOutcome::Failed(RequestError::InvalidValue, "Unknown transport keyword");
 }
 
 void Dialforge::ChangeMixer() {}

@@ -5,6 +5,7 @@
 #include "compose/AdobeSdkString.h"
 #include "compose/ComposeHelper.h"
 #include "sdk/ControlSurfaceLumetriBase.h"
+#include "surface/HostText.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -14,6 +15,10 @@ namespace {
 // The newest object. Several plug-in instances may be connected at once, and each listener
 // serves its own object, so this is only read where the newest one is meant.
 std::atomic<Dialforge*> sInstance{nullptr};
+
+// The basic suite through which the program-wide string suite is held, so that its one
+// acquisition is released through the host that made it. Used on the host's thread only.
+SPBasicSuite* sStringSuiteSource = nullptr;
 
 // Acquires a suite through the basic suite; null when the host refuses it.
 template <typename Suite>
@@ -101,10 +106,14 @@ void Dialforge::SetDialforgeHost(ADOBESDK_ControlSurfaceHost* newHost) {
     return;
   }
 
-  // Kept for the life of the program: other instances and their listeners may still use it.
+  // One acquisition for the whole program, since other instances and their listeners use it too:
+  // the earlier one is released once the pointer names the new one.
   if (const auto* stringSuite = Acquire<ADOBESDK_StringSuite1>(basicSuite, kADOBESDK_StringSuite,
                                                                kADOBESDK_StringSuiteVersion1)) {
+    SPBasicSuite* earlierSource = sStringSuiteSource;
     sStringSuite.store(stringSuite);
+    sStringSuiteSource = basicSuite;
+    Release(earlierSource, kADOBESDK_StringSuite, kADOBESDK_StringSuiteVersion1);
   }
   hostSuite = Acquire<ADOBESDK_ControlSurfaceHostSuite1>(
       basicSuite, kADOBESDK_ControlSurfaceHostSuite, kADOBESDK_ControlSurfaceHostSuiteVersion1);
@@ -127,6 +136,13 @@ void Dialforge::SetDialforgeHost(ADOBESDK_ControlSurfaceHost* newHost) {
     uint32_t commandCount = 0;
     commandSuite->GetCommandCount(hostCommandRef, &commandCount);
   }
+}
+
+void Dialforge::ReleaseStringSuite() {
+  SPBasicSuite* source = sStringSuiteSource;
+  sStringSuiteSource = nullptr;
+  sStringSuite.store(nullptr);
+  Release(source, kADOBESDK_StringSuite, kADOBESDK_StringSuiteVersion1);
 }
 
 ADOBESDK_ControlSurface* Dialforge::GetDialforgeRef() {
@@ -161,18 +177,113 @@ ADOBESDK_Error Dialforge::Update() {
   return kADOBESDK_NoError;
 }
 
-// The host's transport state is not recorded: the controller shows nothing of it.
-ADOBESDK_Error Dialforge::SetPlayState(bool) {
+// Recorded for protocol 2 clients; the host's answers stay as they were.
+ADOBESDK_Error Dialforge::SetPlayState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Play, state);
   return kADOBESDK_NoError;
 }
-ADOBESDK_Error Dialforge::SetRecordState(bool) {
+ADOBESDK_Error Dialforge::SetRecordState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Record, state);
   return kADOBESDK_NoError;
 }
-ADOBESDK_Error Dialforge::SetRewindState(bool) {
+ADOBESDK_Error Dialforge::SetRewindState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Rewind, state);
   return kADOBESDK_NoError;
 }
-ADOBESDK_Error Dialforge::SetForwardState(bool) {
+ADOBESDK_Error Dialforge::SetForwardState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Forward, state);
   return kADOBESDK_NoError;
+}
+ADOBESDK_Error Dialforge::SetStopState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Stop, state);
+  return ControlSurfaceTransportBase::SetStopState(state);
+}
+ADOBESDK_Error Dialforge::SetPauseState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Pause, state);
+  return ControlSurfaceTransportBase::SetPauseState(state);
+}
+ADOBESDK_Error Dialforge::SetCycleState(bool state) {
+  notifications.SetTransportFlag(TransportFlag::Cycle, state);
+  return ControlSurfaceTransportBase::SetCycleState(state);
+}
+
+ADOBESDK_Error Dialforge::SetTimeDisplay(unsigned int format, const ADOBESDK_String* time) {
+  notifications.SetTimeDisplay(format, HandedText(time));
+  return ControlSurfaceTransportBase::SetTimeDisplay(format, time);
+}
+
+namespace {
+
+MixerChange Change(MixerChange::Kind kind) {
+  MixerChange change;
+  change.kind = kind;
+  return change;
+}
+
+}  // namespace
+
+ADOBESDK_Error Dialforge::ChannelConfigChanged(unsigned int first, unsigned int count) {
+  MixerChange change = Change(MixerChange::Kind::Configuration);
+  change.channel = first;
+  change.number = count;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::ChannelConfigChanged(first, count);
+}
+ADOBESDK_Error Dialforge::SelectionChanged() {
+  notifications.AddMixerChange(Change(MixerChange::Kind::Selection));
+  return ControlSurfaceMixerBase::SelectionChanged();
+}
+ADOBESDK_Error Dialforge::SetChannelState(unsigned int channel, unsigned int state, bool isSet) {
+  MixerChange change = Change(MixerChange::Kind::ChannelState);
+  change.channel = channel;
+  change.item = state;
+  change.flag = isSet;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetChannelState(channel, state, isSet);
+}
+ADOBESDK_Error Dialforge::SetAutomationMode(unsigned int channel, unsigned int mode) {
+  MixerChange change = Change(MixerChange::Kind::AutomationMode);
+  change.channel = channel;
+  change.number = mode;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetAutomationMode(channel, mode);
+}
+ADOBESDK_Error Dialforge::SetChannelOffset(unsigned int offset) {
+  MixerChange change = Change(MixerChange::Kind::ChannelOffset);
+  change.number = offset;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetChannelOffset(offset);
+}
+ADOBESDK_Error Dialforge::SetChannelCount(unsigned int count) {
+  MixerChange change = Change(MixerChange::Kind::ChannelCount);
+  change.number = count;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetChannelCount(count);
+}
+ADOBESDK_Error Dialforge::SetRudeSoloState(bool state) {
+  MixerChange change = Change(MixerChange::Kind::RudeSolo);
+  change.flag = state;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetRudeSoloState(state);
+}
+ADOBESDK_Error Dialforge::SetComponentBypass(unsigned int channel, unsigned int component,
+                                             bool bypass) {
+  MixerChange change = Change(MixerChange::Kind::ComponentBypass);
+  change.channel = channel;
+  change.item = component;
+  change.flag = bypass;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetComponentBypass(channel, component, bypass);
+}
+ADOBESDK_Error Dialforge::SetComponentParameter(unsigned int channel, unsigned int component,
+                                                unsigned int parameter, float value) {
+  MixerChange change = Change(MixerChange::Kind::ComponentParameter);
+  change.channel = channel;
+  change.item = component;
+  change.parameter = parameter;
+  change.value = value;
+  notifications.AddMixerChange(change);
+  return ControlSurfaceMixerBase::SetComponentParameter(channel, component, parameter, value);
 }
 
 ADOBESDK_Error Dialforge::GetUserButtonCount(unsigned int* count) const {

@@ -20,6 +20,8 @@
 #include "sdk/ControlSurfaceTransportBase.h"
 #include "sdk/SPBasic.h"
 #include "sdk/SPSuites.h"
+#include "surface/HostNotifications.h"
+#include "surface/RequestOutcome.h"
 
 class AdobeSdkString;
 
@@ -43,8 +45,11 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   static Dialforge* GetInstance();
   static void RegisterSuites(const SPSuitesSuite* suitesSuite, SPSuiteList* suiteList);
 
-  // Releases the current binding and, for a host, binds to its suites and references.
+  // Releases the current binding and, for a host, binds to its suites and references. The
+  // program-wide string suite is acquired anew, and the earlier acquisition released.
   void SetDialforgeHost(ADOBESDK_ControlSurfaceHost* host);
+  // Releases the program-wide string suite, once no listener runs any more (module shutdown).
+  static void ReleaseStringSuite();
   ADOBESDK_ControlSurface* GetDialforgeRef();
   unsigned int GetHostIdentifier() const { return hostIdentifier; }
   // Set while the transport or the command suite is bound.
@@ -59,6 +64,23 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   ADOBESDK_Error SetRecordState(bool state) override;
   ADOBESDK_Error SetRewindState(bool state) override;
   ADOBESDK_Error SetForwardState(bool state) override;
+  // Recorded like the four above; they still answer the adapters' '!IMP'.
+  ADOBESDK_Error SetStopState(bool state) override;
+  ADOBESDK_Error SetPauseState(bool state) override;
+  ADOBESDK_Error SetCycleState(bool state) override;
+  ADOBESDK_Error SetTimeDisplay(unsigned int format, const ADOBESDK_String* time) override;
+  // The mixer's notifications are recorded and answered as the adapters answer them.
+  ADOBESDK_Error ChannelConfigChanged(unsigned int first, unsigned int count) override;
+  ADOBESDK_Error SelectionChanged() override;
+  ADOBESDK_Error SetChannelState(unsigned int channel, unsigned int state, bool isSet) override;
+  ADOBESDK_Error SetAutomationMode(unsigned int channel, unsigned int mode) override;
+  ADOBESDK_Error SetChannelOffset(unsigned int offset) override;
+  ADOBESDK_Error SetChannelCount(unsigned int count) override;
+  ADOBESDK_Error SetRudeSoloState(bool state) override;
+  ADOBESDK_Error SetComponentBypass(unsigned int channel, unsigned int component,
+                                    bool bypass) override;
+  ADOBESDK_Error SetComponentParameter(unsigned int channel, unsigned int component,
+                                       unsigned int parameter, float value) override;
   ADOBESDK_Error GetUserButtonCount(unsigned int* count) const override;
 
   // The operations below take UTF-16 text where the adapters take host strings, so they are
@@ -68,7 +90,6 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   using adobesdk::ControlSurfaceCommandBase::GetUserButtonDisplayName;
   using adobesdk::ControlSurfaceCommandBase::GetUserButtonIDAtIndex;
   using adobesdk::ControlSurfaceCommandBase::SetUserButtonCommandID;
-  using adobesdk::ControlSurfaceTransportBase::SetTimeDisplay;
 
   // Points text at the identifier "Dialforge" and length at its 9 code units; both stay valid
   // for the life of the program.
@@ -101,19 +122,23 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   // request but "GetParameters").
   std::string ProcessDialforgeCommand(std::vector<std::string> fields);
 
+  // What the host told of its transport and mixer.
+  HostNotifications& Notifications() { return notifications; }
+
+  // The handlers tell how the request ended; protocol 1 ignores it.
   // Lumetri handlers.
-  void ChangeLumetriParameter(std::string id, float value);
-  void ResetParameter(std::string id);
-  void ChangeLumetriMenu(std::string menuId);
-  void SetMode(unsigned int mode);
+  RequestOutcome ChangeLumetriParameter(std::string id, float value);
+  RequestOutcome ResetParameter(std::string id);
+  RequestOutcome ChangeLumetriMenu(std::string menuId);
+  RequestOutcome SetMode(unsigned int mode);
   // Address a menu by its position in the host's menu list: "<index> : <value>" and "<index>".
   void ChangeMenuValue(std::string text);
   void ResetMenu(std::string text);
 
   // Command, navigation and transport handlers.
-  void ExecuteCommand(std::string first, std::string second);
-  void Navigate(std::string text);
-  void Transport(std::vector<std::string> fields);
+  RequestOutcome ExecuteCommand(std::string first, std::string second);
+  RequestOutcome Navigate(std::string text);
+  RequestOutcome Transport(std::vector<std::string> fields);
   void ChangeMixer();
 
  private:
@@ -139,6 +164,7 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   ADOBESDK_ControlSurfaceHostCommand* hostCommandRef = nullptr;
   ADOBESDK_ControlSurfaceHostMixer* hostMixerRef = nullptr;
   ADOBESDK_ControlSurfaceHostLumetri* hostLumetriRef = nullptr;
+  HostNotifications notifications;
 };
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "socket/SplitString.h"
+#include "surface/Protocol2Json.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -14,12 +15,45 @@ DialforgeListener::~DialforgeListener() {
 }
 
 void DialforgeListener::ServeSurface(Dialforge* target) {
+  if (Dialforge* previous = surface.load()) {
+    previous->Notifications().WakeListener(nullptr);
+  }
+  if (target != nullptr) {
+    target->Notifications().WakeListener(this);
+  }
   surface.store(target);
+}
+
+void DialforgeListener::ClientBegins() {
+  session.Reset(surface.load());
+}
+
+void DialforgeListener::ClientEnded() {
+  session.Reset(surface.load());
+}
+
+std::string DialforgeListener::PendingOutput() {
+  return session.PendingEvents(surface.load());
+}
+
+std::string DialforgeListener::ReplyToTooLong() {
+  return session.Active() ? Protocol2Session::TooLong() : std::string();
 }
 
 std::string DialforgeListener::ProcessMessage(std::string message) {
   try {
     std::vector<std::string> fields = SplitString(std::move(message), '|');
+    if (session.Active()) {
+      bool leave = false;
+      std::string answer = session.Answer(surface.load(), std::move(fields), &leave);
+      if (leave) {
+        CloseAfterReply();
+      }
+      return answer;
+    }
+    if (fields.size() >= 2 && fields[1] == "Hello") {
+      return session.Hello(fields);
+    }
     if (fields.size() < 3) {
       Tracer::TRACE("Invalid message");
       return std::string();
@@ -35,7 +69,10 @@ std::string DialforgeListener::ProcessMessage(std::string message) {
   } catch (...) {
     Tracer::TRACE("Request failed");
   }
-  return std::string();
+  // A protocol 2 client is still answered, though its id may be lost with the failure.
+  return session.Active() ? AnswerLine(nullptr, RequestOutcome::Failed(RequestError::Unavailable,
+                                                                       "The request failed"))
+                          : std::string();
 }
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -8,6 +8,7 @@
 
 #include "socket/DialforgeSocket.h"
 #include "surface/Dialforge.h"
+#include "surface/Protocol2Session.h"
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -23,10 +24,18 @@ class DialforgeListener : public DialforgeSocket {
 
   // Messages of fewer than three "|"-separated fields are dropped ("Invalid message"); a failure
   // of one request is traced and never ends the listener.
+  // A connection that says Hello first speaks protocol 2 from then on.
   std::string ProcessMessage(std::string message) override;
+
+ protected:
+  void ClientBegins() override;
+  void ClientEnded() override;
+  std::string PendingOutput() override;
+  std::string ReplyToTooLong() override;
 
  private:
   std::atomic<Dialforge*> surface{nullptr};
+  Protocol2Session session;  // listener thread only
 };
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -1,4 +1,6 @@
 // The request dispatcher: picks the command by its keyword and builds the reply.
+#include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "compose/ComposeHelper.h"
@@ -31,14 +33,19 @@ std::string Dialforge::ProcessDialforgeCommand(std::vector<std::string> fields) 
   }
   const std::string& keyword = fields[1];
   if (keyword == "ChangeLumetri") {
+    // Text that is no number changes nothing: 0 would move the user's grade.
     if (HasValueField(fields)) {
-      ChangeLumetriParameter(fields[2], ParseDouble(fields[3]));
+      if (const std::optional<float> value = ParseDouble(fields[3])) {
+        ChangeLumetriParameter(fields[2], *value);
+      }
     }
   } else if (keyword == "ChangeLumetriMenuValue") {
     ChangeLumetriMenu(fields[2]);
   } else if (keyword == "ChangeLumetriPanelMode") {
     // A negative number arrives as a large mode, which SetMode refuses.
-    SetMode(static_cast<unsigned int>(ParseInteger(fields[2])));
+    if (const std::optional<int32_t> mode = ParseInteger(fields[2])) {
+      SetMode(static_cast<unsigned int>(*mode));
+    }
   } else if (keyword == "ChangeMixer") {
     // Accepted, and nothing to do.
   } else if (keyword == "ExecuteCommand") {

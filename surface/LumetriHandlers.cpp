@@ -13,6 +13,14 @@ namespace {
 
 constexpr unsigned int kPanelModeCount = 7;
 
+RequestOutcome LumetriMissing() {
+  return RequestOutcome::Failed(RequestError::Unavailable, "Lumetri suite not available");
+}
+
+RequestOutcome NoHostString() {
+  return RequestOutcome::Failed(RequestError::Unavailable, "Cannot make host string");
+}
+
 }  // namespace
 
 bool Dialforge::LumetriAvailable() const {
@@ -23,61 +31,90 @@ bool Dialforge::LumetriAvailable() const {
   return true;
 }
 
-void Dialforge::ChangeLumetriParameter(std::string id, float value) {
+RequestOutcome Dialforge::ChangeLumetriParameter(std::string id, float value) {
   if (!LumetriAvailable()) {
-    return;
+    return LumetriMissing();
   }
-  WithHostString(id, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1*) {
+  RequestOutcome outcome;
+  const bool ran = WithHostString(id, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1*) {
     float resultingValue = 0.0f;
-    lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue);
-    if (Tracer::IsOn()) {
+    const ADOBESDK_Error result =
+        lumetriSuite->SetParameterValue(hostLumetriRef, hostId.Get(), value, &resultingValue);
+    outcome = RequestOutcome::FromHost(result, "SetParameterValue failed");
+    if (outcome.IsOk()) {
+      outcome.value = resultingValue;
+    }
+    if (result != kADOBESDK_NoError) {
+      Tracer::TRACE("SetParameterValue(%s, %f) failed with error '%s'", Printable(id).c_str(),
+                    static_cast<double>(value), Printable(GetErrorMessage(result)).c_str());
+    } else if (Tracer::IsOn()) {
       Tracer::TRACE("'%s' changed to %f ", Printable(id).c_str(),
                     static_cast<double>(resultingValue));
     }
   });
+  return ran ? outcome : NoHostString();
 }
 
-void Dialforge::ResetParameter(std::string id) {
+RequestOutcome Dialforge::ResetParameter(std::string id) {
   if (!LumetriAvailable()) {
-    return;
+    return LumetriMissing();
   }
-  WithHostString(id, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1*) {
+  RequestOutcome outcome;
+  const bool ran = WithHostString(id, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1*) {
     float resultingValue = 0.0f;
-    lumetriSuite->ResetParameter(hostLumetriRef, hostId.Get(), &resultingValue);
+    outcome = RequestOutcome::FromHost(
+        lumetriSuite->ResetParameter(hostLumetriRef, hostId.Get(), &resultingValue),
+        "ResetParameter failed");
+    if (outcome.IsOk()) {
+      outcome.value = resultingValue;
+    }
   });
+  return ran ? outcome : NoHostString();
 }
 
 // Moves the menu on by one; where that changes nothing (the last choice), starts it over.
-void Dialforge::ChangeLumetriMenu(std::string menuId) {
+RequestOutcome Dialforge::ChangeLumetriMenu(std::string menuId) {
   if (!LumetriAvailable()) {
-    return;
+    return LumetriMissing();
   }
-  WithHostString(menuId, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1* stringSuite) {
-    AdobeSdkString oldValue(stringSuite);
-    oldValue.Filled(lumetriSuite->GetMenuValue(hostLumetriRef, hostId.Get(), oldValue.Get()));
-    AdobeSdkString newValue(stringSuite);
-    newValue.Filled(lumetriSuite->SetMenuValue(hostLumetriRef, hostId.Get(), 1, newValue.Get()));
-    if (newValue.toString() == oldValue.toString()) {
-      lumetriSuite->ResetMenu(hostLumetriRef, hostId.Get(), newValue.Get());
-    }
-  });
+  RequestOutcome outcome;
+  const bool ran =
+      WithHostString(menuId, [&](AdobeSdkString& hostId, const ADOBESDK_StringSuite1* stringSuite) {
+        AdobeSdkString oldValue(stringSuite);
+        const ADOBESDK_Error read =
+            lumetriSuite->GetMenuValue(hostLumetriRef, hostId.Get(), oldValue.Get());
+        oldValue.Filled(read);
+        outcome.KeepFirstFailure(RequestOutcome::FromHost(read, "GetMenuValue failed"));
+        AdobeSdkString newValue(stringSuite);
+        const ADOBESDK_Error set =
+            lumetriSuite->SetMenuValue(hostLumetriRef, hostId.Get(), 1, newValue.Get());
+        newValue.Filled(set);
+        outcome.KeepFirstFailure(RequestOutcome::FromHost(set, "SetMenuValue failed"));
+        if (newValue.toString() == oldValue.toString()) {
+          outcome.KeepFirstFailure(RequestOutcome::FromHost(
+              lumetriSuite->ResetMenu(hostLumetriRef, hostId.Get(), newValue.Get()),
+              "ResetMenu failed"));
+        }
+      });
+  return ran ? outcome : NoHostString();
 }
 
-void Dialforge::SetMode(unsigned int mode) {
+RequestOutcome Dialforge::SetMode(unsigned int mode) {
   Tracer::TRACE("SetMode(%d)", static_cast<int>(mode));
   if (mode >= kPanelModeCount) {
     Tracer::TRACE("Invalid mode");
-    return;
+    return RequestOutcome::Failed(RequestError::InvalidValue, "Invalid mode");
   }
   if (!LumetriAvailable()) {
-    return;
+    return LumetriMissing();
   }
   uint32_t resultingMode = 0;
   const ADOBESDK_Error result = lumetriSuite->SetPanelMode(hostLumetriRef, mode, &resultingMode);
   if (result != kADOBESDK_NoError) {
     Tracer::TRACE("SetMode(%d) failed with error '%s'", static_cast<int>(mode),
-                  GetErrorMessage(result).c_str());
+                  Printable(GetErrorMessage(result)).c_str());
   }
+  return RequestOutcome::FromHost(result, "SetPanelMode failed");
 }
 
 void Dialforge::ChangeMenuValue(std::string text) {

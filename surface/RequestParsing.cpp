@@ -14,14 +14,19 @@ namespace VazezeveDudOzizezUziriv {
 
 namespace {
 
-float InvalidDouble(const std::string& text) {
+std::optional<float> InvalidDouble(const std::string& text) {
   Tracer::TRACE("Invalid double: '%s'", Printable(text).c_str());
-  return 0.0f;
+  return std::nullopt;
+}
+
+std::optional<int32_t> InvalidInteger(const std::string& text) {
+  Tracer::TRACE("Invalid integer: '%s'", Printable(text).c_str());
+  return std::nullopt;
 }
 
 }  // namespace
 
-float ParseDouble(const std::string& text) {
+std::optional<float> ParseDouble(const std::string& text) {
   double value = 0.0;
   double divisor = 1.0;
   bool separatorSeen = false;
@@ -51,20 +56,27 @@ float ParseDouble(const std::string& text) {
   return result;
 }
 
-int32_t ParseInteger(const std::string& text) {
-  uint32_t value = 0;  // unsigned, so that long numbers wrap instead of overflowing
+std::optional<int32_t> ParseInteger(const std::string& text) {
+  // Refused rather than wrapped: a wrapped number would reach the host as another mode.
+  constexpr int64_t kMostNegative = -static_cast<int64_t>(std::numeric_limits<int32_t>::min());
+  int64_t magnitude = 0;
   bool negative = false;
   for (const char byte : text) {
     if (byte >= '0' && byte <= '9') {
-      value = value * 10u + static_cast<uint32_t>(byte - '0');
+      magnitude = magnitude * 10 + (byte - '0');
+      if (magnitude > kMostNegative) {
+        return InvalidInteger(text);
+      }
     } else if (byte == '-') {
       negative = true;
     } else {
-      Tracer::TRACE("Invalid integer: '%s'", Printable(text).c_str());
-      return 0;
+      return InvalidInteger(text);
     }
   }
-  return static_cast<int32_t>(negative ? 0u - value : value);
+  if (!negative && magnitude > std::numeric_limits<int32_t>::max()) {
+    return InvalidInteger(text);
+  }
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
 
 bool ReadFlag(const std::string& field) {

@@ -3,17 +3,19 @@
 #define DIALFORGE_SURFACE_REQUESTPARSING_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace VazezeveDudOzizezUziriv {
 
 // Digits with one decimal separator, a point or a comma; every minus sign, wherever it stands,
-// flips the sign. Empty text is 0; invalid text is traced ("Invalid double: '%s'") and gives 0.
-float ParseDouble(const std::string& text);
+// flips the sign. Empty text is 0; invalid text, and a value no float holds, is traced
+// ("Invalid double: '%s'") and gives nothing.
+std::optional<float> ParseDouble(const std::string& text);
 
-// Digits; a minus sign anywhere makes the number negative. Wraps in 32 bits. Empty text is 0;
-// invalid text is traced ("Invalid integer: '%s'") and gives 0.
-int32_t ParseInteger(const std::string& text);
+// Digits; a minus sign anywhere makes the number negative. Empty text is 0; invalid text, and a
+// number beyond 32 signed bits, is traced ("Invalid integer: '%s'") and gives nothing.
+std::optional<int32_t> ParseInteger(const std::string& text);
 
 // A flag is true exactly when its field is "1".
 bool ReadFlag(const std::string& field);

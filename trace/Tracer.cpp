@@ -1,16 +1,24 @@
 #include "trace/Tracer.h"
 
-#include <fcntl.h>
+#include <limits.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
+#include <thread>
+
+#include "trace/PrivateFolder.h"
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -18,20 +26,58 @@ char szTraceBuffer[4096];
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr unsigned kTracingSwitch = 1u;
 constexpr unsigned kLogSwitch = 2u;
 // Both switches in one word, so a call with both off costs one load and one test.
 std::atomic<unsigned> sSwitches{0};
 
-// Held from formatting to the end of the file write: the host's thread and the listener threads
-// trace at once, and neither the buffer nor the log file may be shared between two lines.
-std::mutex sTraceMutex;
-std::string sLogFileName;
-bool sLogFileFull = false;
-
+constexpr const char* kLogsFolder = "/.local/share/Dialforge/Logs";
 constexpr const char* kLimitReached = "Log file limit reached\r\n";
-
 constexpr size_t kMessageBound = 4093;  // 4092 characters and the NUL
+constexpr size_t kMostQueuedLines = 4096;
+constexpr size_t kMostQueuedBytes = 4u << 20;
+// How often a writer waiting for standard output looks whether it is being stopped.
+constexpr int kPollMilliseconds = 50;
+constexpr auto kStopDeadline = std::chrono::seconds(1);
+
+struct QueuedLine {
+  std::string text;   // the message and CR LF
+  std::string stamp;  // the moment it was traced; empty when it is not logged
+};
+
+// The threads that trace only format and queue; one writer thread does all the writing, so a
+// stalled standard output or log file holds no host or listener thread.
+struct TraceQueue {
+  std::mutex mutex;  // guards everything here and szTraceBuffer
+  std::condition_variable wake;
+  std::deque<QueuedLine> lines;
+  size_t bytes = 0;
+  int dropped = 0;
+  std::thread writer;
+  bool writerRunning = false;
+  bool stopping = false;
+  std::string logHome;      // empty until the first logged line names the file
+  std::string logFileName;  // the file's name in the Logs folder
+};
+
+// Made before sStopAtExit below and so destroyed after it, once the writer has been joined; a
+// module unloaded and loaded again leaves nothing behind.
+TraceQueue sQueue;
+
+TraceQueue& Queue() {
+  return sQueue;
+}
+
+// The moment after which a stopping writer gives up (steady clock, nanoseconds); 0 when none.
+std::atomic<long long> sStopDeadline{0};
+std::mutex sStopMutex;  // one stop at a time
+
+// The log file's state; held by the writer for each line.
+std::mutex sFileMutex;
+bool sLogFileFull = false;
+bool sLogRefusalTraced = false;
 
 void SetSwitch(unsigned which, bool enabled) {
   if (enabled) {
@@ -41,49 +87,44 @@ void SetSwitch(unsigned which, bool enabled) {
   }
 }
 
-// Callers hold sTraceMutex.
-std::string LogFileNameLocked() {
-  if (sLogFileName.empty()) {
+bool StopDeadlinePassed() {
+  const long long deadline = sStopDeadline.load();
+  return deadline != 0 && Clock::now().time_since_epoch().count() >= deadline;
+}
+
+// Callers hold the queue's mutex. False when HOME is not set.
+bool NameLogFileLocked(TraceQueue& queue) {
+  if (queue.logHome.empty()) {
     const char* home = std::getenv("HOME");
-    if (home == nullptr) {
-      return std::string();
+    if (home == nullptr || *home == '\0') {
+      return false;
     }
-    sLogFileName = std::string(home) + "/.local/share/Dialforge/Logs/CPP-" +
-                   Tracer::GetCurrentDateTime() + ".log";
+    queue.logHome = home;
+    queue.logFileName = "CPP-" + Tracer::GetCurrentDateTime() + ".log";
   }
-  return sLogFileName;
+  return true;
 }
 
-// A new file is created 0600 whatever the umask; an existing one is taken only when it is a plain
-// file reached without a link (a planted FIFO would block the writer, and a link would send our
-// lines into another file).
-int OpenLogFile(const std::string& path) {
-  int descriptor =
-      open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (descriptor != -1) {
-    fchmod(descriptor, 0600);
-    return descriptor;
-  }
-  if (errno != EEXIST) {
-    return -1;
-  }
-  descriptor = open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (descriptor == -1) {
-    return -1;
-  }
-  struct stat status {};
-  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-    close(descriptor);
-    return -1;
-  }
-  return descriptor;
-}
-
-void WriteAll(int descriptor, const std::string& text) {
+// A pipe or terminal takes up to PIPE_BUF bytes without blocking once it polls writable; a
+// plain file always does. The host's own flags of standard output stay as they are.
+void WriteToStandardOutput(const std::string& text) {
   size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t count = write(descriptor, text.data() + written, text.size() - written);
-    if (count == -1 && errno == EINTR) {
+  while (written < text.size() && !StopDeadlinePassed()) {
+    pollfd output{STDOUT_FILENO, POLLOUT, 0};
+    const int ready = poll(&output, 1, kPollMilliseconds);
+    if (ready == -1 && errno != EINTR) {
+      return;
+    }
+    if (ready <= 0) {
+      continue;
+    }
+    // Nobody reads it any more (a write would raise SIGPIPE), or it is no descriptor at all.
+    if ((output.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+      return;
+    }
+    const size_t chunk = std::min<size_t>(text.size() - written, PIPE_BUF);
+    const ssize_t count = write(STDOUT_FILENO, text.data() + written, chunk);
+    if (count == -1 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
       continue;
     }
     if (count <= 0) {
@@ -93,34 +134,121 @@ void WriteAll(int descriptor, const std::string& text) {
   }
 }
 
-// Callers hold sTraceMutex.
-void LogToFileLocked(const std::string& line) {
-  if (sLogFileFull) {
-    return;
+// Appends one stamped line; the writer's step, and LogToFile's.
+void AppendToLog(const std::string& home, const std::string& name, const std::string& stamp,
+                 const std::string& line) {
+  std::string refusal;
+  {
+    std::lock_guard<std::mutex> lock(sFileMutex);
+    if (sLogFileFull) {
+      return;
+    }
+    const PrivateFolder folder(home, kLogsFolder, false);
+    bool notOurs = false;
+    const int descriptor = folder.IsOpen() ? folder.OpenForAppend(name, &notOurs) : -1;
+    if (descriptor == -1) {
+      // A missing folder only loses the file copy; one that another user could change, or a
+      // file that is not ours, is said once.
+      if (!sLogRefusalTraced && (!folder.NotPrivate().empty() || notOurs)) {
+        sLogRefusalTraced = true;
+        refusal = folder.IsOpen() ? "Log file not private: " + home + kLogsFolder + "/" + name
+                                  : "Log file folder not private: " + folder.NotPrivate();
+      }
+    } else {
+      std::string stamped = stamp + " | " + line.c_str();
+      const std::string limitLine = stamp + " | " + kLimitReached;
+      struct stat status {};
+      const long long size = fstat(descriptor, &status) == 0 ? status.st_size : 0;
+      // Room is always kept for the line that says the file is full.
+      if (size + static_cast<long long>(stamped.size() + limitLine.size()) >
+          Tracer::kLogFileLimit) {
+        stamped = size + static_cast<long long>(limitLine.size()) <= Tracer::kLogFileLimit
+                      ? limitLine
+                      : std::string();
+        sLogFileFull = true;
+      }
+      WriteAll(descriptor, stamped);
+      close(descriptor);
+    }
   }
-  const std::string path = LogFileNameLocked();
-  if (path.empty()) {
-    return;
+  if (!refusal.empty()) {
+    Tracer::TRACE("%s", refusal.c_str());
   }
-  const int descriptor = OpenLogFile(path);
-  if (descriptor == -1) {
-    return;
-  }
-  const std::string stamp = Tracer::GetCurrentDateTime() + " | ";
-  std::string stamped = stamp + line.c_str();
-  const std::string limitLine = stamp + kLimitReached;
-  struct stat status {};
-  const long long size = fstat(descriptor, &status) == 0 ? status.st_size : 0;
-  // Room is always kept for the line that says the file is full.
-  if (size + static_cast<long long>(stamped.size() + limitLine.size()) > Tracer::kLogFileLimit) {
-    stamped = size + static_cast<long long>(limitLine.size()) <= Tracer::kLogFileLimit
-                  ? limitLine
-                  : std::string();
-    sLogFileFull = true;
-  }
-  WriteAll(descriptor, stamped);
-  close(descriptor);
 }
+
+void QueueDroppedLocked(TraceQueue& queue, bool logged);
+
+void WriterLoop() {
+  TraceQueue& queue = Queue();
+  std::unique_lock<std::mutex> lock(queue.mutex);
+  while (true) {
+    queue.wake.wait(lock,
+                    [&] { return !queue.lines.empty() || queue.dropped > 0 || queue.stopping; });
+    // Caught up after a flood: the drops are said now, not only before some later line.
+    if (queue.lines.empty() && queue.dropped > 0) {
+      QueueDroppedLocked(queue, (sSwitches.load(std::memory_order_relaxed) & kLogSwitch) != 0);
+    }
+    // What a stop's deadline leaves stays queued for the next writer.
+    if (queue.lines.empty() || StopDeadlinePassed()) {
+      break;
+    }
+    const QueuedLine line = std::move(queue.lines.front());
+    queue.lines.pop_front();
+    queue.bytes -= line.text.size();
+    const std::string home = queue.logHome;
+    const std::string name = queue.logFileName;
+    lock.unlock();
+    WriteToStandardOutput(line.text);
+    if (!line.stamp.empty()) {
+      AppendToLog(home, name, line.stamp, line.text);
+    }
+    lock.lock();
+  }
+  queue.writerRunning = false;
+  queue.stopping = false;
+  sStopDeadline.store(0);
+}
+
+// Callers hold the queue's mutex. The line may go beyond the queue's bound: it is one short line.
+void QueueDroppedLocked(TraceQueue& queue, bool logged) {
+  char said[64];
+  std::snprintf(said, sizeof said, "Trace lines dropped: %d\r\n", queue.dropped);
+  const std::string stamp =
+      logged && NameLogFileLocked(queue) ? Tracer::GetCurrentDateTime() : std::string();
+  queue.lines.push_back({said, stamp});
+  queue.bytes += std::strlen(said);
+  queue.dropped = 0;
+}
+
+// Callers hold the queue's mutex.
+void EnqueueLocked(TraceQueue& queue, const char* text, bool logged) {
+  const size_t length = std::strlen(text);
+  if (queue.lines.size() >= kMostQueuedLines || queue.bytes + length > kMostQueuedBytes) {
+    ++queue.dropped;
+    return;
+  }
+  if (queue.dropped > 0) {
+    QueueDroppedLocked(queue, logged);
+  }
+  const std::string stamp =
+      logged && NameLogFileLocked(queue) ? Tracer::GetCurrentDateTime() : std::string();
+  queue.lines.push_back({std::string(text, length), stamp});
+  queue.bytes += length;
+  if (!queue.writerRunning) {
+    try {
+      queue.writer = std::thread(WriterLoop);
+      queue.writerRunning = true;
+    } catch (...) {
+      // The lines wait for the next attempt, or are dropped once the queue is full.
+    }
+  }
+  queue.wake.notify_one();
+}
+
+// Unloading the module or leaving the process writes out what is queued and joins the writer.
+struct StopAtExit {
+  ~StopAtExit() { Tracer::Stop(); }
+} sStopAtExit;
 
 }  // namespace
 
@@ -149,7 +277,8 @@ void Tracer::TRACE(const char* format, ...) {
   if (switches == 0 || format == nullptr) {
     return;
   }
-  std::lock_guard<std::mutex> lock(sTraceMutex);
+  TraceQueue& queue = Queue();
+  std::lock_guard<std::mutex> lock(queue.mutex);
   va_list arguments;
   va_start(arguments, format);
   if (std::vsnprintf(szTraceBuffer, kMessageBound, format, arguments) < 0) {
@@ -160,12 +289,24 @@ void Tracer::TRACE(const char* format, ...) {
   szTraceBuffer[end] = '\r';
   szTraceBuffer[end + 1] = '\n';
   szTraceBuffer[end + 2] = '\0';
-  std::printf("%s", szTraceBuffer);
-  // A host that crashes must not take its last trace lines with it.
-  std::fflush(stdout);
-  if ((switches & kLogSwitch) != 0) {
-    LogToFileLocked(szTraceBuffer);
+  EnqueueLocked(queue, szTraceBuffer, (switches & kLogSwitch) != 0);
+}
+
+void Tracer::Stop() {
+  std::lock_guard<std::mutex> stopLock(sStopMutex);
+  TraceQueue& queue = Queue();
+  std::thread writer;
+  {
+    std::lock_guard<std::mutex> lock(queue.mutex);
+    if (!queue.writerRunning) {
+      return;
+    }
+    sStopDeadline.store((Clock::now() + kStopDeadline).time_since_epoch().count());
+    queue.stopping = true;
+    writer = std::move(queue.writer);
   }
+  queue.wake.notify_one();
+  writer.join();
 }
 
 std::string Tracer::GetCurrentDateTime() {
@@ -183,13 +324,25 @@ std::string Tracer::GetDateTime(std::time_t moment) {
 }
 
 std::string Tracer::GetLogFileName() {
-  std::lock_guard<std::mutex> lock(sTraceMutex);
-  return LogFileNameLocked();
+  TraceQueue& queue = Queue();
+  std::lock_guard<std::mutex> lock(queue.mutex);
+  return NameLogFileLocked(queue) ? queue.logHome + kLogsFolder + "/" + queue.logFileName
+                                  : std::string();
 }
 
 void Tracer::LogToFile(std::string line) {
-  std::lock_guard<std::mutex> lock(sTraceMutex);
-  LogToFileLocked(line);
+  std::string home;
+  std::string name;
+  {
+    TraceQueue& queue = Queue();
+    std::lock_guard<std::mutex> lock(queue.mutex);
+    if (!NameLogFileLocked(queue)) {
+      return;
+    }
+    home = queue.logHome;
+    name = queue.logFileName;
+  }
+  AppendToLog(home, name, GetCurrentDateTime(), line);
 }
 
 std::string FormatToString(int value) {

@@ -1,5 +1,6 @@
 // The one reporting channel: trace lines to standard output and, when logging is on, stamped
-// lines to a dated log file under the user's home.
+// lines to a dated log file under the user's home. Tracing threads only queue their lines; one
+// writer thread, started by the first line, writes them in order.
 #ifndef DIALFORGE_TRACE_TRACER_H
 #define DIALFORGE_TRACE_TRACER_H
 
@@ -21,8 +22,13 @@ class Tracer {
   // (client text made printable) ask this, so that tracing off still costs nothing.
   static bool IsOn();
 
-  // One printf-style line. With both switches off it only tests them.
+  // One printf-style line. With both switches off it only tests them. A line that does not fit
+  // the queue (kept below 4,096 lines and 4 MiB) is dropped and counted; the next queued line is
+  // preceded by "Trace lines dropped: N".
   static void TRACE(const char* format, ...) __attribute__((format(printf, 1, 2)));
+  // Writes out what is queued, waiting at most a second, and joins the writer; a later line
+  // starts it again. Called by the last instance's stop, at unload and at exit.
+  static void Stop();
 
   static std::string GetCurrentDateTime();
   // The date-time text of a given moment, in UTC: 2026-12-05T13-51-05.
@@ -30,9 +36,11 @@ class Tracer {
   // The log file of this process, named by the moment of its first logged line; empty when
   // HOME is not set.
   static std::string GetLogFileName();
-  // Appends the stamped line. The file is created 0600 and never opened through a link or as
-  // anything but a plain file. It stops at kLogFileLimit bytes: its last line then says so, and
-  // later lines of this process go to standard output only.
+  // Appends the stamped line now. The file is created 0600 in a Logs folder that no other user
+  // can change; an existing one is taken only when it is a plain file of ours that no other user
+  // can write, never through a link (else the lines go to standard output only, said once). It
+  // stops at kLogFileLimit bytes: its last line then says so, and later lines of this process go
+  // to standard output only.
   static void LogToFile(std::string line);
 
   static constexpr long long kLogFileLimit = 256LL << 20;

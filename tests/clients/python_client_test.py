@@ -1,5 +1,9 @@
-"""The Python reference client against the real plug-in, served by dialforge-host with its
-sample project. Arguments: the dialforge-host program and the folder of the client module."""
+"""The Python clients against the real plug-in, served by dialforge-host with its sample project.
+Arguments: the dialforge-host program, the folder of the package, and the protocol 2 schema, which
+every protocol 2 message received is checked against (when python3-jsonschema is there)."""
+import asyncio
+import json
+import os
 import signal
 import subprocess
 import sys
@@ -8,14 +12,34 @@ import unittest
 
 HOST_PROGRAM = sys.argv.pop(1)
 sys.path.insert(0, sys.argv.pop(1))
+SCHEMA = sys.argv.pop(1)
 import dialforge_client  # noqa: E402
+from dialforge_client import blocking  # noqa: E402
+
+try:
+    import jsonschema
+    with open(SCHEMA, encoding="utf-8") as schema_file:
+        VALIDATOR = jsonschema.Draft202012Validator(json.load(schema_file))
+except (ImportError, OSError):
+    print(f"protocol 2 messages not checked: no jsonschema module or no {SCHEMA}")
+    VALIDATOR = None
+
+
+def start_host(home):
+    return subprocess.Popen([HOST_PROGRAM, "--home", home, "--quiet"], stdin=subprocess.PIPE,
+                            stdout=subprocess.DEVNULL)
+
+
+def user_lines():
+    help_text = subprocess.run([HOST_PROGRAM, "--help"], capture_output=True, text=True).stdout
+    return "standard input" in help_text
 
 
 class ReferenceClientTest(unittest.TestCase):
     def test_snapshots_read_and_requests_run_on_one_connection(self):
         with tempfile.TemporaryDirectory() as home:
             host = subprocess.Popen([HOST_PROGRAM, "--home", home, "--quiet"],
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                                    stdout=subprocess.DEVNULL)
             try:
                 with dialforge_client.Client(home=home, connect_timeout=30) as client:
                     commands = client.snapshot("Commands")["commands"]
@@ -46,6 +70,78 @@ class ReferenceClientTest(unittest.TestCase):
                 host.send_signal(signal.SIGINT)
                 _, errors = host.communicate(timeout=60)
             self.assertEqual(host.returncode, 0, errors)
+
+
+class AsyncClientTest(unittest.TestCase):
+    def setUp(self):
+        self.home = tempfile.mkdtemp()
+        self.host = start_host(self.home)
+        self.messages = []
+
+    def tearDown(self):
+        self.host.send_signal(signal.SIGINT)
+        self.assertEqual(self.host.wait(timeout=60), 0)
+        for message in self.messages if VALIDATOR else []:
+            VALIDATOR.validate(message)
+
+    async def connected(self, **options):
+        client = await dialforge_client.connect(self.home, **{"connect_timeout": 30, **options})
+        if client.protocol == 2:
+            self.messages.append(client.hello)
+            client.on("message", self.messages.append)
+        return client
+
+    def test_snapshots_refusals_busy_and_protocol_1(self):
+        async def run():
+            client = await self.connected()
+            self.assertEqual(client.hello["version"], "1.0.0")
+            clamped, _, menus = await asyncio.gather(client.set_lumetri("exposure", 9),
+                                                     client.next_menu_choice("lut"),
+                                                     client.snapshot("LumetriMenu"))
+            self.assertEqual((clamped["value"], menus["menus"][0]["value"]), (4.0, "Rec709"))
+            for refused, code in ((client.request("Nonsense", "x"), "unknown-keyword"),
+                                  (client.panel_mode("three"), "invalid-value"),
+                                  (client.snapshot("Nothing"), "unknown-snapshot"),
+                                  (client.execute_command("12", "9999"), "host-refused")):
+                with self.assertRaises(dialforge_client.DialforgeError) as caught:
+                    await refused
+                self.assertEqual(caught.exception.code, code)
+            self.assertEqual(caught.exception.host_error, "Item")
+            with self.assertRaises(dialforge_client.DialforgeError) as caught:
+                await dialforge_client.connect(self.home, connect_timeout=0.3)
+            self.assertEqual(caught.exception.code, "busy")
+            await client.close()
+            old = await self.connected(protocol=1, connect_timeout=2)  # served at once after Bye
+            self.assertEqual(old.protocol, 1)
+            mixer = await old.snapshot("Mixer")
+            self.assertEqual(mixer["channels"][3]["name"], "Master")
+            self.assertRaises(dialforge_client.DialforgeError, old.subscribe, "Transport")
+            await old.close()
+        asyncio.run(run())
+
+    @unittest.skipUnless(user_lines(), "dialforge-host reads no user lines")
+    def test_transport_event_after_the_user_presses_play(self):
+        with blocking.connect(self.home, connect_timeout=30) as client:
+            self.messages.append(client.hello)
+            client.client.on("message", self.messages.append)
+            events = client.subscribe("Transport")
+            self.host.stdin.write(b"play\n")
+            self.host.stdin.flush()
+            self.assertTrue(any(event["state"]["play"] for event in events))
+
+    def test_watch_reconnects_after_a_host_restart(self):
+        async def run():
+            clients = dialforge_client.watch(self.home)
+            first = await clients.__anext__()
+            self.host.send_signal(signal.SIGINT)
+            self.assertEqual(self.host.wait(timeout=60), 0)
+            self.assertIsNone(await first.wait_closed())
+            self.host = start_host(self.home)
+            second = await clients.__anext__()
+            self.assertEqual((await second.snapshot("Commands"))["commands"][0]["commandName"],
+                             "Undo")
+            await clients.aclose()
+        asyncio.run(run())
 
 
 if __name__ == "__main__":

@@ -127,6 +127,7 @@ TEST(EntryContractTest, MarkerFilesSwitchTracesAtLoad) {
     ADOBESDK_ControlSurfacePluginFuncs table{};
     testing::internal::CaptureStdout();
     EXPECT_EQ(loaded.module.EntryPoint()(loaded.host.BasicSuite(), major, minor, 1, &table), 0);
+    EXPECT_EQ(table.Shutdown(), 0) << "which writes out the queued lines";
     return testing::internal::GetCapturedStdout();
   };
   const std::string logs = home.PathOf(TempHome::kLogsFolder);

@@ -32,7 +32,8 @@ class LifecycleTest : public testing::Test {
     home.CreateCompanionFolders();
     dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enablelogs"), "");
     loaded.module.Start();
-    threadsBefore = ThreadCount();
+    // Less the tracer's writer, started by the first line; it runs until the last instance stops.
+    threadsBefore = ThreadCount() - 1;
   }
 
   void TearDown() override {
@@ -70,8 +71,9 @@ TEST_F(LifecycleTest, ConnectingAgainDisconnectingAndDeletingEndTheListenerOfThe
   EXPECT_FALSE(FileExists(PortFile()));
   const auto connectAndServe = [&] {
     instance->Connect();
-    EXPECT_TRUE(ThreadCountReturnsTo(threadsBefore + 1)) << "one listener thread";
+    EXPECT_TRUE(ThreadCountReturnsTo(threadsBefore + 2)) << "one listener thread and the writer";
     EXPECT_EQ(SurfacesBound(), 1);
+    EXPECT_EQ(loaded.host.HeldCount(kADOBESDK_StringSuite, 1), 2) << "the module's and one more";
     std::unique_ptr<LoopbackClient> client = ConnectWhenListening(WaitForPort(home.Path()));
     if (client) {
       client->Send("t|Transport|Play\n");
@@ -123,7 +125,7 @@ TEST_F(LifecycleTest, TwoInstancesServeTheirOwnSurfacesAtOnce) {
   ASSERT_TRUE(newerClient);
   EXPECT_TRUE(Serves(*olderClient));
   EXPECT_TRUE(Serves(*newerClient));
-  EXPECT_EQ(ThreadCount(), threadsBefore + 2);
+  EXPECT_EQ(ThreadCount(), threadsBefore + 3);
   EXPECT_EQ(SurfacesBound(), 2);
 
   // The newest surface is gone now; the older listener must not have been using it.

@@ -29,11 +29,10 @@ const std::string kHostProgram = DIALFORGE_HOST_PROGRAM;
 const std::string kClientProgram = DIALFORGE_CLIENT_PROGRAM;
 const std::string kBenchProgram = DIALFORGE_BENCH_PROGRAM;
 
-// What the design keeps at the end: the suites suite, held from start-up on, and the string
-// suite of the connection's host binding.
+// What the design keeps at the end: the suites suite, held from start-up on.
 const std::string kCleanSummary =
-    "dialforge-host: stopped; suites still held: ADOBESDK StringSuite v1, SP Suites Suite v2; "
-    "host strings leaked: 0; violations: 0";
+    "dialforge-host: stopped; suites still held: SP Suites Suite v2; host strings leaked: 0; "
+    "violations: 0";
 
 bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
@@ -106,19 +105,22 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
   EXPECT_EQ(commands.output, "1|" + SampleCommandsText());
   EXPECT_TRUE(WaitUntil([&] { return dialforge_test::ReadFile(journal) == "Transport\tPlay\n"; }));
 
-  // The plug-in serves the next client only after a pause; the second client waits it out.
+  // The client ended with Bye, so the next one is served at once; each refused request is named
+  // with its id, code and message, and makes the status 5.
   const dialforge_test::Finished json =
       RunToEnd(kClientProgram,
                {"--connect-timeout=30", "--json", "3|GetParameters|Mixer",
                 "4|GetParameters|Nothing", "5|GetParameters|LumetriParameters"},
                home.Path());
-  ASSERT_EQ(json.status, 0) << json.errors;
+  EXPECT_EQ(json.status, 5);
+  EXPECT_EQ(json.errors,
+            "dialforge-client: request 2, id '4': refused, unknown-snapshot: No snapshot is called "
+            "Nothing\n");
   const std::vector<std::string> lines = dialforge_test::SplitLines(json.output, "\n");
-  ASSERT_EQ(lines.size(), 4u) << json.output;
-  EXPECT_EQ(nlohmann::json::parse(lines[1]),
-            nlohmann::json::parse(R"({"id":"4","snapshot":"Nothing","format":1,"result":{}})"));
-  EXPECT_EQ(nlohmann::json::parse(lines[2])["result"]["parameters"][1],
-            nlohmann::json::parse(R"({"id":"contrast","name":"Contrast","value":12.5})"));
+  ASSERT_EQ(lines.size(), 3u) << json.output;
+  EXPECT_EQ(nlohmann::json::parse(lines[1])["result"]["parameters"][1],
+            nlohmann::json::parse(
+                R"({"id":"contrast","name":"Contrast","value":12.5,"min":-100.0,"max":100.0})"));
   const nlohmann::json mixer = nlohmann::json::parse(lines[0]);
   EXPECT_EQ(mixer["id"], "3");
   EXPECT_EQ(mixer["format"], 1);
@@ -132,6 +134,17 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
     EXPECT_EQ(channel["components"].size(), channels[row].components.size());
   }
 
+  // A watch prints the events its own requests cause until it is interrupted, then says Bye.
+  ChildProcess watch(kClientProgram, {"--watch", "Transport", "6|Transport|Play"}, home.Path());
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> events = OutputLines(watch);
+    return !events.empty() && nlohmann::json::parse(events[0])["state"]["play"] == true;
+  })) << watch.Output()
+      << watch.Errors();
+  watch.Signal(SIGINT);
+  EXPECT_EQ(watch.Wait(), 0) << watch.Errors();
+  EXPECT_EQ(watch.Errors(), "");
+
   // While the plug-in serves another client, the client says so and gives up at its timeout.
   const std::unique_ptr<dialforge_test::LoopbackClient> other =
       dialforge_test::ConnectWhenListening(*port);
@@ -139,11 +152,11 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
   EXPECT_EQ(dialforge_test::Exchange(*other, "9|GetParameters|Nothing", 2), "9|");
   const dialforge_test::Finished busy =
       RunToEnd(kClientProgram, {"--connect-timeout=0", "1|Transport|Stop"}, home.Path());
-  EXPECT_EQ(busy.status, 1);
+  EXPECT_EQ(busy.status, 6);
   EXPECT_EQ(busy.errors,
             "dialforge-client: waiting for the plug-in to finish with another client (it serves "
-            "one at a time)\ndialforge-client: no plug-in answered within 0 s (the plug-in is "
-            "serving another client)\n");
+            "one at a time)\ndialforge-client: no plug-in answered within 0 s (another client is "
+            "being served)\n");
   other->Close();
 
   host.Signal(SIGINT);
@@ -168,17 +181,17 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   ASSERT_TRUE(StartsWith(ConnectedLine(host), "dialforge-host: connected to Dialforge on port "))
       << host.Errors();
 
-  // Each reply exact and in order, the empty one too; the client returns once the last
-  // request has run, with no wait for quiet.
+  // Protocol 1: each reply exact and in order, the empty one too; the client returns once the
+  // last request has run, with no wait for quiet.
   const dialforge_test::Finished client =
-      RunToEnd(kClientProgram, {"--home", home.Path()}, otherFolder,
+      RunToEnd(kClientProgram, {"--home", home.Path(), "--protocol", "1"}, otherFolder,
                "1|GetParameters|Mixer\n2|Navigate|1,2,3,0\n7|GetParameters|mixer\n"
                "3|GetParameters|LumetriMenu\n4|ChangeLumetri|exposure|9\n5|ExecuteCommand|12|9999");
   EXPECT_EQ(client.status, 0) << client.errors;
   EXPECT_EQ(client.output, std::string("1|") + dialforge_test::kExampleMixerText + "7|\n3|" +
                                dialforge_test::kExampleLumetriMenuText);
   EXPECT_EQ(client.errors,
-            "dialforge-client: warning: request 3 (7|GetParameters|mixer): unknown snapshot "
+            "dialforge-client: warning: request 3, id '7': unknown snapshot "
             "'mixer' (names are case-sensitive): the reply is empty\n");
   EXPECT_TRUE(HasLine(host, "Command\tNavigate\t1\t2\t3\t0"));
   EXPECT_TRUE(HasLiveLine(host, "  Command Navigate(1, 2, 3, 0)"));
@@ -189,22 +202,27 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
                           "  Command ExecuteCommand(12, 9999): refused with 'Item' (no "
                           "such item)"));
 
-  // A line the plug-in refuses ends the connection: the client says what may not have run.
+  // Protocol 2 (the default): a line the plug-in refuses ends the connection, and the client says
+  // what may not have run.
   const dialforge_test::Finished cut =
       RunToEnd(kClientProgram,
-               {"--home", home.Path(), "--connect-timeout=30", "8|GetParameters|LumetriMenu",
+               {"--home", home.Path(), "--connect-timeout=30", "8|GetParameters|Mixer",
                 "GET / HTTP/1.1", "9|Transport|Stop"},
                otherFolder);
   EXPECT_EQ(cut.status, 3);
-  EXPECT_EQ(cut.output, std::string("8|") + dialforge_test::kExampleLumetriMenuText);
+  EXPECT_EQ(cut.output, std::string("8|") + dialforge_test::kExampleMixerText)
+      << "the protocol 2 snapshot printed as its text";
   EXPECT_NE(cut.errors.find("; the requests from request 2 (GET / HTTP/1.1) on may not have run\n"),
             std::string::npos)
       << cut.errors;
   EXPECT_FALSE(HasLiveLine(host, "  Transport Stop"));
 
+  // A second signal, as `timeout` sends one to the whole process group, does not cut the stop.
   host.Signal(SIGTERM);
+  host.Signal(SIGINT);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
   EXPECT_EQ(LastLine(host), kCleanSummary);
+  EXPECT_FALSE(FileExists(home.PathOf(TempHome::kPortFile)));
   EXPECT_TRUE(HasLiveLine(host, "  plug-in disconnected"));
   const std::vector<std::string> logged = dialforge_test::LoggedTraces(home.Path());
   ASSERT_FALSE(logged.empty()) << "the log is written under --home";
@@ -212,7 +230,7 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   EXPECT_TRUE(dialforge_test::ListFolder(otherFolder + "/.local").empty());
 }
 
-TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndNoLogsFolder) {
+TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndTheLiveViewShowsClients) {
   TempHome home;
   home.CreateFolder(".local/share/Dialforge");
   dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enabletraces"), "");
@@ -221,6 +239,23 @@ TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndNoLogsFolder) {
   EXPECT_TRUE(HasLine(host, "Plugin loaded, version 1.0\r"));
   EXPECT_EQ(dialforge_test::ListFolder(home.PathOf(".local/share/Dialforge")),
             (std::vector<std::string>{"PluginData", "enabletraces"}));
+
+  // The live view tells, from the plug-in's traces, of a client, a second one refused, and the
+  // first leaving.
+  const std::optional<int> port = dialforge_test::PortInFile(home.Path());
+  ASSERT_TRUE(port);
+  const std::unique_ptr<dialforge_test::LoopbackClient> first =
+      dialforge_test::ConnectWhenListening(*port);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(dialforge_test::Exchange(*first, "1|GetParameters|Nothing", 2), "1|");
+  EXPECT_TRUE(WaitUntil([&] { return HasLiveLine(host, "  client connected"); }));
+  const std::unique_ptr<dialforge_test::LoopbackClient> second =
+      dialforge_test::ConnectWhenListening(*port);
+  ASSERT_TRUE(second);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return HasLiveLine(host, "  client refused: another client is being served"); }));
+  first->Close();
+  EXPECT_TRUE(WaitUntil([&] { return HasLiveLine(host, "  client left"); }));
 
   host.Signal(SIGTERM);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
@@ -248,8 +283,17 @@ TEST(ProgramTest, ProgramsSayWhyTheyRefuseOrGiveUp) {
       {kClientProgram, {"--port", "0"}, "dialforge-client: --port: "},
       {kClientProgram,
        {"--strict", "1|Transport|Play", "2|Paly|x"},
-       "dialforge-client: request 2 (2|Paly|x): unknown keyword 'Paly'; nothing sent "
+       "dialforge-client: request 2, id '2': unknown keyword 'Paly'; nothing sent "
        "(--strict)\n"},
+      {kClientProgram,
+       {"--strict", "5|ChangeLumetri|exposure|1e-7"},
+       "dialforge-client: request 1, id '5': the value '1e-7' is no number"},
+      {kClientProgram,
+       {"--strict", "6|ChangeLumetriPanelMode|4294967299"},
+       "dialforge-client: request 1, id '6': the panel mode '4294967299' is no 32-bit number"},
+      {kClientProgram,
+       {"--strict", "7|ChangeLumetriPanelMode|7"},
+       "dialforge-client: request 1, id '7': panel mode 7 is not one of 0 to 6"},
   };
   for (const auto& refusal : refusals) {
     SCOPED_TRACE(refusal.arguments[0]);
@@ -260,15 +304,33 @@ TEST(ProgramTest, ProgramsSayWhyTheyRefuseOrGiveUp) {
   }
   EXPECT_FALSE(FileExists(home.PathOf(TempHome::kPortFile)));
 
+  // No port file, one naming a port where nothing listens (port 1 on loopback), one that names
+  // no port: each said at once, and the client still tries until its timeout.
   const std::string portFile = home.PathOf(TempHome::kPortFile);
-  const dialforge_test::Finished unanswered =
-      RunToEnd(kClientProgram, {"--connect-timeout", "0", "1|GetParameters|Commands"}, home.Path());
-  EXPECT_EQ(unanswered.status, 1);
-  EXPECT_EQ(unanswered.errors, "dialforge-client: waiting for the plug-in to write its port file " +
-                                   portFile +
-                                   "\ndialforge-client: no plug-in answered within 0 s "
-                                   "(no port in " +
-                                   portFile + ")\n");
+  const struct {
+    const char* content;
+    std::string said;
+    std::string problem;
+  } unanswered[] = {
+      {nullptr, "waiting for the plug-in to write its port file " + portFile,
+       "no port in " + portFile},
+      {"1", "nothing listens on port 1 (stale port file? is the host running?)",
+       "nothing listens on port 1 (stale port file? is the host running?)"},
+      {"port", "unreadable port file " + portFile, "unreadable port file " + portFile},
+  };
+  for (const auto& givingUp : unanswered) {
+    SCOPED_TRACE(givingUp.said);
+    if (givingUp.content != nullptr) {
+      home.CreateFolder(".local/share/Dialforge/PluginData/PremierePro");
+      dialforge_test::WriteFile(portFile, givingUp.content);
+    }
+    const dialforge_test::Finished run = RunToEnd(
+        kClientProgram, {"--connect-timeout", "0.3", "1|GetParameters|Commands"}, home.Path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors, "dialforge-client: " + givingUp.said +
+                              "\ndialforge-client: no plug-in answered within 0.3 s (" +
+                              givingUp.problem + ")\n");
+  }
 }
 
 TEST(ProgramTest, EveryProgramDescribesItselfAndItsVersion) {

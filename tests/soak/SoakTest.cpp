@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -89,9 +90,10 @@ const char* const kTransportFields[] = {
     "Record",      "Pause",       "ToggleCycle",  "GotoPrevious",   "GotoNext",  "GotoStart",
     "ShuttleLeft", "ShuttleStop", "ShuttleRight", "JogDial|3|-2|1", "JogDial|1", "play"};
 
-// Values as the request writes them and as they read before the host clamps them.
-const std::pair<const char*, float> kLumetriValues[] = {
-    {"0.5", 0.5f}, {"-1,25", -1.25f}, {"250", 250.0f}, {"3-", -3.0f}, {"x1", 0.0f}};
+// Values as the request writes them and as they read before the host clamps them; text that is
+// no number changes nothing.
+const std::pair<const char*, std::optional<float>> kLumetriValues[] = {
+    {"0.5", 0.5f}, {"-1,25", -1.25f}, {"250", 250.0f}, {"3-", -3.0f}, {"x1", std::nullopt}};
 
 // A random request, with the change it makes applied to the model.
 Exchange NextRequest(Dice& dice, ProjectModel& model, int number) {
@@ -116,7 +118,8 @@ Exchange NextRequest(Dice& dice, ProjectModel& model, int number) {
       if (dice.OneIn(8)) {
         return {id + "|ChangeLumetri|" + parameter.id + "|", ""};
       }
-      parameter.value = std::min(std::max(value, parameter.minimum), parameter.maximum);
+      parameter.value =
+          std::min(std::max(value.value_or(parameter.value), parameter.minimum), parameter.maximum);
       return {id + "|ChangeLumetri|" + parameter.id + "|" + text, ""};
     }
     case 6: {
@@ -398,7 +401,8 @@ class SoakTest : public testing::Test {
 };
 
 TEST_F(SoakTest, CyclesLeaveNothingBehindAndEveryReplyReadIsExact) {
-  const std::size_t threadsBefore = dialforge_test::ThreadCount();
+  // Less the tracer's writer: the first line started it, the last instance's stop ends it.
+  const std::size_t threadsBefore = dialforge_test::ThreadCount() - 1;
   const std::size_t descriptorsBefore = dialforge_test::DescriptorCount();
   const std::string portFile = home.PathOf(TempHome::kPortFile);
   std::map<Scenario, int> scenariosRun;
@@ -415,15 +419,16 @@ TEST_F(SoakTest, CyclesLeaveNothingBehindAndEveryReplyReadIsExact) {
   }
 
   EXPECT_TRUE(dialforge_test::ThreadCountReturnsTo(threadsBefore));
-  EXPECT_EQ(dialforge_test::DescriptorCount(), descriptorsBefore);
+  // At most as many: the tracer's writer may have held a log file open when they were counted.
+  EXPECT_TRUE(dialforge_test::WaitUntil(
+      [&] { return dialforge_test::DescriptorCount() <= descriptorsBefore; }));
   instance.reset();
   module.reset();
   EXPECT_EQ(host->LivePluginStringCount(), 0u);
   EXPECT_EQ(host->Violations(), std::vector<std::string>{});
-  // Each binding keeps its string suite acquisition; the module keeps the suites suite.
-  const std::map<std::string, int> designed = {{kSPSuitesSuite, 1},
-                                               {kADOBESDK_StringSuite, kCycles}};
-  EXPECT_EQ(dialforge_test::HeldSuiteCounts(*host), designed);
+  // The module keeps the suites suite for the host's suite list.
+  EXPECT_EQ(dialforge_test::HeldSuiteCounts(*host),
+            (std::map<std::string, int>{{kSPSuitesSuite, 1}}));
   int requestsHandled = 0;
   for (const std::string& line : dialforge_test::LoggedTraces(home.Path())) {
     requestsHandled += line.compare(0, 20, "Processing message '") == 0;

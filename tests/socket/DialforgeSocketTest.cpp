@@ -30,7 +30,13 @@
 #include "tests/support/TestSupport.h"
 #include "trace/Tracer.h"
 
+#ifndef DIALFORGE_UNDEFINED_SANITIZER
+#define DIALFORGE_UNDEFINED_SANITIZER 0
+#endif
+
 namespace {
+
+constexpr bool kUndefinedSanitizer = DIALFORGE_UNDEFINED_SANITIZER != 0;
 
 using namespace std::chrono_literals;
 using dialforge_test::FileExists;
@@ -292,14 +298,76 @@ TEST_F(DialforgeSocketTest, AWebPageRunsNothingAndClientTextIsTracedPrintable) {
                  "\r\nAccept: */*\r\n\r\n0|Transport|Record\n");
     EXPECT_TRUE(browser.ClosedByListener());
   }
-  ASSERT_TRUE(WaitForTrace("Listening...", 2));
-  EXPECT_EQ(CountTrace("Refused HTTP request"), 1u);
-  EXPECT_TRUE(listener.Messages().empty());
-
   LoopbackClient companion(port);
   companion.Send("0|\x1b]2;owned\x07|x\r\n");
   ASSERT_TRUE(listener.WaitForMessages(1));
   EXPECT_EQ(CountTrace("Processing message '0|\\x1B]2;owned\\x07|x\\x0D'"), 1u);
+  companion.Close();
+  ASSERT_TRUE(WaitForTrace("Listening...", 3));
+
+  // A long URL arrives in many receives: it is refused at its first, before and after a first
+  // line feed. A web page is no client: the next connection is served without the pause.
+  listener.SetRetryPause(1h);
+  for (const std::string& before : {std::string(), std::string("0|first|x\n")}) {
+    LoopbackClient browser(port);
+    browser.Send(before + "GET /x|Transport|Record|");
+    ASSERT_TRUE(WaitForTrace("Refused HTTP request", before.empty() ? 2 : 3));
+    for (int piece = 0; piece < 3 && browser.TrySend(std::string(100000, 'a')); ++piece) {
+    }
+    EXPECT_TRUE(browser.ClosedByListener());
+  }
+  EXPECT_EQ(listener.Messages().back(), "0|first|x");
+  EXPECT_EQ(listener.Messages().size(), 2u);
+}
+
+// A pause after each would lock the companion application out for a pause per connection.
+TEST_F(DialforgeSocketTest, AConnectionThatSendsNothingCostsTheNextClientNoPause) {
+  listener.SetRetryPause(1h);
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int port = listener.GetPort();
+  const auto deadConnections = [port](int count) {
+    for (int i = 0; i < count; ++i) {
+      LoopbackClient dead(port);
+    }
+  };
+  deadConnections(3);
+  LoopbackClient first(port);
+  first.Send("0|first|x\n");
+  ASSERT_TRUE(listener.WaitForMessages(1)) << "no pause after the connections before it";
+  listener.SetRetryPause(1s);
+  first.Close();
+  ASSERT_TRUE(WaitForState(ListenerState::Pausing));
+  listener.SetRetryPause(1h);
+  deadConnections(20);
+  LoopbackClient next(port);
+  next.Send("0|next|x\n");
+  ASSERT_TRUE(listener.WaitForMessages(2)) << "one pause, after the client only";
+  EXPECT_EQ(CountTrace("Connection closed"), 24u);
+}
+
+// A shortage of descriptors when the host connects the plug-in costs attempts, not the session.
+TEST_F(DialforgeSocketTest, AListenerStartedShortOfDescriptorsListensOnceTheyAreThere) {
+  if (kUndefinedSanitizer) {
+    GTEST_SKIP() << "the sanitizer's type checks fail for want of descriptors themselves";
+  }
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &previous), 0);
+  // One descriptor left: not enough for the two ends of a pipe, nor for the log file's folder
+  // walk, so the failed attempt shows only as the pause before any client came.
+  const int lowestFree = dup(0);
+  ASSERT_NE(lowestFree, -1);
+  close(lowestFree);
+  rlimit low = previous;
+  low.rlim_cur = static_cast<rlim_t>(lowestFree) + 1;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  listener.StartListening(0);
+  const bool paused = WaitForState(ListenerState::Pausing);
+  setrlimit(RLIMIT_NOFILE, &previous);
+  ASSERT_TRUE(paused);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(listener.GetPort()));
+  EXPECT_TRUE(StopsPromptly());
 }
 
 // A client gone before its reply is met by the soak; here, sends that the client's pace cuts
@@ -320,10 +388,12 @@ TEST_F(DialforgeSocketTest, ALargeReplyReachesASlowReaderWholeAndInOrder) {
 TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   listener.SetRetryPause(5s);
   listener.AnswerWith([](const std::string&) { return std::string(kEightMiB, 'r'); });
+  Tracer::Stop();
   const size_t threads = ThreadCount();
   const auto expectNothingLeft = [&](const char* where) {
     EXPECT_EQ(listener.GetState(), ListenerState::Idle) << where;
     EXPECT_FALSE(FileExists(PortFile())) << where;
+    Tracer::Stop();
     EXPECT_TRUE(ThreadCountReturnsTo(threads)) << where;
   };
 
@@ -360,6 +430,7 @@ TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   {
     LoopbackClient leaving(listener.GetPort());
+    leaving.Send("x\n");
     ASSERT_TRUE(WaitForState(ListenerState::Serving));
   }
   ASSERT_TRUE(WaitForState(ListenerState::Pausing));
@@ -393,17 +464,43 @@ TEST_F(DialforgeSocketTest, ThePortFileIsPrivateReplacesALinkAndIsLeftToANewerLi
   EXPECT_EQ(ReadFile(victim), "mine");
   EXPECT_EQ(ReadFile(PortFile()), std::to_string(listener.GetPort()));
 
-  // A second listener under the same home publishes its own port; ours leaves that file alone.
-  RecordingSocket newer;
-  newer.StartListening(0);
-  ASSERT_TRUE(WaitUntil([&] { return newer.GetState() == ListenerState::Listening; }));
   listener.StopListening();
-  EXPECT_EQ(ReadFile(PortFile()), std::to_string(newer.GetPort()));
-  newer.StopListening();
-  EXPECT_FALSE(FileExists(PortFile()));
   EXPECT_EQ(ListFolder(home.PathOf(".local/share/Dialforge/PluginData/PremierePro")),
             std::vector<std::string>{})
       << "no temporary file is left";
+}
+
+TEST_F(DialforgeSocketTest, AMissingPortFileIsPublishedAgainAndANewerListenersIsLeftAlone) {
+  // As when a folder of the path cannot be written at the first bind.
+  const std::string pluginData = home.PathOf(".local/share/Dialforge/PluginData");
+  std::filesystem::remove_all(pluginData);
+  dialforge_test::WriteFile(pluginData, "");
+  listener.SetPortFileCheckInterval(10ms);
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const std::string ours = std::to_string(listener.GetPort());
+  EXPECT_FALSE(FileExists(PortFile()));
+  std::filesystem::remove(pluginData);
+  ASSERT_TRUE(WaitUntil([&] { return ReadFile(PortFile()) == ours; })) << "while idle";
+
+  // From here on only a "Listening..." checks; a dead connection makes one at once.
+  listener.SetPortFileCheckInterval(1h);
+  const auto listenAgain = [&](size_t listenings) {
+    { LoopbackClient dead(listener.GetPort()); }
+    ASSERT_TRUE(WaitForTrace("Listening...", listenings));
+  };
+  listenAgain(2);
+  RecordingSocket newer;
+  newer.StartListening(0);
+  ASSERT_TRUE(WaitUntil([&] { return newer.GetState() == ListenerState::Listening; }));
+  listenAgain(4);  // the newer one's own and ours
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(newer.GetPort()));
+  newer.StopListening();
+  EXPECT_FALSE(FileExists(PortFile()));
+  listenAgain(5);
+  EXPECT_EQ(ReadFile(PortFile()), ours);
+  listener.StopListening();
+  EXPECT_FALSE(FileExists(PortFile()));
 }
 
 TEST(PortFileTest, AFailedWriteLeavesThePreviousFileWhole) {
@@ -428,6 +525,61 @@ TEST(PortFileTest, AFailedWriteLeavesThePreviousFileWhole) {
   EXPECT_FALSE(FileExists(file.Path())) << "the file still holds our port";
 }
 
+// Another user who controls a folder of the path could put their own port in the file.
+TEST(PortFileTest, AFolderAnotherUserCouldChangeRefusesTheFileAndIsTracedOnce) {
+  struct Case {
+    const char* name;
+    const char* folder;  // under the home; "" is the home itself
+    std::function<void(const std::string&)> spoil;
+    bool refused;
+  };
+  const auto modeOf = [](mode_t mode) {
+    return [mode](const std::string& path) { ASSERT_EQ(chmod(path.c_str(), mode), 0); };
+  };
+  const auto linkTo = [](const std::string& path) {
+    std::filesystem::rename(path, path + "-elsewhere");
+    ASSERT_EQ(symlink((path + "-elsewhere").c_str(), path.c_str()), 0);
+  };
+  const auto otherOwner = [](const std::string& path) {
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+  };
+  std::vector<Case> cases = {
+      {"a link", ".local/share/Dialforge/PluginData/PremierePro", linkTo, true},
+      {"group-writable", ".local/share/Dialforge/PluginData", modeOf(0770), true},
+      {"others-writable", ".local/share", modeOf(0703), true},
+      {"a writable home", "", modeOf(0777), true},
+      {"a home that is a link", "", linkTo, false},
+      {"a private folder", ".local", modeOf(0500), false}};
+  if (geteuid() == 0) {
+    cases.push_back({"another owner", ".local/share/Dialforge", otherOwner, true});
+  }
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    TempHome home;
+    home.CreateCompanionFolders();
+    const std::string folder =
+        std::string(test.folder).empty() ? home.Path() : home.PathOf(test.folder);
+    test.spoil(folder);
+    Tracer::SetTracing(true);
+    testing::internal::CaptureStdout();
+    {
+      PortFile file(home.Path());
+      file.Publish(4242);
+      file.Publish(4243);
+      EXPECT_EQ(FileExists(file.Path()), !test.refused);
+      file.Withdraw();
+      EXPECT_FALSE(FileExists(file.Path()));
+    }
+    Tracer::Stop();
+    const std::string traced = testing::internal::GetCapturedStdout();
+    Tracer::SetTracing(false);
+    EXPECT_EQ(traced, test.refused ? "Port file folder not private: " + folder + "\r\n" : "");
+    EXPECT_FALSE(FileExists(folder + "-elsewhere/socket.port"));
+    chmod(folder.c_str(), 0700);
+    std::filesystem::remove_all(folder + "-elsewhere");
+  }
+}
+
 TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServes) {
   TempHome home;
   unsetenv("HOME");
@@ -442,6 +594,7 @@ TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServe
     EXPECT_TRUE(listener.WaitForMessages(1));
     listener.StopListening();
   }
+  Tracer::Stop();
   const std::string traced = testing::internal::GetCapturedStdout();
   EXPECT_NE(traced.find("Local address '127.0.0.1'\r\nHOME is not set; no port file\r\n"),
             std::string::npos)

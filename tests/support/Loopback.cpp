@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/TestSupport.h"
+#include "trace/Tracer.h"
 
 namespace dialforge_test {
 
@@ -120,6 +121,8 @@ size_t DescriptorCount() {
 }
 
 std::vector<std::string> LoggedTraces(const std::string& home) {
+  // This process's own lines; a loaded module writes out its own at the last instance's stop.
+  VazezeveDudOzizezUziriv::Tracer::Stop();
   const std::string logs = home + "/.local/share/Dialforge/Logs";
   const auto files = ListFolder(logs);
   if (files.size() != 1) {

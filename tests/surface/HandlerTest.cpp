@@ -76,11 +76,11 @@ TEST_F(HandlerTest, CommandsAndLumetriChangesReachTheHostAndTraceWhatItReports) 
                             "Lumetri\tSetParameterValue\texposure\t10.000000",
                             "Lumetri\tSetParameterValue\tunknown\t1.000000",
                             "Lumetri\tResetParameter\tcontrast", "Lumetri\tSetPanelMode\t6"}));
-  EXPECT_EQ(traces,
-            (Lines{"\n Command executed: %s%d%n", "'exposure' changed to 4.000000 ",
-                   "'unknown' changed to 0.000000 ", "SetMode(6)", "SetMode(7)", "Invalid mode"}))
-      << "client text is never a format; the host clamps to the maximum; an unknown id writes "
-         "no value";
+  EXPECT_EQ(traces, (Lines{"ExecuteCommand(12, %s%d%n) failed with error 'Item'",
+                           "'exposure' changed to 4.000000 ",
+                           "SetParameterValue(unknown, 1.000000) failed with error 'Item'",
+                           "SetMode(6)", "SetMode(7)", "Invalid mode"}))
+      << "client text is never a format; the host clamps to the maximum; unknown ids fail";
   EXPECT_EQ(bound.host.ParameterValue("contrast"), 0.0f);
   EXPECT_EQ(bound.host.PanelMode(), 6u);
   EXPECT_EQ(bound.host.LivePluginStringCount(), 0u);

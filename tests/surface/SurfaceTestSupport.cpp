@@ -11,6 +11,7 @@ std::vector<std::string> Traced(const std::function<void()>& action) {
   VazezeveDudOzizezUziriv::Tracer::SetTracing(true);
   testing::internal::CaptureStdout();
   action();
+  VazezeveDudOzizezUziriv::Tracer::Stop();
   const std::string output = testing::internal::GetCapturedStdout();
   VazezeveDudOzizezUziriv::Tracer::SetTracing(false);
   std::vector<std::string> lines = SplitLines(output, "\r\n");
@@ -23,8 +24,10 @@ BoundSurface::BoundSurface(dialforge_host::Project project)
   surface.SetDialforgeHost(host.HostHandle());
 }
 
+// As the module's shutdown does: the next test's binding must not release through a host gone.
 BoundSurface::~BoundSurface() {
   surface.SetDialforgeHost(nullptr);
+  VazezeveDudOzizezUziriv::Dialforge::ReleaseStringSuite();
 }
 
 std::vector<std::string> BoundSurface::Journaled(const std::function<void()>& action) {

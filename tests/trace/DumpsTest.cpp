@@ -59,6 +59,7 @@ struct Dumping {
   static Lines Traced(const std::function<void()>& dump) {
     testing::internal::CaptureStdout();
     dump();
+    VazezeveDudOzizezUziriv::Tracer::Stop();
     Lines lines = dialforge_test::SplitLines(testing::internal::GetCapturedStdout(), "\r\n");
     EXPECT_EQ(lines.back(), "") << "the last line ends in CR LF";
     lines.pop_back();

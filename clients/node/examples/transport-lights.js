@@ -1,0 +1,20 @@
+#!/usr/bin/env node
+// Prints a line whenever Play, Record or the timecode change, as a controller's keys and display
+// would show them; survives host restarts. Usage: node transport-lights.js [home folder]
+import { watch } from "dialforge-client";
+
+const light = (on) => (on ? "●" : "○");
+let shown = "";
+
+for await (const client of watch({ home: process.argv[2] })) {
+  console.log(`connected to ${client.hello?.plugin ?? "Dialforge"} on port ${client.port}`);
+  const show = (state) => {
+    const line = `Play ${light(state.play)}  Record ${light(state.record)}  ${state.time ?? "--:--:--:--"}`;
+    if (line !== shown) console.log((shown = line));
+  };
+  const events = client.subscribe("Transport");
+  await events.ready;
+  show(await client.snapshot("Transport"));
+  for await (const event of events) show(event.state);
+  console.log("the host has gone; waiting for it");
+}

@@ -1,0 +1,114 @@
+// Types of dialforge-client. Self-contained: no Node type package is needed to check them.
+
+export declare const version: string;
+
+export type ErrorCode =
+  | "no-plugin" | "busy" | "timeout" | "closed" | "protocol"
+  | "invalid-message" | "unknown-keyword" | "invalid-value" | "unknown-snapshot"
+  | "unavailable" | "host-refused" | "too-long" | "bad-handshake";
+
+export declare class DialforgeError extends Error {
+  readonly code: ErrorCode;
+  /** The four-character code the host answered, for "host-refused". */
+  readonly hostError?: string;
+  readonly id?: string | null;
+}
+
+export interface ConnectOptions {
+  /** The folder the port file is under: HOME on Linux and macOS, LOCALAPPDATA on Windows. */
+  home?: string;
+  /** The port, instead of the port file's. */
+  port?: number;
+  /** Milliseconds to keep trying; default 10000. */
+  connectTimeout?: number;
+  /** 1 for the text protocol; default 2. */
+  protocol?: 1 | 2;
+}
+
+export interface Reply { id: string; ok: true; value?: number; [field: string]: unknown }
+
+export interface Command { contextId: string; contextName: string; commandId: string; commandName: string }
+export interface LumetriParameter { id: string; name: string; value: number | null; min?: number | null; max?: number | null }
+export interface LumetriMenu { id: string; name: string; value: string | null }
+export interface MixerParameter { index: number; name: string | null; value: number | null; text: string | null }
+export interface MixerComponent {
+  index: number; name: string | null; bypass: boolean | null; parameterCount: number | null;
+  parameters: MixerParameter[];
+}
+export interface MixerChannel {
+  row: number; id: number | null; name: string | null; states: Array<boolean | null>;
+  volume: number | null; flags: number | null; audioChannels: number | null;
+  audioChannelValue: number | null; panType: number | null; components: MixerComponent[];
+}
+export interface TransportState {
+  play: boolean; record: boolean; rewind: boolean; forward: boolean;
+  stop: boolean | null; pause: boolean | null; cycle: boolean | null;
+  time: string | null; timeFormat: number | null;
+}
+
+export interface Snapshots {
+  Commands: { commands: Command[] };
+  LumetriParameters: { parameters: LumetriParameter[] };
+  LumetriMenu: { menus: LumetriMenu[] };
+  Mixer: { channels: MixerChannel[] };
+  Transport: TransportState;
+}
+export type SnapshotName = keyof Snapshots;
+
+export interface TransportEvent { event: "Transport"; state: TransportState }
+export interface MixerEvent { event: "Mixer"; changed: Array<Record<string, unknown>>; overflow?: boolean }
+export type DialforgeEvent = TransportEvent | MixerEvent;
+export interface EventsByName { Transport: TransportEvent; Mixer: MixerEvent }
+
+export interface Subscription<E> extends AsyncIterableIterator<E> {
+  /** Settles with the plug-in's answer to the Subscribe request. */
+  readonly ready: Promise<void>;
+  return(): Promise<IteratorResult<E, undefined>>;
+}
+
+export interface Hello {
+  id: string; ok: true; protocol: number; plugin: string; version: string;
+  snapshots: string[]; events: string[];
+}
+
+export declare class Client {
+  readonly port: number;
+  /** The protocol spoken: 2, or 1 when asked for or when the plug-in speaks no other. */
+  readonly protocol: 1 | 2;
+  /** The plug-in's answer to Hello (protocol 2). */
+  readonly hello?: Hello;
+  /** Resolves once the connection has ended. */
+  readonly closed: Promise<DialforgeError | undefined>;
+
+  request(keyword: string, ...args: Array<string | number>): Promise<Reply>;
+  snapshot<N extends SnapshotName>(name: N): Promise<Snapshots[N]>;
+  snapshot(name: string): Promise<Record<string, unknown>>;
+  transport(keyword: string): Promise<Reply>;
+  play(): Promise<Reply>;
+  stop(): Promise<Reply>;
+  pause(): Promise<Reply>;
+  record(): Promise<Reply>;
+  jog(value1: number, value2: number, flag: boolean): Promise<Reply>;
+  setLumetri(id: string, value: number): Promise<Reply>;
+  resetLumetri(id: string): Promise<Reply>;
+  nextMenuChoice(id: string): Promise<Reply>;
+  panelMode(mode: number): Promise<Reply>;
+  executeCommand(context: string, command: string): Promise<Reply>;
+  navigate(flag1: boolean, value1: number, value2: number, flag2: boolean): Promise<Reply>;
+  ping(): Promise<Reply>;
+  subscribe<N extends keyof EventsByName>(name: N): Subscription<EventsByName[N]>;
+  close(): Promise<void>;
+
+  on(name: "event", listener: (event: DialforgeEvent) => void): this;
+  on(name: "message", listener: (message: Record<string, unknown>) => void): this;
+  on(name: "close", listener: (problem?: DialforgeError) => void): this;
+  once(name: "event", listener: (event: DialforgeEvent) => void): this;
+  once(name: "message", listener: (message: Record<string, unknown>) => void): this;
+  once(name: "close", listener: (problem?: DialforgeError) => void): this;
+  off(name: "event" | "message" | "close", listener: (...args: never[]) => void): this;
+}
+
+export declare function portFilePath(home?: string): string;
+export declare function connect(options?: ConnectOptions): Promise<Client>;
+export declare function watch(options?: Omit<ConnectOptions, "connectTimeout">): AsyncGenerator<Client, void, undefined>;
+export declare function parseSnapshot(name: string, text: string): Record<string, unknown>;

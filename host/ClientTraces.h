@@ -1,0 +1,38 @@
+// The plug-in's clients as its traces show them: while tracing is on, the plug-in writes its
+// trace lines to the process's standard output, so the host passes that output through a pipe
+// of its own, copies every byte on, and tells of each client that connects, is refused as a
+// second client, or leaves.
+#ifndef DIALFORGE_HOST_CLIENTTRACES_H
+#define DIALFORGE_HOST_CLIENTTRACES_H
+
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace dialforge_host {
+
+class ClientTraces {
+ public:
+  // Each event ("client connected", "client refused: another client is being served", "client
+  // left") is given to show, on the copying thread, with the descriptor of the real standard
+  // output to write to. Does nothing when the pipe cannot be made.
+  explicit ClientTraces(std::function<void(const std::string& event, int output)> show);
+  // Puts the real standard output back and copies what is left.
+  ~ClientTraces();
+  ClientTraces(const ClientTraces&) = delete;
+  ClientTraces& operator=(const ClientTraces&) = delete;
+
+ private:
+  void Copy(int reader);
+  void Look(const std::string& line);
+
+  std::function<void(const std::string&, int)> show;
+  int output = -1;
+  std::thread copier;
+  std::string partial;
+  bool serving = false;
+};
+
+}  // namespace dialforge_host
+
+#endif

@@ -1,0 +1,43 @@
+"""Runs the protocol 2 tests and checks every line they received against the schema."""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+import jsonschema
+
+
+def main():
+    tests, schema_path = sys.argv[1], sys.argv[2]
+    with open(schema_path, encoding="utf-8") as schema_file:
+        schema = json.load(schema_file)
+    jsonschema.Draft202012Validator.check_schema(schema)
+    validator = jsonschema.Draft202012Validator(schema)
+    with tempfile.TemporaryDirectory() as folder:
+        capture = os.path.join(folder, "lines.jsonl")
+        environment = dict(os.environ, DIALFORGE_PROTOCOL2_CAPTURE=capture)
+        run = subprocess.run([tests, "--gtest_filter=Protocol2Test.*"], env=environment,
+                             check=False)
+        if run.returncode != 0:
+            print("the protocol 2 tests failed", file=sys.stderr)
+            return 1
+        with open(capture, "rb") as lines:
+            received = lines.read().split(b"\n")[:-1]
+    failures = 0
+    for number, raw in enumerate(received, 1):
+        try:
+            message = json.loads(raw.decode("utf-8"))
+        except (UnicodeDecodeError, json.JSONDecodeError) as error:
+            print(f"line {number} is not UTF-8 JSON ({error}): {raw[:200]!r}", file=sys.stderr)
+            failures += 1
+            continue
+        for error in validator.iter_errors(message):
+            print(f"line {number}: {error.message}: {raw[:200]!r}", file=sys.stderr)
+            failures += 1
+    print(f"{len(received)} lines checked, {failures} failures")
+    return 1 if failures or not received else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,186 @@
+#include "trace/PrivateFolder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+namespace VazezeveDudOzizezUziriv {
+
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+bool IsOurs(const struct stat& status) {
+  return status.st_uid == geteuid() || status.st_uid == 0;
+}
+
+bool IsPrivate(int descriptor) {
+  struct stat status {};
+  return fstat(descriptor, &status) == 0 && IsOurs(status) && (status.st_mode & 022) == 0;
+}
+
+std::string RandomName(const std::string& name) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device source;
+  std::string random = "." + name + "-";
+  for (int i = 0; i < 12; ++i) {
+    random += kLetters[source() % (sizeof kLetters - 1)];
+  }
+  return random;
+}
+
+}  // namespace
+
+bool WriteAll(int descriptor, const std::string& text) {
+  size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t count = write(descriptor, text.data() + written, text.size() - written);
+    if (count == -1 && errno == EINTR) {
+      continue;
+    }
+    if (count <= 0) {
+      return false;
+    }
+    written += static_cast<size_t>(count);
+  }
+  return true;
+}
+
+PrivateFolder::PrivateFolder(const std::string& home, const std::string& below,
+                             bool createMissing) {
+  int folder = open(home.c_str(), kFolderFlags);
+  if (folder == -1) {
+    error = errno;
+    return;
+  }
+  std::string walked = home;
+  size_t start = 1;
+  while (true) {
+    if (!IsPrivate(folder)) {
+      notPrivate = walked;
+      close(folder);
+      return;
+    }
+    if (start > below.size()) {
+      break;
+    }
+    size_t end = below.find('/', start);
+    if (end == std::string::npos) {
+      end = below.size();
+    }
+    const std::string name = below.substr(start, end - start);
+    start = end + 1;
+    if (name.empty()) {
+      continue;
+    }
+    walked += "/" + name;
+    int next = openat(folder, name.c_str(), kFolderFlags | O_NOFOLLOW);
+    bool created = false;
+    if (next == -1 && errno == ENOENT && createMissing) {
+      created = mkdirat(folder, name.c_str(), 0700) == 0;
+      next = openat(folder, name.c_str(), kFolderFlags | O_NOFOLLOW);
+    }
+    const int openError = errno;
+    if (next == -1) {
+      struct stat status {};
+      if (fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISLNK(status.st_mode)) {
+        notPrivate = walked;
+      }
+      error = openError;
+      close(folder);
+      return;
+    }
+    close(folder);
+    folder = next;
+    if (created) {
+      fchmod(folder, 0700);  // whatever the umask
+    }
+  }
+  descriptor = folder;
+}
+
+PrivateFolder::~PrivateFolder() {
+  if (descriptor != -1) {
+    close(descriptor);
+  }
+}
+
+bool PrivateFolder::ReplaceFile(const std::string& name, const std::string& text) const {
+  std::string temporary;
+  int file = -1;
+  for (int attempt = 0; file == -1 && attempt < 8; ++attempt) {
+    temporary = RandomName(name);
+    file = openat(descriptor, temporary.c_str(),
+                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (file == -1 && errno != EEXIST) {
+      return false;
+    }
+  }
+  if (file == -1) {
+    return false;
+  }
+  bool written = fchmod(file, 0600) == 0 && WriteAll(file, text) && fsync(file) == 0;
+  written = close(file) == 0 && written;
+  if (!written || renameat(descriptor, temporary.c_str(), descriptor, name.c_str()) == -1) {
+    unlinkat(descriptor, temporary.c_str(), 0);
+    return false;
+  }
+  return true;
+}
+
+bool PrivateFolder::ReadPlainFile(const std::string& name, size_t most, std::string* text) const {
+  const int file = openat(descriptor, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (file == -1) {
+    return false;
+  }
+  struct stat status {};
+  std::string bytes(most, '\0');
+  ssize_t count = -1;
+  if (fstat(file, &status) == 0 && S_ISREG(status.st_mode)) {
+    do {
+      count = read(file, &bytes[0], bytes.size());
+    } while (count == -1 && errno == EINTR);
+  }
+  close(file);
+  if (count < 0) {
+    return false;
+  }
+  text->assign(bytes, 0, static_cast<size_t>(count));
+  return true;
+}
+
+bool PrivateFolder::RemoveFile(const std::string& name) const {
+  return unlinkat(descriptor, name.c_str(), 0) == 0;
+}
+
+int PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) const {
+  *notOurs = false;
+  int file = openat(descriptor, name.c_str(),
+                    O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (file != -1) {
+    fchmod(file, 0600);
+    return file;
+  }
+  if (errno != EEXIST) {
+    return -1;
+  }
+  // A planted FIFO must not block the writer, nor a link send our lines into another file.
+  file =
+      openat(descriptor, name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat status {};
+  if (file == -1 || fstat(file, &status) != 0 || !S_ISREG(status.st_mode) ||
+      status.st_uid != geteuid() || (status.st_mode & 022) != 0) {
+    *notOurs = true;
+    if (file != -1) {
+      close(file);
+    }
+    return -1;
+  }
+  return file;
+}
+
+}  // namespace VazezeveDudOzizezUziriv
