@@ -10,6 +10,9 @@ namespace dialforge_platform {
 // hold the caller forever. Nothing is read.
 bool OpensForReading(const std::string& path);
 
+// Whether nothing at all is at the path, not even a link; false when the system cannot say.
+bool IsMissing(const std::string& path);
+
 // A new folder, only the user's, named with the prefix and a unique ending in the system's
 // temporary folder; empty when it cannot be made.
 std::string MakeTemporaryFolder(const std::string& prefix);

@@ -1,32 +1,42 @@
 #include "socket/PortFile.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
-#include "trace/PrivateFolder.h"
+#include "platform/DataFolder.h"
+#include "platform/Files.h"
+#include "platform/PrivateFolder.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
 
 namespace {
 
-constexpr const char* kFolder = "/.local/share/Dialforge/PluginData/PremierePro";
+using dialforge_platform::JoinPath;
+using dialforge_platform::PrivateFolder;
+
 constexpr const char* kFileName = "socket.port";
 // Longer than any port's digits, so a file that holds more is never taken for ours.
 constexpr size_t kMostDigits = 16;
 
+// The folder's path below the home.
+std::string FolderBelowHome() {
+  return JoinPath(JoinPath(dialforge_platform::kDataFolderInHome, "PluginData"), "PremierePro");
+}
+
 }  // namespace
 
 PortFile::PortFile(const std::string& home)
-    : home(home), path(home.empty() ? std::string() : home + kFolder + "/" + kFileName) {}
+    : home(home),
+      path(home.empty() ? std::string()
+                        : JoinPath(JoinPath(JoinPath(dialforge_platform::DataFolderUnder(home),
+                                                     "PluginData"),
+                                            "PremierePro"),
+                                   kFileName)) {}
 
 void PortFile::Publish(int port) {
   if (path.empty()) {
-    Tracer::TRACE("HOME is not set; no port file");
+    Tracer::TRACE("%s is not set; no port file", dialforge_platform::HomeVariable());
     return;
   }
-  const PrivateFolder folder(home, kFolder, true);
+  const PrivateFolder folder(home, FolderBelowHome(), true);
   if (!folder.IsOpen()) {
     if (!folder.NotPrivate().empty()) {
       if (!refusalTraced) {
@@ -41,7 +51,7 @@ void PortFile::Publish(int port) {
   refusalTraced = false;
   // Not the stream's number formatting: a host's global locale could group the digits.
   const std::string digits = std::to_string(port);
-  if (!folder.ReplaceFile(kFileName, digits)) {
+  if (!folder.PublishFile(kFileName, digits)) {
     Tracer::TRACE("File write failed: %s", path.c_str());
     return;
   }
@@ -52,8 +62,7 @@ void PortFile::RepublishIfMissing(int port) {
   if (path.empty()) {
     return;
   }
-  struct stat status {};
-  if (lstat(path.c_str(), &status) == -1 && errno == ENOENT) {
+  if (dialforge_platform::IsMissing(path)) {
     Publish(port);
   }
 }
@@ -62,7 +71,7 @@ void PortFile::Withdraw() {
   if (path.empty() || published.empty()) {
     return;
   }
-  const PrivateFolder folder(home, kFolder, false);
+  const PrivateFolder folder(home, FolderBelowHome(), false);
   std::string held;
   if (!folder.IsOpen() || !folder.ReadPlainFile(kFileName, kMostDigits + 1, &held)) {
     Tracer::TRACE("File delete failed: %s", path.c_str());

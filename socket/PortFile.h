@@ -10,7 +10,8 @@ namespace VazezeveDudOzizezUziriv {
 
 class PortFile {
  public:
-  // The file under the home folder; an empty home (HOME not set) means no file at all.
+  // The file under the home folder; an empty home (HOME, or LOCALAPPDATA on Windows, not set) means
+  // no file at all.
   explicit PortFile(const std::string& home);
 
   // Empty when there is no home.

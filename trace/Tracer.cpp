@@ -1,24 +1,20 @@
 #include "trace/Tracer.h"
 
-#include <limits.h>
-#include <poll.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
-#include "trace/PrivateFolder.h"
+#include "platform/DataFolder.h"
+#include "platform/PrivateFolder.h"
+#include "platform/StandardOutput.h"
+#include "platform/Time.h"
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -27,20 +23,21 @@ char szTraceBuffer[4096];
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using dialforge_platform::JoinPath;
 
 constexpr unsigned kTracingSwitch = 1u;
 constexpr unsigned kLogSwitch = 2u;
 // Both switches in one word, so a call with both off costs one load and one test.
 std::atomic<unsigned> sSwitches{0};
 
-constexpr const char* kLogsFolder = "/.local/share/Dialforge/Logs";
+constexpr const char* kLogsFolder = "Logs";
 constexpr const char* kLimitReached = "Log file limit reached\r\n";
 constexpr size_t kMessageBound = 4093;  // 4092 characters and the NUL
 constexpr size_t kMostQueuedLines = 4096;
 constexpr size_t kMostQueuedBytes = 4u << 20;
-// How often a writer waiting for standard output looks whether it is being stopped.
-constexpr int kPollMilliseconds = 50;
 constexpr auto kStopDeadline = std::chrono::seconds(1);
+// How often a stop past its deadline interrupts a write that the system holds.
+constexpr auto kInterruptInterval = std::chrono::milliseconds(50);
 
 struct QueuedLine {
   std::string text;   // the message and CR LF
@@ -58,6 +55,8 @@ struct TraceQueue {
   std::thread writer;
   bool writerRunning = false;
   bool stopping = false;
+  std::condition_variable writerEnded;
+  unsigned endedWriters = 0;
   std::string logHome;      // empty until the first logged line names the file
   std::string logFileName;  // the file's name in the Logs folder
 };
@@ -92,46 +91,27 @@ bool StopDeadlinePassed() {
   return deadline != 0 && Clock::now().time_since_epoch().count() >= deadline;
 }
 
-// Callers hold the queue's mutex. False when HOME is not set.
+// The Logs folder's path below the home.
+std::string LogsBelowHome() {
+  return JoinPath(dialforge_platform::kDataFolderInHome, kLogsFolder);
+}
+
+std::string LogsFolderOf(const std::string& home) {
+  return JoinPath(dialforge_platform::DataFolderUnder(home), kLogsFolder);
+}
+
+// Callers hold the queue's mutex. False when the home (HOME, or LOCALAPPDATA) is not set.
 bool NameLogFileLocked(TraceQueue& queue) {
   if (queue.logHome.empty()) {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home == '\0') {
+    const std::optional<std::string> home =
+        dialforge_platform::Variable(dialforge_platform::HomeVariable());
+    if (!home || home->empty()) {
       return false;
     }
-    queue.logHome = home;
+    queue.logHome = *home;
     queue.logFileName = "CPP-" + Tracer::GetCurrentDateTime() + ".log";
   }
   return true;
-}
-
-// A pipe or terminal takes up to PIPE_BUF bytes without blocking once it polls writable; a
-// plain file always does. The host's own flags of standard output stay as they are.
-void WriteToStandardOutput(const std::string& text) {
-  size_t written = 0;
-  while (written < text.size() && !StopDeadlinePassed()) {
-    pollfd output{STDOUT_FILENO, POLLOUT, 0};
-    const int ready = poll(&output, 1, kPollMilliseconds);
-    if (ready == -1 && errno != EINTR) {
-      return;
-    }
-    if (ready <= 0) {
-      continue;
-    }
-    // Nobody reads it any more (a write would raise SIGPIPE), or it is no descriptor at all.
-    if ((output.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-      return;
-    }
-    const size_t chunk = std::min<size_t>(text.size() - written, PIPE_BUF);
-    const ssize_t count = write(STDOUT_FILENO, text.data() + written, chunk);
-    if (count == -1 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
-      continue;
-    }
-    if (count <= 0) {
-      return;
-    }
-    written += static_cast<size_t>(count);
-  }
 }
 
 // Appends one stamped line; the writer's step, and LogToFile's.
@@ -143,22 +123,22 @@ void AppendToLog(const std::string& home, const std::string& name, const std::st
     if (sLogFileFull) {
       return;
     }
-    const PrivateFolder folder(home, kLogsFolder, false);
+    const dialforge_platform::PrivateFolder folder(home, LogsBelowHome(), false);
     bool notOurs = false;
-    const int descriptor = folder.IsOpen() ? folder.OpenForAppend(name, &notOurs) : -1;
-    if (descriptor == -1) {
+    const dialforge_platform::AppendFile file =
+        folder.IsOpen() ? folder.OpenForAppend(name, &notOurs) : dialforge_platform::AppendFile();
+    if (!file.IsOpen()) {
       // A missing folder only loses the file copy; one that another user could change, or a
       // file that is not ours, is said once.
       if (!sLogRefusalTraced && (!folder.NotPrivate().empty() || notOurs)) {
         sLogRefusalTraced = true;
-        refusal = folder.IsOpen() ? "Log file not private: " + home + kLogsFolder + "/" + name
+        refusal = folder.IsOpen() ? "Log file not private: " + JoinPath(LogsFolderOf(home), name)
                                   : "Log file folder not private: " + folder.NotPrivate();
       }
     } else {
       std::string stamped = stamp + " | " + line.c_str();
       const std::string limitLine = stamp + " | " + kLimitReached;
-      struct stat status {};
-      const long long size = fstat(descriptor, &status) == 0 ? status.st_size : 0;
+      const long long size = file.Size();
       // Room is always kept for the line that says the file is full.
       if (size + static_cast<long long>(stamped.size() + limitLine.size()) >
           Tracer::kLogFileLimit) {
@@ -167,8 +147,7 @@ void AppendToLog(const std::string& home, const std::string& name, const std::st
                       : std::string();
         sLogFileFull = true;
       }
-      WriteAll(descriptor, stamped);
-      close(descriptor);
+      file.Append(stamped);
     }
   }
   if (!refusal.empty()) {
@@ -198,7 +177,8 @@ void WriterLoop() {
     const std::string home = queue.logHome;
     const std::string name = queue.logFileName;
     lock.unlock();
-    WriteToStandardOutput(line.text);
+    dialforge_platform::WriteStandardOutput(line.text, StopDeadlinePassed);
+    dialforge_platform::WriteDebuggerOutput(line.text);
     if (!line.stamp.empty()) {
       AppendToLog(home, name, line.stamp, line.text);
     }
@@ -206,7 +186,9 @@ void WriterLoop() {
   }
   queue.writerRunning = false;
   queue.stopping = false;
+  ++queue.endedWriters;
   sStopDeadline.store(0);
+  queue.writerEnded.notify_all();
 }
 
 // Callers hold the queue's mutex. The line may go beyond the queue's bound: it is one short line.
@@ -296,16 +278,26 @@ void Tracer::Stop() {
   std::lock_guard<std::mutex> stopLock(sStopMutex);
   TraceQueue& queue = Queue();
   std::thread writer;
-  {
-    std::lock_guard<std::mutex> lock(queue.mutex);
-    if (!queue.writerRunning) {
-      return;
-    }
-    sStopDeadline.store((Clock::now() + kStopDeadline).time_since_epoch().count());
-    queue.stopping = true;
-    writer = std::move(queue.writer);
+  std::unique_lock<std::mutex> lock(queue.mutex);
+  if (!queue.writerRunning) {
+    return;
   }
+  const Clock::time_point deadline = Clock::now() + kStopDeadline;
+  sStopDeadline.store(deadline.time_since_epoch().count());
+  queue.stopping = true;
+  writer = std::move(queue.writer);
+  const unsigned ended = queue.endedWriters;
+  const auto writerEnded = [&] { return queue.endedWriters != ended; };
   queue.wake.notify_one();
+  // A write the system holds past the deadline is interrupted until the writer sees it.
+  if (!queue.writerEnded.wait_until(lock, deadline, writerEnded)) {
+    do {
+      lock.unlock();
+      dialforge_platform::InterruptStandardOutput();
+      lock.lock();
+    } while (!queue.writerEnded.wait_for(lock, kInterruptInterval, writerEnded));
+  }
+  lock.unlock();
   writer.join();
 }
 
@@ -315,7 +307,7 @@ std::string Tracer::GetCurrentDateTime() {
 
 std::string Tracer::GetDateTime(std::time_t moment) {
   std::tm utc{};
-  if (gmtime_r(&moment, &utc) == nullptr) {
+  if (!dialforge_platform::UtcTime(moment, utc)) {
     return std::string();
   }
   return std::to_string(utc.tm_year + 1900) + "-" + FormatToString(utc.tm_mon + 1) + "-" +
@@ -326,7 +318,7 @@ std::string Tracer::GetDateTime(std::time_t moment) {
 std::string Tracer::GetLogFileName() {
   TraceQueue& queue = Queue();
   std::lock_guard<std::mutex> lock(queue.mutex);
-  return NameLogFileLocked(queue) ? queue.logHome + kLogsFolder + "/" + queue.logFileName
+  return NameLogFileLocked(queue) ? JoinPath(LogsFolderOf(queue.logHome), queue.logFileName)
                                   : std::string();
 }
 

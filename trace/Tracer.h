@@ -34,7 +34,7 @@ class Tracer {
   // The date-time text of a given moment, in UTC: 2026-12-05T13-51-05.
   static std::string GetDateTime(std::time_t moment);
   // The log file of this process, named by the moment of its first logged line; empty when
-  // HOME is not set.
+  // the home (HOME, or LOCALAPPDATA on Windows) is not set.
   static std::string GetLogFileName();
   // Appends the stamped line now. The file is created 0600 in a Logs folder that no other user
   // can change; an existing one is taken only when it is a plain file of ours that no other user

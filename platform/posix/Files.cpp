@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -16,6 +18,11 @@ bool OpensForReading(const std::string& path) {
   }
   close(descriptor);
   return true;
+}
+
+bool IsMissing(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == -1 && errno == ENOENT;
 }
 
 std::string MakeTemporaryFolder(const std::string& prefix) {

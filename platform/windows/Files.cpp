@@ -20,6 +20,14 @@ bool OpensForReading(const std::string& path) {
   return true;
 }
 
+bool IsMissing(const std::string& path) {
+  if (GetFileAttributesW(ToUtf16(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 // CreateDirectoryW fails on a name that exists, so a folder someone planted is never taken.
 std::string MakeTemporaryFolder(const std::string& prefix) {
   wchar_t temporary[MAX_PATH + 1];

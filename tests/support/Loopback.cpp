@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/TestSupport.h"
-#include "trace/Tracer.h"
 
 namespace dialforge_test {
 
@@ -119,21 +118,4 @@ bool ThreadCountReturnsTo(size_t count) {
 size_t DescriptorCount() {
   return ListFolder("/proc/self/fd").size();
 }
-
-std::vector<std::string> LoggedTraces(const std::string& home) {
-  // This process's own lines; a loaded module writes out its own at the last instance's stop.
-  VazezeveDudOzizezUziriv::Tracer::Stop();
-  const std::string logs = home + "/.local/share/Dialforge/Logs";
-  const auto files = ListFolder(logs);
-  if (files.size() != 1) {
-    return {};
-  }
-  auto lines = SplitLines(ReadFile(logs + "/" + files[0]), "\r\n");
-  lines.pop_back();
-  for (auto& line : lines) {
-    line.erase(0, line.find(" | ") + 3);
-  }
-  return lines;
-}
-
 }  // namespace dialforge_test

@@ -47,10 +47,6 @@ size_t ThreadCount();
 bool ThreadCountReturnsTo(size_t count);
 size_t DescriptorCount();
 
-// The messages of the log file's complete lines under the home, without their stamps; empty
-// while there is not exactly one log file.
-std::vector<std::string> LoggedTraces(const std::string& home);
-
 }  // namespace dialforge_test
 
 #endif

@@ -10,6 +10,7 @@
 
 #include "platform/DataFolder.h"
 #include "platform/Files.h"
+#include "trace/Tracer.h"
 
 namespace dialforge_test {
 
@@ -102,6 +103,22 @@ std::vector<std::string> SplitLines(const std::string& text, const std::string& 
   }
   pieces.push_back(text.substr(start));
   return pieces;
+}
+
+std::vector<std::string> LoggedTraces(const std::string& home) {
+  // This process's own lines; a loaded module writes out its own at the last instance's stop.
+  VazezeveDudOzizezUziriv::Tracer::Stop();
+  const std::string logs = home + "/" + TempHome::kLogsFolder;
+  const auto files = ListFolder(logs);
+  if (files.size() != 1) {
+    return {};
+  }
+  auto lines = SplitLines(ReadFile(logs + "/" + files[0]), "\r\n");
+  lines.pop_back();
+  for (auto& line : lines) {
+    line.erase(0, line.find(" | ") + 3);
+  }
+  return lines;
 }
 
 }  // namespace dialforge_test

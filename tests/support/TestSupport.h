@@ -45,6 +45,10 @@ std::vector<std::string> ListFolder(const std::string& path);
 // The text cut at every occurrence of the separator; a last piece is kept even when empty.
 std::vector<std::string> SplitLines(const std::string& text, const std::string& separator);
 
+// The messages of the log file's complete lines under the home, without their stamps; empty
+// while there is not exactly one log file.
+std::vector<std::string> LoggedTraces(const std::string& home);
+
 }  // namespace dialforge_test
 
 #endif

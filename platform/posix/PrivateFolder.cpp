@@ -1,4 +1,4 @@
-#include "trace/PrivateFolder.h"
+#include "platform/PrivateFolder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <random>
 
-namespace VazezeveDudOzizezUziriv {
+namespace dialforge_platform {
 
 namespace {
 
@@ -32,8 +32,7 @@ std::string RandomName(const std::string& name) {
   return random;
 }
 
-}  // namespace
-
+// Every byte of the text, through short writes and interruptions; false when a write fails.
 bool WriteAll(int descriptor, const std::string& text) {
   size_t written = 0;
   while (written < text.size()) {
@@ -49,6 +48,23 @@ bool WriteAll(int descriptor, const std::string& text) {
   return true;
 }
 
+}  // namespace
+
+AppendFile::~AppendFile() {
+  if (handle != -1) {
+    close(static_cast<int>(handle));
+  }
+}
+
+long long AppendFile::Size() const {
+  struct stat status {};
+  return fstat(static_cast<int>(handle), &status) == 0 ? status.st_size : 0;
+}
+
+bool AppendFile::Append(const std::string& text) const {
+  return WriteAll(static_cast<int>(handle), text);
+}
+
 PrivateFolder::PrivateFolder(const std::string& home, const std::string& below,
                              bool createMissing) {
   int folder = open(home.c_str(), kFolderFlags);
@@ -57,7 +73,7 @@ PrivateFolder::PrivateFolder(const std::string& home, const std::string& below,
     return;
   }
   std::string walked = home;
-  size_t start = 1;
+  size_t start = 0;
   while (true) {
     if (!IsPrivate(folder)) {
       notPrivate = walked;
@@ -100,16 +116,19 @@ PrivateFolder::PrivateFolder(const std::string& home, const std::string& below,
       fchmod(folder, 0700);  // whatever the umask
     }
   }
-  descriptor = folder;
+  held.push_back(folder);
+  path = walked;
+  opened = true;
 }
 
 PrivateFolder::~PrivateFolder() {
-  if (descriptor != -1) {
-    close(descriptor);
+  for (const std::intptr_t folder : held) {
+    close(static_cast<int>(folder));
   }
 }
 
-bool PrivateFolder::ReplaceFile(const std::string& name, const std::string& text) const {
+bool PrivateFolder::PublishFile(const std::string& name, const std::string& text) const {
+  const int descriptor = static_cast<int>(held.back());
   std::string temporary;
   int file = -1;
   for (int attempt = 0; file == -1 && attempt < 8; ++attempt) {
@@ -133,7 +152,8 @@ bool PrivateFolder::ReplaceFile(const std::string& name, const std::string& text
 }
 
 bool PrivateFolder::ReadPlainFile(const std::string& name, size_t most, std::string* text) const {
-  const int file = openat(descriptor, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  const int file = openat(static_cast<int>(held.back()), name.c_str(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (file == -1) {
     return false;
   }
@@ -154,19 +174,20 @@ bool PrivateFolder::ReadPlainFile(const std::string& name, size_t most, std::str
 }
 
 bool PrivateFolder::RemoveFile(const std::string& name) const {
-  return unlinkat(descriptor, name.c_str(), 0) == 0;
+  return unlinkat(static_cast<int>(held.back()), name.c_str(), 0) == 0;
 }
 
-int PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) const {
+AppendFile PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) const {
+  const int descriptor = static_cast<int>(held.back());
   *notOurs = false;
   int file = openat(descriptor, name.c_str(),
                     O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (file != -1) {
     fchmod(file, 0600);
-    return file;
+    return AppendFile(file);
   }
   if (errno != EEXIST) {
-    return -1;
+    return AppendFile();
   }
   // A planted FIFO must not block the writer, nor a link send our lines into another file.
   file =
@@ -178,9 +199,9 @@ int PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) const {
     if (file != -1) {
       close(file);
     }
-    return -1;
+    return AppendFile();
   }
-  return file;
+  return AppendFile(file);
 }
 
-}  // namespace VazezeveDudOzizezUziriv
+}  // namespace dialforge_platform

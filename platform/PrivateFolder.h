@@ -1,0 +1,75 @@
+// A folder below the user's home that no other user can change. On POSIX every folder of its
+// path is reached without following a link and is owned by us (or root) with no group or other
+// write bit; on Windows none is a reparse point (symbolic link or junction) and each is owned by
+// us (or the administrators or the system). Files are then made, read and removed in the opened
+// folder, which is held so that a folder swapped during or after the walk cannot redirect them.
+// Paths are UTF-8.
+#ifndef DIALFORGE_PLATFORM_PRIVATEFOLDER_H
+#define DIALFORGE_PLATFORM_PRIVATEFOLDER_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dialforge_platform {
+
+// A file opened for appending by a PrivateFolder; closed with the object.
+class AppendFile {
+ public:
+  AppendFile() = default;
+  explicit AppendFile(std::intptr_t handle) : handle(handle) {}
+  ~AppendFile();
+  AppendFile(AppendFile&& other) noexcept : handle(other.handle) { other.handle = -1; }
+  AppendFile& operator=(AppendFile&& other) = delete;
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+
+  bool IsOpen() const { return handle != -1; }
+  // The file's size in bytes; 0 when the system cannot say.
+  long long Size() const;
+  // Every byte of the text, at the end of the file, exactly as given (no line-end translation).
+  bool Append(const std::string& text) const;
+
+ private:
+  std::intptr_t handle = -1;
+};
+
+class PrivateFolder {
+ public:
+  // `below` is the path under the home, its folders separated by "/" (or, on Windows, "\").
+  // The home itself may be a link. Missing folders below the home are created when
+  // `createMissing` is set: 0700 on POSIX, with the inherited access control on Windows.
+  PrivateFolder(const std::string& home, const std::string& below, bool createMissing);
+  ~PrivateFolder();
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+  bool IsOpen() const { return opened; }
+  // The first folder of the path that another user could change; empty when the walk failed
+  // for another reason (then `Error()` is the system's error number) or succeeded.
+  const std::string& NotPrivate() const { return notPrivate; }
+  int Error() const { return error; }
+
+  // Writes the text to a new file of a random name (exclusive, only ours) and moves it over
+  // `name`: a link planted there is replaced, never followed, and a failure leaves the
+  // previous file or none. On Windows a file another program holds open is retried for a
+  // moment.
+  bool PublishFile(const std::string& name, const std::string& text) const;
+  // At most `most` bytes of the plain file `name`, never through a link.
+  bool ReadPlainFile(const std::string& name, size_t most, std::string* text) const;
+  bool RemoveFile(const std::string& name) const;
+  // For appending to `name`: created only ours, or an existing plain file that is ours and no
+  // other user can write (else closed, with `*notOurs` set). Never through a link.
+  AppendFile OpenForAppend(const std::string& name, bool* notOurs) const;
+
+ private:
+  bool opened = false;
+  int error = 0;
+  std::string notPrivate;
+  std::string path;                 // the folder's own path
+  std::vector<std::intptr_t> held;  // the open folders of the path, the folder itself last
+};
+
+}  // namespace dialforge_platform
+
+#endif
