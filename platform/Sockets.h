@@ -16,6 +16,10 @@ namespace dialforge_platform {
 enum class SocketHandle : std::uintptr_t {};
 constexpr SocketHandle kNoSocket = static_cast<SocketHandle>(~std::uintptr_t{0});
 
+// A descriptor (a pipe's, standard input's) to wait on beside sockets on Linux and macOS; -1 is
+// kNoSocket. Windows waits on sockets only: there every descriptor is kNoSocket.
+SocketHandle DescriptorHandle(int descriptor);
+
 // A null call means success.
 struct SocketError {
   const char* call = nullptr;
@@ -31,6 +35,7 @@ enum class SocketErrorKind {
   PassingFault,  // the peer's connection went away, or the network had a passing fault
   Shortage,      // the process or the system is short of descriptors or memory
   Refused,       // nobody listens on the port
+  AddressInUse,  // another socket holds the address and port
   Other,
 };
 SocketErrorKind KindOf(int number);
@@ -73,8 +78,13 @@ SocketError KeepSendsFromSignalling(SocketHandle socket);
 // program take our bound port, so there it is SO_EXCLUSIVEADDRUSE instead.
 SocketError GuardListeningPort(SocketHandle socket);
 
+// SO_REUSEADDR alone, as any program may set it.
+SocketError SetReuseAddress(SocketHandle socket);
+
 // 127.0.0.1 on the port; 0 lets the system choose.
 SocketError BindLoopback(SocketHandle socket, int port);
+// 0.0.0.0, every interface.
+SocketError BindAnyAddress(SocketHandle socket, int port);
 // The bound port and the dotted text of the bound address.
 SocketError LocalAddress(SocketHandle socket, int* port, std::string* address);
 // The port of the peer a connected socket is connected to.
@@ -96,6 +106,10 @@ void ShutDown(SocketHandle socket);
 void Close(SocketHandle socket);
 // Both directions, then closed: every socket the plug-in closes is closed so.
 void ShutDownAndClose(SocketHandle socket);
+
+// The socket of this process that listens on the loopback port, whoever owns it; kNoSocket when
+// there is none. For checks from outside its owner.
+SocketHandle FindListeningSocket(int port);
 
 // Readiness: what a wait is for and what it found.
 enum SocketEvents : unsigned {

@@ -11,6 +11,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <vector>
 
 namespace dialforge_platform {
@@ -50,11 +53,11 @@ SocketError TurnOn(SocketHandle socket, int level, int option) {
   return {};
 }
 
-sockaddr_in LoopbackAddress(int port) {
+sockaddr_in LoopbackAddress(int port, std::uint32_t host = INADDR_LOOPBACK) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_addr.s_addr = htonl(host);
   return address;
 }
 
@@ -69,6 +72,10 @@ unsigned Ready(short revents) {
 }
 
 }  // namespace
+
+SocketHandle DescriptorHandle(int descriptor) {
+  return Handle(descriptor);
+}
 
 SocketErrorKind KindOf(int number) {
   switch (number) {
@@ -95,6 +102,8 @@ SocketErrorKind KindOf(int number) {
       return SocketErrorKind::Shortage;
     case ECONNREFUSED:
       return SocketErrorKind::Refused;
+    case EADDRINUSE:
+      return SocketErrorKind::AddressInUse;
     default:
       return SocketErrorKind::Other;
   }
@@ -175,6 +184,18 @@ SocketError BindLoopback(SocketHandle socket, int port) {
     return Failed("bind");
   }
   return {};
+}
+
+SocketError BindAnyAddress(SocketHandle socket, int port) {
+  const sockaddr_in address = LoopbackAddress(port, INADDR_ANY);
+  if (bind(Descriptor(socket), reinterpret_cast<const sockaddr*>(&address), sizeof address) == -1) {
+    return Failed("bind");
+  }
+  return {};
+}
+
+SocketError SetReuseAddress(SocketHandle socket) {
+  return TurnOn(socket, SOL_SOCKET, SO_REUSEADDR);
 }
 
 SocketError LocalAddress(SocketHandle socket, int* port, std::string* address) {
@@ -285,6 +306,23 @@ int WaitForSockets(WatchedSocket* sockets, std::size_t count, int timeoutMs, Soc
     sockets[i].ready = Ready(all[i].revents);
   }
   return ready;
+}
+
+SocketHandle FindListeningSocket(int port) {
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry("/proc/self/fd", error), end;
+       !error && entry != end; entry.increment(error)) {
+    const SocketHandle socket = Handle(std::stoi(entry->path().filename().string()));
+    int listening = 0;
+    socklen_t size = sizeof listening;
+    int bound = 0;
+    std::string address;
+    if (getsockopt(Descriptor(socket), SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 &&
+        listening != 0 && !LocalAddress(socket, &bound, &address) && bound == port) {
+      return socket;
+    }
+  }
+  return kNoSocket;
 }
 
 }  // namespace dialforge_platform

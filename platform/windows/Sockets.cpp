@@ -1,6 +1,5 @@
 #include "platform/Sockets.h"
 
-#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -35,11 +34,11 @@ SocketError TurnOn(SocketHandle socket, int level, int option) {
   return {};
 }
 
-sockaddr_in LoopbackAddress(int port) {
+sockaddr_in LoopbackAddress(int port, std::uint32_t host = INADDR_LOOPBACK) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<u_short>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_addr.s_addr = htonl(host);
   return address;
 }
 
@@ -65,6 +64,10 @@ int sStartError = 0;
 
 }  // namespace
 
+SocketHandle DescriptorHandle(int) {
+  return kNoSocket;
+}
+
 SocketErrorKind KindOf(int number) {
   switch (number) {
     case WSAEINTR:
@@ -86,6 +89,8 @@ SocketErrorKind KindOf(int number) {
       return SocketErrorKind::Shortage;
     case WSAECONNREFUSED:
       return SocketErrorKind::Refused;
+    case WSAEADDRINUSE:
+      return SocketErrorKind::AddressInUse;
     default:
       return SocketErrorKind::Other;
   }
@@ -191,6 +196,19 @@ SocketError BindLoopback(SocketHandle socket, int port) {
     return Failed("bind");
   }
   return {};
+}
+
+SocketError BindAnyAddress(SocketHandle socket, int port) {
+  const sockaddr_in address = LoopbackAddress(port, INADDR_ANY);
+  if (bind(Native(socket), reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+      SOCKET_ERROR) {
+    return Failed("bind");
+  }
+  return {};
+}
+
+SocketError SetReuseAddress(SocketHandle socket) {
+  return TurnOn(socket, SOL_SOCKET, SO_REUSEADDR);
 }
 
 SocketError LocalAddress(SocketHandle socket, int* port, std::string* address) {
@@ -310,6 +328,24 @@ int WaitForSockets(WatchedSocket* sockets, std::size_t count, int timeoutMs, Soc
     }
   }
   return ready;
+}
+
+// Handles are small multiples of four; asking each whether it is a socket that listens is
+// harmless, since getsockopt() on anything else only fails.
+SocketHandle FindListeningSocket(int port) {
+  for (std::uintptr_t value = 4; value < (1u << 16); value += 4) {
+    const SocketHandle socket = static_cast<SocketHandle>(value);
+    BOOL listening = FALSE;
+    int size = sizeof listening;
+    int bound = 0;
+    std::string address;
+    if (getsockopt(Native(socket), SOL_SOCKET, SO_ACCEPTCONN, reinterpret_cast<char*>(&listening),
+                   &size) == 0 &&
+        listening && !LocalAddress(socket, &bound, &address) && bound == port) {
+      return socket;
+    }
+  }
+  return kNoSocket;
 }
 
 }  // namespace dialforge_platform
