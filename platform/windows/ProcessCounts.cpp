@@ -1,7 +1,8 @@
 #include "platform/ProcessCounts.h"
 
-#include <tlhelp32.h>
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 namespace dialforge_platform {
 

@@ -89,7 +89,9 @@ SocketErrorKind KindOf(int number) {
       return SocketErrorKind::Shortage;
     case WSAECONNREFUSED:
       return SocketErrorKind::Refused;
+    // A bind refused by another socket's SO_EXCLUSIVEADDRUSE says WSAEACCES.
     case WSAEADDRINUSE:
+    case WSAEACCES:
       return SocketErrorKind::AddressInUse;
     default:
       return SocketErrorKind::Other;
