@@ -1,17 +1,16 @@
 #include "bench/LoopbackPeers.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
 
 namespace dialforge_bench {
+
+namespace platform = dialforge_platform;
+using platform::kNoSocket;
+using platform::SocketError;
+using platform::SocketErrorKind;
+using platform::SocketHandle;
 
 namespace {
 
@@ -19,39 +18,37 @@ namespace {
 constexpr size_t kChunkSize = 131071;
 constexpr size_t kClientBufferSize = 1 << 20;
 
-std::runtime_error SystemError(const std::string& call) {
-  return std::runtime_error(call + " failed with error " + std::to_string(errno));
+std::runtime_error SystemError(const std::string& call, const SocketError& error) {
+  return std::runtime_error(call + " failed with error " + std::to_string(error.number));
 }
 
-void SetNoDelay(int descriptor) {
-  const int on = 1;
-  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+bool Interrupted(const SocketError& error) {
+  return platform::KindOf(error.number) == SocketErrorKind::Interrupted;
 }
 
 // Blocking sends may still come back short when a signal interrupts them.
-bool SendAll(int descriptor, const std::string& bytes) {
+bool SendAll(SocketHandle socket, const std::string& bytes) {
   const char* data = bytes.data();
   size_t remaining = bytes.size();
   while (remaining > 0) {
-    const ssize_t sent = send(descriptor, data, remaining, MSG_NOSIGNAL);
-    if (sent == -1 && errno == EINTR) {
+    size_t sent = 0;
+    const SocketError error = platform::Send(socket, data, remaining, &sent);
+    if (error && Interrupted(error)) {
       continue;
     }
-    if (sent <= 0) {
+    if (error || sent == 0) {
       return false;
     }
     data += sent;
-    remaining -= static_cast<size_t>(sent);
+    remaining -= sent;
   }
   return true;
 }
 
-sockaddr_in LoopbackAddress(int port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
+// A blocking receive; 0 at the end of the stream or when it failed.
+size_t ReceiveOrEnd(SocketHandle socket, char* buffer, size_t size) {
+  size_t received = 0;
+  return platform::Receive(socket, buffer, size, &received) ? 0 : received;
 }
 
 }  // namespace
@@ -59,59 +56,58 @@ sockaddr_in LoopbackAddress(int port) {
 BenchClient::BenchClient(int port) : buffer(kClientBufferSize) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   for (;;) {
-    descriptor = socket(AF_INET, SOCK_STREAM, 0);
-    if (descriptor == -1) {
-      throw SystemError("socket()");
+    if (const SocketError error = platform::OpenStreamSocket(&descriptor)) {
+      throw SystemError("socket()", error);
     }
-    const sockaddr_in address = LoopbackAddress(port);
-    if (connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    const SocketError error = platform::ConnectLoopback(descriptor, port);
+    if (!error) {
       break;
     }
-    const int error = errno;
-    close(descriptor);
-    descriptor = -1;
-    if (error != ECONNREFUSED || std::chrono::steady_clock::now() > deadline) {
-      errno = error;
-      throw SystemError("connect()");
+    platform::Close(descriptor);
+    descriptor = kNoSocket;
+    if (platform::KindOf(error.number) != SocketErrorKind::Refused ||
+        std::chrono::steady_clock::now() > deadline) {
+      throw SystemError("connect()", error);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  SetNoDelay(descriptor);
-  timeval timeout{10, 0};
-  setsockopt(descriptor, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  platform::SetNoDelay(descriptor);
+  platform::SetReceiveTimeout(descriptor, 10000);
 }
 
 BenchClient::~BenchClient() {
-  if (descriptor != -1) {
-    close(descriptor);
+  if (descriptor != kNoSocket) {
+    platform::Close(descriptor);
   }
 }
 
 void BenchClient::Send(const char* data, size_t size) {
   while (size > 0) {
-    const ssize_t sent = send(descriptor, data, size, MSG_NOSIGNAL);
-    if (sent == -1) {
-      if (errno == EINTR) {
+    size_t sent = 0;
+    const SocketError error = platform::Send(descriptor, data, size, &sent);
+    if (error) {
+      if (Interrupted(error)) {
         continue;
       }
-      throw SystemError("send()");
+      throw SystemError("send()", error);
     }
     data += sent;
-    size -= static_cast<size_t>(sent);
+    size -= sent;
   }
 }
 
 size_t BenchClient::ReceiveSome(size_t most) {
   for (;;) {
-    const ssize_t received = recv(descriptor, buffer.data(), most, 0);
-    if (received > 0) {
-      return static_cast<size_t>(received);
+    size_t received = 0;
+    const SocketError error = platform::Receive(descriptor, buffer.data(), most, &received);
+    if (!error && received > 0) {
+      return received;
     }
-    if (received == 0) {
+    if (!error) {
       throw std::runtime_error("the server closed the connection");
     }
-    if (errno != EINTR) {
-      throw SystemError("recv()");
+    if (!Interrupted(error)) {
+      throw SystemError("recv()", error);
     }
   }
 }
@@ -132,20 +128,21 @@ std::string BenchClient::ReceiveUntilSuffix(const std::string& suffix) {
 }
 
 LoopbackServer::LoopbackServer() {
-  listenSocket = socket(AF_INET, SOCK_STREAM, 0);
-  if (listenSocket == -1) {
-    throw SystemError("socket()");
+  if (const SocketError error = platform::OpenStreamSocket(&listenSocket)) {
+    throw SystemError("socket()", error);
   }
-  sockaddr_in address = LoopbackAddress(0);
-  socklen_t length = sizeof address;
-  if (bind(listenSocket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == -1 ||
-      getsockname(listenSocket, reinterpret_cast<sockaddr*>(&address), &length) == -1 ||
-      listen(listenSocket, 1) == -1) {
-    const std::runtime_error error = SystemError("opening a baseline server");
-    close(listenSocket);
-    throw error;
+  std::string address;
+  SocketError error = platform::BindLoopback(listenSocket, 0);
+  if (!error) {
+    error = platform::LocalAddress(listenSocket, &port, &address);
   }
-  port = ntohs(address.sin_port);
+  if (!error) {
+    error = platform::Listen(listenSocket, 1);
+  }
+  if (error) {
+    platform::Close(listenSocket);
+    throw SystemError("opening a baseline server", error);
+  }
 }
 
 LoopbackServer::~LoopbackServer() {
@@ -157,35 +154,42 @@ void LoopbackServer::Start() {
 }
 
 void LoopbackServer::Stop() {
-  if (listenSocket == -1) {
+  if (listenSocket == kNoSocket) {
     return;
   }
   stopping.store(true);
-  // Shutting a socket down wakes a thread blocked in accept() or recv() on it.
-  shutdown(listenSocket, SHUT_RDWR);
-  const int client = clientSocket.load();
-  if (client != -1) {
-    shutdown(client, SHUT_RDWR);
+  // Shutting a socket down wakes a thread blocked in recv() on it; a thread still in accept()
+  // is woken by a connection, since Windows cannot shut a listening socket down.
+  SocketHandle waking = kNoSocket;
+  if (!platform::OpenStreamSocket(&waking)) {
+    platform::ConnectLoopback(waking, port);
+  }
+  const SocketHandle client = clientSocket.load();
+  if (client != kNoSocket) {
+    platform::ShutDown(client);
   }
   if (thread.joinable()) {
     thread.join();
   }
-  close(listenSocket);
-  listenSocket = -1;
+  if (waking != kNoSocket) {
+    platform::Close(waking);
+  }
+  platform::Close(listenSocket);
+  listenSocket = kNoSocket;
 }
 
 void LoopbackServer::Run() {
-  const int client = accept(listenSocket, nullptr, nullptr);
-  if (client == -1) {
+  SocketHandle client = kNoSocket;
+  if (platform::Accept(listenSocket, &client)) {
     return;
   }
-  SetNoDelay(client);
+  platform::SetNoDelay(client);
   clientSocket.store(client);
   if (!stopping.load()) {
     Serve(client);
   }
-  clientSocket.store(-1);
-  close(client);
+  clientSocket.store(kNoSocket);
+  platform::Close(client);
 }
 
 EchoServer::EchoServer(size_t replySize) : reply(replySize, 'x') {
@@ -197,11 +201,11 @@ EchoServer::~EchoServer() {
   Stop();
 }
 
-void EchoServer::Serve(int client) {
+void EchoServer::Serve(SocketHandle client) {
   std::vector<char> chunk(kChunkSize);
   for (;;) {
-    const ssize_t received = recv(client, chunk.data(), chunk.size(), 0);
-    if (received <= 0) {
+    const size_t received = ReceiveOrEnd(client, chunk.data(), chunk.size());
+    if (received == 0) {
       return;
     }
     const char* position = chunk.data();
@@ -224,12 +228,12 @@ LineCountingServer::~LineCountingServer() {
   Stop();
 }
 
-void LineCountingServer::Serve(int client) {
+void LineCountingServer::Serve(SocketHandle client) {
   std::vector<char> chunk(kChunkSize);
   uint64_t seen = 0;
   for (;;) {
-    const ssize_t received = recv(client, chunk.data(), chunk.size(), 0);
-    if (received <= 0) {
+    const size_t received = ReceiveOrEnd(client, chunk.data(), chunk.size());
+    if (received == 0) {
       return;
     }
     const char* position = chunk.data();

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Sockets.h"
+
 namespace dialforge_bench {
 
 // A blocking client with TCP_NODELAY, the same for the plug-in and for every baseline. Every
@@ -34,7 +36,8 @@ class BenchClient {
  private:
   size_t ReceiveSome(size_t most);
 
-  int descriptor = -1;
+  dialforge_platform::SocketsInUse socketsInUse;
+  dialforge_platform::SocketHandle descriptor = dialforge_platform::kNoSocket;
   std::vector<char> buffer;
 };
 
@@ -53,13 +56,14 @@ class LoopbackServer {
   void Start();
   void Stop();
   // Runs on the server's thread until the client closes or Stop shuts the connection down.
-  virtual void Serve(int client) = 0;
+  virtual void Serve(dialforge_platform::SocketHandle client) = 0;
 
  private:
   void Run();
 
-  int listenSocket = -1;
-  std::atomic<int> clientSocket{-1};
+  dialforge_platform::SocketsInUse socketsInUse;
+  dialforge_platform::SocketHandle listenSocket = dialforge_platform::kNoSocket;
+  std::atomic<dialforge_platform::SocketHandle> clientSocket{dialforge_platform::kNoSocket};
   std::atomic<bool> stopping{false};
   int port = 0;
   std::thread thread;
@@ -72,7 +76,7 @@ class EchoServer : public LoopbackServer {
   ~EchoServer() override;
 
  private:
-  void Serve(int client) override;
+  void Serve(dialforge_platform::SocketHandle client) override;
 
   std::string reply;
 };
@@ -86,7 +90,7 @@ class LineCountingServer : public LoopbackServer {
   uint64_t Lines() const { return lines.load(std::memory_order_acquire); }
 
  private:
-  void Serve(int client) override;
+  void Serve(dialforge_platform::SocketHandle client) override;
 
   std::atomic<uint64_t> lines{0};
 };

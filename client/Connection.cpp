@@ -1,17 +1,7 @@
 #include "client/Connection.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <thread>
 
@@ -20,6 +10,12 @@
 #include "client/ReplyReader.h"
 
 namespace dialforge_client {
+
+namespace platform = dialforge_platform;
+using platform::kNoSocket;
+using platform::SocketError;
+using platform::SocketErrorKind;
+using platform::SocketHandle;
 
 namespace {
 
@@ -52,30 +48,39 @@ std::optional<int> PortFromFile(const std::string& path) {
   return port <= 65535 ? port : 0;
 }
 
-// A connected, non-blocking descriptor, or -1 with the error of connect().
-int ConnectTo(int port, int* error) {
-  const int descriptor = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
-  if (descriptor < 0) {
-    *error = errno;
-    return -1;
+// A connected, non-blocking socket, or kNoSocket with the error of the call that failed.
+SocketHandle ConnectTo(int port, int* error) {
+  SocketHandle socket = kNoSocket;
+  SocketError failed = platform::OpenStreamSocket(&socket);
+  if (!failed) {
+    failed = platform::KeepFromChildren(socket);
   }
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  int result;
-  do {
-    result = connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  } while (result != 0 && errno == EINTR);
-  if (result != 0) {
-    *error = errno;
-    close(descriptor);
-    return -1;
+  while (!failed) {
+    failed = platform::ConnectLoopback(socket, port);
+    if (!failed || platform::KindOf(failed.number) != SocketErrorKind::Interrupted) {
+      break;
+    }
   }
-  const int on = 1;
-  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK);
-  return descriptor;
+  if (failed) {
+    *error = failed.number;
+    if (socket != kNoSocket) {
+      platform::Close(socket);
+    }
+    return kNoSocket;
+  }
+  platform::SetNoDelay(socket);
+  platform::SetNonBlocking(socket);
+  return socket;
+}
+
+// Another try may succeed: the call was interrupted or has nothing yet.
+bool Passing(const SocketError& error) {
+  const SocketErrorKind kind = platform::KindOf(error.number);
+  return kind == SocketErrorKind::Interrupted || kind == SocketErrorKind::WouldBlock;
+}
+
+std::string Failure(const SocketError& error) {
+  return "the connection failed (" + platform::SocketErrorText(error.number) + ")";
 }
 
 enum class Probe { Served, Closed, Failed };
@@ -177,11 +182,10 @@ std::string SecondsText(std::chrono::milliseconds duration) {
   return text;
 }
 
-Connection::Connection(int descriptor) : descriptor(descriptor), lastProgress(Clock::now()) {}
+Connection::Connection(SocketHandle socket) : socket(socket), lastProgress(Clock::now()) {}
 
 Connection::~Connection() {
-  shutdown(descriptor, SHUT_RDWR);
-  close(descriptor);
+  platform::ShutDownAndClose(socket);
 }
 
 void Connection::Queue(const std::string& bytes) {
@@ -191,11 +195,12 @@ void Connection::Queue(const std::string& bytes) {
   queued += bytes;
 }
 
-Connection::Event Connection::Next(int input, bool awaitingReply,
+Connection::Event Connection::Next(SocketHandle input, bool awaitingReply,
                                    std::chrono::milliseconds replyTimeout, std::string* received) {
   for (;;) {
-    pollfd waits[2] = {{descriptor, static_cast<short>(POLLIN | (queued.empty() ? 0 : POLLOUT)), 0},
-                       {input, POLLIN, 0}};
+    platform::WatchedSocket waits[2] = {
+        {socket, platform::kReadable | (queued.empty() ? 0u : platform::kWritable), 0},
+        {input, platform::kReadable, 0}};
     int timeout = -1;
     if (awaitingReply || !queued.empty()) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -205,46 +210,50 @@ Connection::Event Connection::Next(int input, bool awaitingReply,
       }
       timeout = static_cast<int>(std::min<long long>(left.count(), 1 << 30));
     }
-    const int ready = poll(waits, input == -1 ? 1 : 2, timeout);
-    if (ready < 0 && errno != EINTR) {
-      *received = std::string("poll() failed: ") + std::strerror(errno);
+    SocketError waitError;
+    const int ready =
+        platform::WaitForSockets(waits, input == kNoSocket ? 1 : 2, timeout, &waitError);
+    if (ready < 0 && platform::KindOf(waitError.number) != SocketErrorKind::Interrupted) {
+      *received =
+          std::string(waitError.call) + "() failed: " + platform::SocketErrorText(waitError.number);
       return Event::Closed;
     }
     if (ready <= 0) {
       continue;
     }
-    if (waits[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+    if (waits[0].ready & (platform::kReadable | platform::kHangUp)) {
       char chunk[kChunk];
-      const ssize_t count = recv(descriptor, chunk, sizeof chunk, 0);
-      if (count > 0) {
+      std::size_t count = 0;
+      const SocketError error = platform::Receive(socket, chunk, sizeof chunk, &count);
+      if (!error && count > 0) {
         lastProgress = Clock::now();
-        received->assign(chunk, static_cast<std::size_t>(count));
+        received->assign(chunk, count);
         return Event::Received;
       }
-      if (count == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-        *received = count == 0
-                        ? "the plug-in closed the connection"
-                        : std::string("the connection failed (") + std::strerror(errno) + ")";
+      if (!error || !Passing(error)) {
+        *received = !error ? "the plug-in closed the connection" : Failure(error);
         return Event::Closed;
       }
     }
-    if (waits[0].revents & POLLOUT) {
-      const ssize_t count = send(descriptor, queued.data(), queued.size(), MSG_NOSIGNAL);
-      if (count > 0) {
+    if (waits[0].ready & platform::kWritable) {
+      std::size_t count = 0;
+      const SocketError error = platform::Send(socket, queued.data(), queued.size(), &count);
+      if (!error && count > 0) {
         lastProgress = Clock::now();
-        queued.erase(0, static_cast<std::size_t>(count));
-      } else if (count < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-        *received = std::string("the connection failed (") + std::strerror(errno) + ")";
+        queued.erase(0, count);
+      } else if (error && !Passing(error)) {
+        *received = Failure(error);
         return Event::Closed;
       }
     }
-    if (input != -1 && (waits[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+    if (input != kNoSocket && (waits[1].ready & (platform::kReadable | platform::kHangUp))) {
       return Event::InputReady;
     }
   }
 }
 
 Connected ConnectServed(const ConnectSettings& settings, const std::string& probeId) {
+  const platform::SocketsInUse socketsInUse;
   const auto deadline = Clock::now() + settings.connectTimeout;
   auto retryInterval = kFirstRetryInterval;
   std::string problem;
@@ -260,19 +269,19 @@ Connected ConnectServed(const ConnectSettings& settings, const std::string& prob
       settings.note(problem);
     } else {
       int error = 0;
-      const int descriptor = ConnectTo(*port, &error);
-      if (descriptor == -1 && !settings.port) {
+      const SocketHandle socket = ConnectTo(*port, &error);
+      if (socket == kNoSocket && !settings.port) {
         // The plug-in holds its port while the file exists: nobody there means a file left
         // behind, or a listener that failed and binds again after its pause.
         problem = "nothing listens on port " + std::to_string(*port) +
                   " (stale port file? is the host running?)";
         settings.note(problem);
-      } else if (descriptor == -1) {
+      } else if (socket == kNoSocket) {
         problem = "nothing accepts connections on port " + std::to_string(*port) + " (" +
-                  std::strerror(error) + ")";
+                  platform::SocketErrorText(error) + ")";
         settings.note(kWaitingForListener);
       } else {
-        auto connection = std::make_unique<Connection>(descriptor);
+        auto connection = std::make_unique<Connection>(socket);
         ProbeAnswers answers(probeId, settings.hello);
         if (settings.hello) {
           connection->Queue(probeId + ".h|Hello|2\n");

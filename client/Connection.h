@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/Sockets.h"
+
 namespace dialforge_client {
 
 using Clock = std::chrono::steady_clock;
@@ -30,7 +32,8 @@ class Connection {
  public:
   enum class Event { Received, InputReady, Closed, Stalled };
 
-  explicit Connection(int descriptor);
+  // Takes over a connected, non-blocking socket.
+  explicit Connection(dialforge_platform::SocketHandle socket);
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -38,14 +41,22 @@ class Connection {
   // Sent as soon as the plug-in takes it.
   void Queue(const std::string& bytes);
   // Sends what is queued while it waits for the next event: bytes from the plug-in (in
-  // *received), input ready on the given descriptor (when not -1), the end of the connection
+  // *received), input ready on the given handle (when not kNoSocket), the end of the connection
   // (why, in *received), or, while a reply is awaited or bytes are queued, nothing moving for
   // the reply timeout.
+  Event Next(dialforge_platform::SocketHandle input, bool awaitingReply,
+             std::chrono::milliseconds replyTimeout, std::string* received);
+  // The same with a descriptor (-1 for none) on Linux and macOS. Windows waits on sockets only:
+  // there the input must be -1, and other input is watched through a socket (WakeUp).
   Event Next(int input, bool awaitingReply, std::chrono::milliseconds replyTimeout,
-             std::string* received);
+             std::string* received) {
+    return Next(dialforge_platform::DescriptorHandle(input), awaitingReply, replyTimeout, received);
+  }
 
  private:
-  int descriptor;
+  // Before the socket: Winsock is started while the connection lives.
+  dialforge_platform::SocketsInUse socketsInUse;
+  dialforge_platform::SocketHandle socket;
   std::string queued;
   Clock::time_point lastProgress;
 };

@@ -1,37 +1,17 @@
 #include "socket/ClientConnection.h"
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "socket/DescriptorOptions.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
 
-namespace {
+using dialforge_platform::kNoSocket;
+using dialforge_platform::SocketError;
+using dialforge_platform::SocketErrorKind;
+using dialforge_platform::SocketHandle;
+using dialforge_platform::WatchedSocket;
 
-// A client that goes away must never raise SIGPIPE in the host's process: Linux is told so at
-// every send, macOS once for the socket (SO_NOSIGPIPE, in Prepare). macOS headers define
-// MSG_NOSIGNAL too, so the choice is made by system, not by what happens to be defined.
-#if defined(__APPLE__)
-constexpr int kSendFlags = 0;
-#elif defined(MSG_NOSIGNAL)
-constexpr int kSendFlags = MSG_NOSIGNAL;
-#else
-#error "no way to keep a send from raising SIGPIPE"
-#endif
-
-bool WouldBlock(int error) {
-  return error == EAGAIN || error == EWOULDBLOCK;
-}
-
-}  // namespace
-
-ClientConnection::ClientConnection(int descriptor, WakePipe& wakePipe)
+ClientConnection::ClientConnection(SocketHandle descriptor, WakePipe& wakePipe)
     : descriptor(descriptor), wakePipe(wakePipe) {}
 
 ClientConnection::~ClientConnection() {
@@ -43,23 +23,18 @@ bool ClientConnection::Prepare() {
     return false;
   }
   // A reply must not wait for the client's acknowledgement of the previous one.
-  SetOption(descriptor, IPPROTO_TCP, TCP_NODELAY);
-#if defined(__APPLE__)
-  // Without it a send to a client that has gone would end the host's process.
-  const int on = 1;
-  if (setsockopt(descriptor, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on) == -1) {
-    Tracer::TRACE("setsockopt() failed with error %d", errno);
-    return false;
-  }
-#endif
-  return true;
+  Succeeded(dialforge_platform::SetNoDelay(descriptor));
+  // Without it a send to a client that has gone could end the host's process.
+  return Succeeded(dialforge_platform::KeepSendsFromSignalling(descriptor));
 }
 
-ClientConnection::Input ClientConnection::Receive(char* buffer, size_t capacity, int listenSocket,
-                                                  size_t* received, int outputSignal) {
+ClientConnection::Input ClientConnection::Receive(char* buffer, size_t capacity,
+                                                  SocketHandle listenSocket, size_t* received,
+                                                  SocketHandle outputSignal) {
   for (;;) {
-    pollfd watched[3] = {
-        {descriptor, POLLIN, 0}, {listenSocket, POLLIN, 0}, {outputSignal, POLLIN, 0}};
+    WatchedSocket watched[3] = {{descriptor, dialforge_platform::kReadable, 0},
+                                {listenSocket, dialforge_platform::kReadable, 0},
+                                {outputSignal, dialforge_platform::kReadable, 0}};
     const WakePipe::Wait wait = wakePipe.WaitFor(watched);
     if (wait == WakePipe::Wait::Woken) {
       return Input::Woken;
@@ -67,28 +42,29 @@ ClientConnection::Input ClientConnection::Receive(char* buffer, size_t capacity,
     if (wait == WakePipe::Wait::Failed) {
       return Input::Failed;
     }
-    if (watched[2].revents != 0) {
+    if (watched[2].ready != 0) {
       return Input::OutputWanted;
     }
-    if (watched[0].revents == 0) {
-      if (watched[1].revents != 0) {
+    if (watched[0].ready == 0) {
+      if (watched[1].ready != 0) {
         return Input::AnotherClient;
       }
       continue;
     }
-    const ssize_t count = recv(descriptor, buffer, capacity, 0);
-    if (count > 0) {
-      *received = static_cast<size_t>(count);
+    size_t count = 0;
+    const SocketError error = dialforge_platform::Receive(descriptor, buffer, capacity, &count);
+    if (!error && count > 0) {
+      *received = count;
       return Input::Received;
     }
-    if (count == 0) {
+    if (!error) {
       return Input::Ended;
     }
-    const int error = errno;
-    if (error == EINTR || WouldBlock(error)) {
+    const SocketErrorKind kind = dialforge_platform::KindOf(error.number);
+    if (kind == SocketErrorKind::Interrupted || kind == SocketErrorKind::WouldBlock) {
       continue;
     }
-    Tracer::TRACE("recv() failed with error %d", error);
+    Succeeded(error);
     return Input::Failed;
   }
 }
@@ -97,21 +73,22 @@ ClientConnection::Sent ClientConnection::SendAll(const std::string& reply) {
   const char* data = reply.data();
   size_t remaining = reply.size();
   while (remaining > 0) {
-    const ssize_t sent = send(descriptor, data, remaining, kSendFlags);
-    if (sent >= 0) {
+    size_t sent = 0;
+    const SocketError error = dialforge_platform::Send(descriptor, data, remaining, &sent);
+    if (!error) {
       data += sent;
-      remaining -= static_cast<size_t>(sent);
+      remaining -= sent;
       continue;
     }
-    const int error = errno;
-    if (error == EINTR) {
+    const SocketErrorKind kind = dialforge_platform::KindOf(error.number);
+    if (kind == SocketErrorKind::Interrupted) {
       continue;
     }
-    if (!WouldBlock(error)) {
-      Tracer::TRACE("send() failed with error %d", error);
+    if (kind != SocketErrorKind::WouldBlock) {
+      Succeeded(error);
       return Sent::Failed;
     }
-    pollfd watched[1] = {{descriptor, POLLOUT, 0}};
+    WatchedSocket watched[1] = {{descriptor, dialforge_platform::kWritable, 0}};
     const WakePipe::Wait wait = wakePipe.WaitFor(watched);
     if (wait == WakePipe::Wait::Woken) {
       return Sent::Woken;
@@ -124,12 +101,11 @@ ClientConnection::Sent ClientConnection::SendAll(const std::string& reply) {
 }
 
 void ClientConnection::Close() {
-  if (descriptor == -1) {
+  if (descriptor == kNoSocket) {
     return;
   }
-  shutdown(descriptor, SHUT_RDWR);
-  close(descriptor);
-  descriptor = -1;
+  dialforge_platform::ShutDownAndClose(descriptor);
+  descriptor = kNoSocket;
 }
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/Sockets.h"
 #include "socket/WakePipe.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -16,27 +17,28 @@ class ClientConnection {
   enum class Input { Received, Ended, Failed, Woken, AnotherClient, OutputWanted };
   enum class Sent { All, Failed, Woken };
 
-  // Takes over an accepted descriptor; it is closed by Close or at the latest with the object.
-  ClientConnection(int descriptor, WakePipe& wakePipe);
+  // Takes over an accepted socket; it is closed by Close or at the latest with the object.
+  ClientConnection(dialforge_platform::SocketHandle descriptor, WakePipe& wakePipe);
   ~ClientConnection();
   ClientConnection(const ClientConnection&) = delete;
   ClientConnection& operator=(const ClientConnection&) = delete;
 
-  // The socket options a session needs; false (traced) when the descriptor cannot be set up.
+  // The socket options a session needs; false (traced) when the socket cannot be set up.
   bool Prepare();
   // Waits for the client's bytes and receives at most capacity of them. While it waits, a
-  // connection at the listening socket (-1 watches none) ends the wait with AnotherClient, unless
-  // the client's own bytes are there too; so does a raised output signal (-1 watches none),
-  // before the client's bytes. A failed receive is traced.
-  Input Receive(char* buffer, size_t capacity, int listenSocket, size_t* received,
-                int outputSignal = -1);
+  // connection at the listening socket (kNoSocket watches none) ends the wait with
+  // AnotherClient, unless the client's own bytes are there too; so does a raised output signal
+  // (kNoSocket watches none), before the client's bytes. A failed receive is traced.
+  Input Receive(char* buffer, size_t capacity, dialforge_platform::SocketHandle listenSocket,
+                size_t* received,
+                dialforge_platform::SocketHandle outputSignal = dialforge_platform::kNoSocket);
   // The whole reply, over as many sends as the client's pace needs; a failed send is traced.
   Sent SendAll(const std::string& reply);
-  // Shuts both directions down and closes the descriptor; once only.
+  // Shuts both directions down and closes the socket; once only.
   void Close();
 
  private:
-  int descriptor;
+  dialforge_platform::SocketHandle descriptor;
   WakePipe& wakePipe;
 };
 

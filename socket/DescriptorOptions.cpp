@@ -1,36 +1,22 @@
 #include "socket/DescriptorOptions.h"
 
-#include <fcntl.h>
-#include <sys/socket.h>
-
-#include <cerrno>
-
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
 
-bool PrepareDescriptor(int descriptor, bool nonBlocking) {
-  const int descriptorFlags = fcntl(descriptor, F_GETFD);
-  if (descriptorFlags == -1 || fcntl(descriptor, F_SETFD, descriptorFlags | FD_CLOEXEC) == -1) {
-    Tracer::TRACE("fcntl() failed with error %d", errno);
-    return false;
-  }
-  if (!nonBlocking) {
-    return true;
-  }
-  const int statusFlags = fcntl(descriptor, F_GETFL);
-  if (statusFlags == -1 || fcntl(descriptor, F_SETFL, statusFlags | O_NONBLOCK) == -1) {
-    Tracer::TRACE("fcntl() failed with error %d", errno);
+bool Succeeded(const dialforge_platform::SocketError& error) {
+  if (error) {
+    Tracer::TRACE("%s() failed with error %d", error.call, error.number);
     return false;
   }
   return true;
 }
 
-void SetOption(int descriptor, int level, int option) {
-  const int on = 1;
-  if (setsockopt(descriptor, level, option, &on, sizeof on) == -1) {
-    Tracer::TRACE("setsockopt() failed with error %d", errno);
+bool PrepareDescriptor(dialforge_platform::SocketHandle descriptor, bool nonBlocking) {
+  if (!Succeeded(dialforge_platform::KeepFromChildren(descriptor))) {
+    return false;
   }
+  return !nonBlocking || Succeeded(dialforge_platform::SetNonBlocking(descriptor));
 }
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -1,15 +1,18 @@
-// Settings every descriptor of the listener gets, whichever file makes it.
+// Settings every socket and pipe of the listener gets, whichever file makes it, and the trace of
+// a failed system call.
 #ifndef DIALFORGE_SOCKET_DESCRIPTOROPTIONS_H
 #define DIALFORGE_SOCKET_DESCRIPTOROPTIONS_H
 
+#include "platform/Sockets.h"
+
 namespace VazezeveDudOzizezUziriv {
 
-// Close-on-exec, so that a process the host starts inherits none of our descriptors; and
-// non-blocking where asked. False (traced) when fcntl() fails.
-bool PrepareDescriptor(int descriptor, bool nonBlocking);
+// Traces "<call>() failed with error <number>" when the call failed; true when it did not.
+bool Succeeded(const dialforge_platform::SocketError& error);
 
-// Turns a boolean socket option on; a failure is traced and otherwise ignored.
-void SetOption(int descriptor, int level, int option);
+// Not inherited, so that a process the host starts holds none of our sockets; and non-blocking
+// where asked. False (traced) when that cannot be set.
+bool PrepareDescriptor(dialforge_platform::SocketHandle descriptor, bool nonBlocking);
 
 }  // namespace VazezeveDudOzizezUziriv
 

@@ -1,18 +1,11 @@
 #include "socket/DialforgeSocket.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 
+#include "platform/DataFolder.h"
 #include "socket/ClientConnection.h"
 #include "socket/DescriptorOptions.h"
 #include "trace/Printable.h"
@@ -20,43 +13,32 @@
 
 namespace VazezeveDudOzizezUziriv {
 
+using dialforge_platform::kNoSocket;
+using dialforge_platform::SocketError;
+using dialforge_platform::SocketErrorKind;
+using dialforge_platform::SocketHandle;
+
 namespace {
 
-constexpr const char* kLoopbackAddress = "127.0.0.1";
 constexpr int kListenBacklog = 128;
 constexpr const char* kStartIgnored = "Listener already running; start ignored";
 
+// HOME, or LOCALAPPDATA on Windows.
 std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  return home != nullptr ? std::string(home) : std::string();
+  return dialforge_platform::Variable(dialforge_platform::HomeVariable()).value_or(std::string());
 }
 
 // The connection went away before it was taken, or the network had a passing fault; the
 // listening socket itself is sound.
 bool IsPassingAcceptError(int error) {
-  switch (error) {
-    case EINTR:
-    case EAGAIN:
-#if EWOULDBLOCK != EAGAIN
-    case EWOULDBLOCK:
-#endif
-    case ECONNABORTED:
-    case EPROTO:
-    case EPERM:
-    case ENETDOWN:
-    case ENETUNREACH:
-    case EHOSTDOWN:
-    case EHOSTUNREACH:
-    case ENOPROTOOPT:
-      return true;
-    default:
-      return false;
-  }
+  const SocketErrorKind kind = dialforge_platform::KindOf(error);
+  return kind == SocketErrorKind::Interrupted || kind == SocketErrorKind::WouldBlock ||
+         kind == SocketErrorKind::PassingFault;
 }
 
 // The process or the system is short of something; the listening socket itself is sound.
 bool IsShortageAcceptError(int error) {
-  return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
+  return dialforge_platform::KindOf(error) == SocketErrorKind::Shortage;
 }
 
 }  // namespace
@@ -119,9 +101,8 @@ void DialforgeSocket::StopListening() {
   Tracer::TRACE("Stopped listening");
 }
 
-void DialforgeSocket::closeSocket(int descriptor) {
-  shutdown(descriptor, SHUT_RDWR);
-  close(descriptor);
+void DialforgeSocket::closeSocket(SocketHandle descriptor) {
+  dialforge_platform::ShutDownAndClose(descriptor);
 }
 
 bool DialforgeSocket::OnListenerThread() const {
@@ -154,7 +135,7 @@ void DialforgeSocket::BackgroundThread() {
     pauseDue = RunAttempt();
   }
   state.store(ListenerState::Ending);
-  if (listenSocket != -1) {
+  if (listenSocket != kNoSocket) {
     CloseListenSocket();
     Tracer::TRACE("Listen socket closed");
   }
@@ -182,7 +163,7 @@ bool DialforgeSocket::StartListeningOne() {
   if (!wakePipe.Open()) {
     return true;
   }
-  if (listenSocket == -1) {
+  if (listenSocket == kNoSocket) {
     state.store(ListenerState::Opening);
     if (!OpenListeningSocket()) {
       return true;
@@ -192,68 +173,40 @@ bool DialforgeSocket::StartListeningOne() {
   }
   Tracer::TRACE("Listening...");
   state.store(ListenerState::Listening);
-  const int client = AcceptClient();
+  const SocketHandle client = AcceptClient();
   // A failed accept pauses: the failure may repeat at once.
-  return client == -1 || ServeClient(client);
+  return client == kNoSocket || ServeClient(client);
 }
 
 bool DialforgeSocket::OpenListeningSocket() {
   char portText[16];
   std::snprintf(portText, sizeof portText, "%d", port.load());
   Tracer::TRACE("Opening port %s (%d)", portText, port.load());
-  addrinfo hints{};
-  hints.ai_flags = AI_PASSIVE | AI_NUMERICHOST | AI_NUMERICSERV;
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_protocol = IPPROTO_TCP;
-  addrinfo* addresses = nullptr;
-  const int resolved = getaddrinfo(kLoopbackAddress, portText, &hints, &addresses);
-  if (resolved != 0) {
-    Tracer::TRACE("getaddrinfo() failed with error %d", resolved);
-    return false;
-  }
-  listenSocket = socket(addresses->ai_family, addresses->ai_socktype, addresses->ai_protocol);
-  if (listenSocket == -1) {
-    const int error = errno;
-    freeaddrinfo(addresses);
-    Tracer::TRACE("socket() failed with error %d", error);
+  if (!Succeeded(dialforge_platform::OpenStreamSocket(&listenSocket))) {
     return false;
   }
   if (!PrepareDescriptor(listenSocket, true)) {
-    freeaddrinfo(addresses);
     CloseListenSocket();
     return false;
   }
   // Past clients' connections linger in TIME_WAIT on this port; without this, binding it again
-  // after a failure of the listening socket would fail for a minute. It never lets another
-  // program take the port from us while we listen: Linux lets no socket bind an address and port
-  // that a socket listens on, whatever its options. macOS lets a socket with SO_REUSEADDR bind
-  // the wildcard address on our port, but a connection to 127.0.0.1 still reaches the most
-  // specific binding, ours; binding 127.0.0.1 itself would need SO_REUSEPORT on both sockets,
-  // which we never set.
-  SetOption(listenSocket, SOL_SOCKET, SO_REUSEADDR);
-  const int bound = bind(listenSocket, addresses->ai_addr, addresses->ai_addrlen);
-  const int bindError = errno;
-  freeaddrinfo(addresses);
-  if (bound == -1) {
-    Tracer::TRACE("bind() failed with error %d", bindError);
+  // after a failure of the listening socket would fail for a minute. Nor may another program
+  // take the port from us while we hold it.
+  Succeeded(dialforge_platform::GuardListeningPort(listenSocket));
+  if (!Succeeded(dialforge_platform::BindLoopback(listenSocket, port.load()))) {
     CloseListenSocket();
     return false;
   }
-  sockaddr_in local{};
-  socklen_t length = sizeof local;
-  if (getsockname(listenSocket, reinterpret_cast<sockaddr*>(&local), &length) == -1) {
-    Tracer::TRACE("getsockname() failed with error %d", errno);
+  int boundPort = 0;
+  std::string address;
+  if (!Succeeded(dialforge_platform::LocalAddress(listenSocket, &boundPort, &address))) {
     CloseListenSocket();
     return false;
   }
-  port.store(ntohs(local.sin_port));
+  port.store(boundPort);
   Tracer::TRACE("Local port %d", port.load());
-  char addressText[INET_ADDRSTRLEN] = "";
-  inet_ntop(AF_INET, &local.sin_addr, addressText, sizeof addressText);
-  Tracer::TRACE("Local address '%s'", addressText);
-  if (listen(listenSocket, kListenBacklog) == -1) {
-    Tracer::TRACE("listen() failed with error %d", errno);
+  Tracer::TRACE("Local address '%s'", address.c_str());
+  if (!Succeeded(dialforge_platform::Listen(listenSocket, kListenBacklog))) {
     CloseListenSocket();
     return false;
   }
@@ -262,58 +215,59 @@ bool DialforgeSocket::OpenListeningSocket() {
   return true;
 }
 
-int DialforgeSocket::AcceptClient() {
+SocketHandle DialforgeSocket::AcceptClient() {
   for (;;) {
-    pollfd watched[1] = {{listenSocket, POLLIN, 0}};
+    dialforge_platform::WatchedSocket watched[1] = {
+        {listenSocket, dialforge_platform::kReadable, 0}};
     const WakePipe::Wait wait = wakePipe.WaitFor(
         watched, static_cast<int>(std::min<std::int64_t>(portFileCheckMs.load(), INT_MAX)));
     if (wait == WakePipe::Wait::Woken || wait == WakePipe::Wait::Failed) {
-      return -1;
+      return kNoSocket;
     }
     if (wait == WakePipe::Wait::TimedOut) {
       portFile.RepublishIfMissing(port.load());
       continue;
     }
-    const int client = accept(listenSocket, nullptr, nullptr);
-    if (client != -1) {
+    SocketHandle client = kNoSocket;
+    const SocketError error = dialforge_platform::Accept(listenSocket, &client);
+    if (!error) {
       return client;
     }
-    const int error = errno;
-    if (IsPassingAcceptError(error)) {
+    if (IsPassingAcceptError(error.number)) {
       continue;
     }
-    Tracer::TRACE("accept() failed with error %d", error);
+    Succeeded(error);
     // A shortage passes with time and keeps the port; anything else is the listening socket's
     // own failure, and the next attempt binds the port anew.
-    if (!IsShortageAcceptError(error)) {
+    if (!IsShortageAcceptError(error.number)) {
       CloseListenSocket();
     }
-    return -1;
+    return kNoSocket;
   }
 }
 
 bool DialforgeSocket::RefuseAnotherClient() {
   for (;;) {
-    const int other = accept(listenSocket, nullptr, nullptr);
-    if (other != -1) {
+    SocketHandle other = kNoSocket;
+    const SocketError error = dialforge_platform::Accept(listenSocket, &other);
+    if (!error) {
       closeSocket(other);
       Tracer::TRACE("Another client refused");
       return true;
     }
-    const int error = errno;
-    if (error == EINTR) {
+    if (dialforge_platform::KindOf(error.number) == SocketErrorKind::Interrupted) {
       continue;
     }
-    if (IsPassingAcceptError(error)) {
+    if (IsPassingAcceptError(error.number)) {
       return true;
     }
     // Left waiting until this client has gone; the attempt after the pause sees the failure.
-    Tracer::TRACE("accept() failed with error %d", error);
+    Succeeded(error);
     return false;
   }
 }
 
-bool DialforgeSocket::ServeClient(int descriptor) {
+bool DialforgeSocket::ServeClient(SocketHandle descriptor) {
   ClientConnection connection(descriptor, wakePipe);
   if (!connection.Prepare()) {
     return false;
@@ -333,7 +287,7 @@ bool DialforgeSocket::ServeClient(int descriptor) {
   for (;;) {
     size_t received = 0;
     const ClientConnection::Input input =
-        connection.Receive(buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : -1,
+        connection.Receive(buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : kNoSocket,
                            &received, outputSignal.ReadEnd());
     Outcome outcome = Outcome::KeepServing;
     switch (input) {
@@ -462,7 +416,7 @@ void DialforgeSocket::Pause() {
 
 void DialforgeSocket::CloseListenSocket() {
   closeSocket(listenSocket);
-  listenSocket = -1;
+  listenSocket = kNoSocket;
 }
 
 }  // namespace VazezeveDudOzizezUziriv

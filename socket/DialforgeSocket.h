@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/Sockets.h"
 #include "socket/LineAssembler.h"
 #include "socket/OutputSignal.h"
 #include "socket/PortFile.h"
@@ -57,8 +58,8 @@ class DialforgeSocket {
   // The message without its line feed; an empty reply sends nothing.
   virtual std::string ProcessMessage(std::string message) = 0;
 
-  // Shuts both directions down and closes the descriptor.
-  void closeSocket(int descriptor);
+  // Shuts both directions down and closes the socket.
+  void closeSocket(dialforge_platform::SocketHandle descriptor);
 
   // The port asked for, and the one bound once an attempt has bound it.
   int GetPort() const { return port.load(); }
@@ -108,9 +109,9 @@ class DialforgeSocket {
   // Each of these returns whether the pause is due before the next attempt.
   bool RunAttempt();
   bool StartListeningOne();
-  bool ServeClient(int descriptor);
+  bool ServeClient(dialforge_platform::SocketHandle descriptor);
   bool OpenListeningSocket();
-  int AcceptClient();
+  dialforge_platform::SocketHandle AcceptClient();
   bool RefuseAnotherClient();
   Outcome DeliverMessages(ClientConnection& connection);
   Outcome Send(ClientConnection& connection, const std::string& bytes);
@@ -118,11 +119,14 @@ class DialforgeSocket {
   void Pause();
   void CloseListenSocket();
 
+  // First: Winsock is started before any socket of ours and cleaned up after the last.
+  dialforge_platform::SocketsInUse socketsInUse;
   std::atomic<int> port{0};
   PortFile portFile;  // its path is empty when HOME is not set
   char buffer[131072];
   std::atomic<bool> isListening{false};
-  int listenSocket = -1;  // listener thread only
+  dialforge_platform::SocketHandle listenSocket =
+      dialforge_platform::kNoSocket;  // listener thread only
 
   std::atomic<ListenerState> state{ListenerState::Idle};
   std::atomic<std::int64_t> retryPauseMs{5000};

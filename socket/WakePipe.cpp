@@ -1,13 +1,13 @@
 #include "socket/WakePipe.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "socket/DescriptorOptions.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
+
+using dialforge_platform::SocketError;
+using dialforge_platform::SocketErrorKind;
+using dialforge_platform::WatchedSocket;
 
 void WakePipe::Reset() {
   std::lock_guard<std::mutex> lock(mutex);
@@ -15,55 +15,33 @@ void WakePipe::Reset() {
 }
 
 bool WakePipe::Open() {
-  std::lock_guard<std::mutex> lock(mutex);
-  if (readEnd != -1) {
-    return true;
+  SocketError error;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (pipe.IsOpen()) {
+      return true;
+    }
+    error = pipe.Open();
+    // The byte is never read, so the pipe stays readable.
+    if (!error && woken) {
+      pipe.Raise();
+    }
   }
-  int ends[2];
-  if (pipe(ends) == -1) {
-    Tracer::TRACE("pipe() failed with error %d", errno);
-    return false;
-  }
-  // The write end never blocks: one byte is enough, and a full pipe is woken already.
-  if (!PrepareDescriptor(ends[0], false) || !PrepareDescriptor(ends[1], true)) {
-    close(ends[0]);
-    close(ends[1]);
-    return false;
-  }
-  readEnd = ends[0];
-  writeEnd = ends[1];
-  if (woken) {
-    WritePipeLocked();
-  }
-  return true;
+  return Succeeded(error);
 }
 
 void WakePipe::Close() {
   std::lock_guard<std::mutex> lock(mutex);
-  if (readEnd != -1) {
-    close(readEnd);
-    close(writeEnd);
-  }
-  readEnd = writeEnd = -1;
+  pipe.Close();
 }
 
 void WakePipe::Wake() {
   {
     std::lock_guard<std::mutex> lock(mutex);
     woken = true;
-    WritePipeLocked();
+    pipe.Raise();
   }
   wakeup.notify_all();
-}
-
-void WakePipe::WritePipeLocked() {
-  if (writeEnd == -1) {
-    return;
-  }
-  // The byte is never read, so the pipe stays readable.
-  const char wake = 1;
-  while (write(writeEnd, &wake, 1) == -1 && errno == EINTR) {
-  }
 }
 
 WakePipe::Wait WakePipe::SleepUntil(std::chrono::steady_clock::time_point deadline) {
@@ -71,23 +49,21 @@ WakePipe::Wait WakePipe::SleepUntil(std::chrono::steady_clock::time_point deadli
   return wakeup.wait_until(lock, deadline, [this] { return woken; }) ? Wait::Woken : Wait::TimedOut;
 }
 
-WakePipe::Wait WakePipe::Poll(pollfd* all, size_t count, int timeoutMs) {
-  pollfd& wake = all[count - 1];
-  wake = {readEnd, POLLIN, 0};
-  for (size_t i = 0; i + 1 < count; ++i) {
-    all[i].revents = 0;
-  }
+WakePipe::Wait WakePipe::Poll(WatchedSocket* all, size_t count, int timeoutMs) {
+  WatchedSocket& wake = all[count - 1];
+  wake = {pipe.Watched(), dialforge_platform::kReadable, 0};
   for (;;) {
-    const int ready = poll(all, static_cast<nfds_t>(count), timeoutMs);
+    SocketError error;
+    const int ready = dialforge_platform::WaitForSockets(all, count, timeoutMs, &error);
     if (ready > 0) {
-      return wake.revents != 0 ? Wait::Woken : Wait::Ready;
+      return wake.ready != 0 ? Wait::Woken : Wait::Ready;
     }
     if (ready == 0) {
       return Wait::TimedOut;
     }
-    const int error = errno;
-    if (error != EINTR && error != EAGAIN) {
-      Tracer::TRACE("poll() failed with error %d", error);
+    const SocketErrorKind kind = dialforge_platform::KindOf(error.number);
+    if (kind != SocketErrorKind::Interrupted && kind != SocketErrorKind::WouldBlock) {
+      Succeeded(error);
       return Wait::Failed;
     }
     if (timeoutMs != -1) {

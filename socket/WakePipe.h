@@ -1,17 +1,18 @@
-// Wakes the listener thread wherever it waits, once a stop is asked for. Its poll() waits watch a
-// pipe whose read end turns readable and stays readable, so every later wait returns at once as
-// well. The listener thread makes the pipe itself, again at each attempt while it is missing, so
-// a shortage of descriptors costs an attempt, never the listener; a stop asked for before the pipe
-// exists wakes it as soon as it is made. The pause needs no descriptor at all.
+// Wakes the listener thread wherever it waits, once a stop is asked for. Its waits watch a
+// wake-up (a pipe, or a socket pair on Windows) that turns readable and stays readable, so every
+// later wait returns at once as well. The listener thread makes the pipe itself, again at each
+// attempt while it is missing, so a shortage of descriptors costs an attempt, never the listener; a
+// stop asked for before the pipe exists wakes it as soon as it is made. The pause needs no
+// descriptor at all.
 #ifndef DIALFORGE_SOCKET_WAKEPIPE_H
 #define DIALFORGE_SOCKET_WAKEPIPE_H
-
-#include <poll.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+
+#include "platform/WakeUp.h"
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -31,18 +32,18 @@ class WakePipe {
   // Safe from any thread, with or without the pipe.
   void Wake();
 
-  // Only while the pipe is open. Waits until one of the watched descriptors is ready (their
-  // revents tell which), the pipe is woken or the time (milliseconds, -1 for none) has passed.
-  // A failed poll() is traced; a signal that interrupts a timed wait ends it early, as TimedOut.
+  // Only while the pipe is open. Waits until one of the watched sockets is ready (their ready
+  // flags tell which), the pipe is woken or the time (milliseconds, -1 for none) has passed.
+  // A failed wait is traced; a signal that interrupts a timed wait ends it early, as TimedOut.
   template <size_t count>
-  Wait WaitFor(pollfd (&watched)[count], int timeoutMs = -1) {
-    pollfd all[count + 1];
+  Wait WaitFor(dialforge_platform::WatchedSocket (&watched)[count], int timeoutMs = -1) {
+    dialforge_platform::WatchedSocket all[count + 1];
     for (size_t i = 0; i < count; ++i) {
       all[i] = watched[i];
     }
     const Wait wait = Poll(all, count + 1, timeoutMs);
     for (size_t i = 0; i < count; ++i) {
-      watched[i].revents = all[i].revents;
+      watched[i].ready = all[i].ready;
     }
     return wait;
   }
@@ -51,15 +52,13 @@ class WakePipe {
 
  private:
   // The last of the watched descriptors is filled in with the read end.
-  Wait Poll(pollfd* all, size_t count, int timeoutMs);
-  // Callers hold the mutex.
-  void WritePipeLocked();
+  Wait Poll(dialforge_platform::WatchedSocket* all, size_t count, int timeoutMs);
 
   std::mutex mutex;
   std::condition_variable wakeup;
   bool woken = false;
-  int readEnd = -1;  // changed by the listener thread only, under the mutex
-  int writeEnd = -1;
+  dialforge_platform::WakeUp
+      pipe;  // opened and closed by the listener thread only, under the mutex
 };
 
 }  // namespace VazezeveDudOzizezUziriv

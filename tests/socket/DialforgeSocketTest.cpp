@@ -4,11 +4,7 @@
 
 #include <sys/stat.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,7 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Sockets.h"
 #include "socket/PortFile.h"
+#include "tests/support/DescriptorShortage.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"
 #include "trace/Tracer.h"
@@ -133,19 +131,10 @@ class DialforgeSocketTest : public ::testing::Test {
   RecordingSocket listener;  // after home: the port file's path is taken from HOME
 };
 
-// 0 when another program could bind the address on the port, as a rival listener would; else
-// the error that refused it.
-int BindError(int port, const char* address) {
-  const int rival = socket(AF_INET, SOCK_STREAM, 0);
-  const int on = 1;
-  setsockopt(rival, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(static_cast<uint16_t>(port));
-  inet_pton(AF_INET, address, &local.sin_addr);
-  const int error = bind(rival, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 ? 0 : errno;
-  close(rival);
-  return error;
+// Another program binding the port as a rival listener would, with SO_REUSEADDR.
+bool RivalRefused(int port, const char* address) {
+  return dialforge_platform::KindOf(dialforge_test::RivalBindError(port, address)) ==
+         dialforge_platform::SocketErrorKind::AddressInUse;
 }
 
 TEST_F(DialforgeSocketTest, OneClientAtATimeAndThePortIsHeldFromTheFirstBindToTheStop) {
@@ -166,13 +155,13 @@ TEST_F(DialforgeSocketTest, OneClientAtATimeAndThePortIsHeldFromTheFirstBindToTh
     second.TrySend("0|Ask|second\n");
     EXPECT_TRUE(second.ClosedByListener()) << "one client at a time";
     ASSERT_TRUE(WaitForTrace("Another client refused"));
-    EXPECT_EQ(BindError(port, "127.0.0.1"), EADDRINUSE) << "while a client is served";
+    EXPECT_TRUE(RivalRefused(port, "127.0.0.1")) << "while a client is served";
     client.Send("0|Ask|x\n");
     EXPECT_EQ(client.Receive(8), "0|answer");
   }
   ASSERT_TRUE(WaitForState(ListenerState::Pausing));
-  EXPECT_EQ(BindError(port, "127.0.0.1"), EADDRINUSE) << "while pausing";
-  EXPECT_EQ(BindError(port, "0.0.0.0"), EADDRINUSE) << "while pausing";
+  EXPECT_TRUE(RivalRefused(port, "127.0.0.1")) << "while pausing";
+  EXPECT_TRUE(RivalRefused(port, "0.0.0.0")) << "while pausing";
 
   // A client that comes during the pause waits, and is served once it ends.
   LoopbackClient waiting(port);
@@ -220,31 +209,14 @@ TEST_F(DialforgeSocketTest, OneClientAtATimeAndThePortIsHeldFromTheFirstBindToTh
   EXPECT_EQ(traces, expected);
 }
 
-// The listening socket of this process bound to the port, found among its descriptors.
-int ListeningDescriptor(int port) {
-  for (const std::string& name : ListFolder("/proc/self/fd")) {
-    const int descriptor = std::stoi(name);
-    int listening = 0;
-    socklen_t size = sizeof listening;
-    sockaddr_in local{};
-    socklen_t length = sizeof local;
-    if (getsockopt(descriptor, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening &&
-        getsockname(descriptor, reinterpret_cast<sockaddr*>(&local), &length) == 0 &&
-        ntohs(local.sin_port) == port) {
-      return descriptor;
-    }
-  }
-  return -1;
-}
-
 TEST_F(DialforgeSocketTest, AFailedListeningSocketIsBoundAgainOnTheSamePort) {
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   const int port = listener.GetPort();
-  const int descriptor = ListeningDescriptor(port);
-  ASSERT_NE(descriptor, -1);
+  const auto socket = dialforge_platform::FindListeningSocket(port);
+  ASSERT_NE(socket, dialforge_platform::kNoSocket);
   // Shut down under the listener's feet, the socket listens no more.
-  ASSERT_EQ(shutdown(descriptor, SHUT_RDWR), 0);
+  dialforge_platform::ShutDown(socket);
   const std::string again =
       "Opening port " + std::to_string(port) + " (" + std::to_string(port) + ")";
   ASSERT_TRUE(WaitForTrace(again));
@@ -351,19 +323,15 @@ TEST_F(DialforgeSocketTest, AListenerStartedShortOfDescriptorsListensOnceTheyAre
   if (kUndefinedSanitizer) {
     GTEST_SKIP() << "the sanitizer's type checks fail for want of descriptors themselves";
   }
-  rlimit previous{};
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &previous), 0);
   // One descriptor left: not enough for the two ends of a pipe, nor for the log file's folder
   // walk, so the failed attempt shows only as the pause before any client came.
-  const int lowestFree = dup(0);
-  ASSERT_NE(lowestFree, -1);
-  close(lowestFree);
-  rlimit low = previous;
-  low.rlim_cur = static_cast<rlim_t>(lowestFree) + 1;
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  dialforge_test::DescriptorShortage shortage;
+  if (!shortage.Made()) {
+    GTEST_SKIP() << "no descriptor limit to lower on this system";
+  }
   listener.StartListening(0);
   const bool paused = WaitForState(ListenerState::Pausing);
-  setrlimit(RLIMIT_NOFILE, &previous);
+  shortage.End();
   ASSERT_TRUE(paused);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   EXPECT_EQ(ReadFile(PortFile()), std::to_string(listener.GetPort()));

@@ -1,33 +1,26 @@
 #include "tests/support/Loopback.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/ProcessCounts.h"
 #include "tests/support/TestSupport.h"
 
 namespace dialforge_test {
 
-LoopbackClient::LoopbackClient(int port, int receiveBufferSize)
-    : descriptor(socket(AF_INET, SOCK_STREAM, 0)) {
-  if (receiveBufferSize > 0) {
-    setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &receiveBufferSize, sizeof receiveBufferSize);
+namespace platform = dialforge_platform;
+
+LoopbackClient::LoopbackClient(int port, int receiveBufferSize) {
+  if (platform::OpenStreamSocket(&descriptor)) {
+    return;
   }
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-  if (connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == -1) {
+  if (receiveBufferSize > 0) {
+    platform::SetReceiveBufferSize(descriptor, receiveBufferSize);
+  }
+  if (platform::ConnectLoopback(descriptor, port)) {
     Close();
   }
 }
@@ -39,43 +32,47 @@ LoopbackClient::~LoopbackClient() {
 void LoopbackClient::Send(const std::string& bytes) {
   size_t sent = 0;
   while (sent < bytes.size()) {
-    const ssize_t count = send(descriptor, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    ASSERT_GT(count, 0) << "send failed with error " << errno;
-    sent += static_cast<size_t>(count);
+    size_t count = 0;
+    const platform::SocketError error =
+        platform::Send(descriptor, bytes.data() + sent, bytes.size() - sent, &count);
+    ASSERT_FALSE(error) << "send failed with error " << error.number;
+    ASSERT_GT(count, 0u);
+    sent += count;
   }
 }
 
 bool LoopbackClient::TrySend(const std::string& bytes) {
   size_t sent = 0;
   while (sent < bytes.size()) {
-    const ssize_t count = send(descriptor, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (count <= 0) {
+    size_t count = 0;
+    if (platform::Send(descriptor, bytes.data() + sent, bytes.size() - sent, &count) ||
+        count == 0) {
       return false;
     }
-    sent += static_cast<size_t>(count);
+    sent += count;
   }
   return true;
 }
 
 void LoopbackClient::SendWithoutDelay() {
-  const int on = 1;
-  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  platform::SetNoDelay(descriptor);
 }
 
 void LoopbackClient::CloseSending() {
-  shutdown(descriptor, SHUT_WR);
+  platform::ShutDownSending(descriptor);
 }
 
 std::string LoopbackClient::Receive(size_t count, size_t pieceSize) {
   std::string received;
   std::vector<char> piece(pieceSize);
   while (received.size() < count && WaitReadable()) {
-    const ssize_t got =
-        recv(descriptor, piece.data(), std::min(pieceSize, count - received.size()), 0);
-    if (got <= 0) {
+    size_t got = 0;
+    if (platform::Receive(descriptor, piece.data(), std::min(pieceSize, count - received.size()),
+                          &got) ||
+        got == 0) {
       break;
     }
-    received.append(piece.data(), static_cast<size_t>(got));
+    received.append(piece.data(), got);
   }
   return received;
 }
@@ -83,7 +80,8 @@ std::string LoopbackClient::Receive(size_t count, size_t pieceSize) {
 bool LoopbackClient::ClosedByListener() {
   char byte;
   while (WaitReadable()) {
-    if (recv(descriptor, &byte, 1, 0) <= 0) {
+    size_t got = 0;
+    if (platform::Receive(descriptor, &byte, 1, &got) || got == 0) {
       return true;
     }
   }
@@ -91,15 +89,29 @@ bool LoopbackClient::ClosedByListener() {
 }
 
 void LoopbackClient::Close() {
-  if (descriptor != -1) {
-    close(descriptor);
-    descriptor = -1;
+  if (descriptor != platform::kNoSocket) {
+    platform::Close(descriptor);
+    descriptor = platform::kNoSocket;
   }
 }
 
 bool LoopbackClient::WaitReadable() {
-  pollfd watched{descriptor, POLLIN, 0};
-  return poll(&watched, 1, 10000) == 1;
+  platform::WatchedSocket watched{descriptor, platform::kReadable, 0};
+  platform::SocketError ignored;
+  return platform::WaitForSockets(&watched, 1, 10000, &ignored) == 1;
+}
+
+int RivalBindError(int port, const std::string& address) {
+  const platform::SocketsInUse socketsInUse;
+  platform::SocketHandle rival = platform::kNoSocket;
+  if (const platform::SocketError error = platform::OpenStreamSocket(&rival)) {
+    return error.number;
+  }
+  platform::SetReuseAddress(rival);
+  const platform::SocketError error = address == "0.0.0.0" ? platform::BindAnyAddress(rival, port)
+                                                           : platform::BindLoopback(rival, port);
+  platform::Close(rival);
+  return error ? error.number : 0;
 }
 
 size_t ThreadCount() {
@@ -108,7 +120,7 @@ size_t ThreadCount() {
     return true;
   }();
   (void)warmedUp;
-  return ListFolder("/proc/self/task").size();
+  return platform::ThreadsOfThisProcess();
 }
 
 bool ThreadCountReturnsTo(size_t count) {
@@ -116,6 +128,6 @@ bool ThreadCountReturnsTo(size_t count) {
 }
 
 size_t DescriptorCount() {
-  return ListFolder("/proc/self/fd").size();
+  return platform::HandlesOfThisProcess();
 }
 }  // namespace dialforge_test

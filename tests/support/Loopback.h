@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Sockets.h"
+
 namespace dialforge_test {
 
 class LoopbackClient {
@@ -17,7 +19,7 @@ class LoopbackClient {
   LoopbackClient(const LoopbackClient&) = delete;
   LoopbackClient& operator=(const LoopbackClient&) = delete;
 
-  bool Connected() const { return descriptor != -1; }
+  bool Connected() const { return descriptor != dialforge_platform::kNoSocket; }
 
   // Fails the test when the bytes cannot all be sent.
   void Send(const std::string& bytes);
@@ -38,13 +40,19 @@ class LoopbackClient {
  private:
   bool WaitReadable();
 
-  int descriptor;
+  dialforge_platform::SocketsInUse socketsInUse;
+  dialforge_platform::SocketHandle descriptor = dialforge_platform::kNoSocket;
 };
+
+// What a rival program gets when it binds the address (dotted) on the port with SO_REUSEADDR,
+// as it would to take the port: 0 when it could, else the system's error number.
+int RivalBindError(int port, const std::string& address);
 
 // A sanitizer may start a thread of its own; the first call lets that happen before counting.
 size_t ThreadCount();
 // A joined thread can still be listed for a moment.
 bool ThreadCountReturnsTo(size_t count);
+// Descriptors or handles; 0 where the system does not tell.
 size_t DescriptorCount();
 
 }  // namespace dialforge_test
