@@ -130,4 +130,5 @@ bool ThreadCountReturnsTo(size_t count) {
 size_t DescriptorCount() {
   return platform::HandlesOfThisProcess();
 }
+
 }  // namespace dialforge_test
