@@ -6,7 +6,7 @@
 #ifndef DIALFORGE_BENCH_CPUPLACEMENT_H
 #define DIALFORGE_BENCH_CPUPLACEMENT_H
 
-#include <sched.h>
+#include <vector>
 
 namespace dialforge_bench {
 
@@ -39,7 +39,7 @@ class CpuPlacement {
   void MoveToAnyCpu() const;
 
  private:
-  cpu_set_t allowed;
+  std::vector<int> allowed;
   int serverCpu = -1;
   int clientCpu = -1;
 };

@@ -1,8 +1,5 @@
 #include "bench/Figures.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +11,7 @@
 #include <vector>
 
 #include "bench/AllocationCounter.h"
+#include "platform/OutputCapture.h"
 #include "sdk/ControlSurfaceHost.h"
 #include "sdk/ControlSurfaceHostTransport.h"
 #include "sdk/ControlSurfaceSuites.h"
@@ -200,32 +198,17 @@ int AllowedAllocations(std::string message) {
   }
 }
 
-// Standard output goes to /dev/null while the object lives.
+// Standard output goes nowhere while the object lives.
 class StandardOutputAway {
  public:
   StandardOutputAway() {
-    std::fflush(stdout);
-    const int sink = open("/dev/null", O_WRONLY);
-    saved = sink == -1 ? -1 : dup(STDOUT_FILENO);
-    if (saved == -1) {
-      if (sink != -1) {
-        close(sink);
-      }
+    if (!capture.Capture(dialforge_platform::OutputCapture::Into::Nowhere)) {
       throw std::runtime_error("standard output cannot be sent away");
     }
-    dup2(sink, STDOUT_FILENO);
-    close(sink);
   }
-  ~StandardOutputAway() {
-    std::fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-  }
-  StandardOutputAway(const StandardOutputAway&) = delete;
-  StandardOutputAway& operator=(const StandardOutputAway&) = delete;
 
  private:
-  int saved = -1;
+  dialforge_platform::OutputCapture capture;
 };
 
 double LinesPerSecond(uint64_t lines) {

@@ -9,25 +9,28 @@
 #include <string>
 #include <thread>
 
+#include "platform/OutputCapture.h"
+
 namespace dialforge_host {
 
 class ClientTraces {
  public:
   // Each event ("client connected", "client refused: another client is being served", "client
-  // left") is given to show, on the copying thread, with the descriptor of the real standard
-  // output to write to. Does nothing when the pipe cannot be made.
-  explicit ClientTraces(std::function<void(const std::string& event, int output)> show);
+  // left") is made a line by lineOf, on the copying thread, and written among the copied bytes.
+  // Does nothing when the pipe cannot be made.
+  explicit ClientTraces(std::function<std::string(const std::string& event)> lineOf);
   // Puts the real standard output back and copies what is left.
   ~ClientTraces();
   ClientTraces(const ClientTraces&) = delete;
   ClientTraces& operator=(const ClientTraces&) = delete;
 
  private:
-  void Copy(int reader);
+  void Copy();
   void Look(const std::string& line);
+  void Show(const std::string& event);
 
-  std::function<void(const std::string&, int)> show;
-  int output = -1;
+  std::function<std::string(const std::string&)> lineOf;
+  dialforge_platform::OutputCapture capture;
   std::thread copier;
   std::string partial;
   bool serving = false;

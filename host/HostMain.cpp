@@ -25,6 +25,7 @@
 #include "platform/DataFolder.h"
 #include "platform/Module.h"
 #include "platform/StandardInput.h"
+#include "platform/StandardStreams.h"
 #include "platform/StopRequests.h"
 #include "sdk/ControlSurfaceSuites.h"
 
@@ -305,6 +306,7 @@ int RunPlugin(SimulatedHost& host, const std::string& pluginPath, const std::str
 }
 
 int Run(int argc, char** argv) {
+  dialforge_platform::KeepStandardStreamBytes();
   const LiveView liveView;
   int status = kExitServed;
   const std::optional<Options> options = ParseOptions(argc, argv, &status);
@@ -362,8 +364,7 @@ int Run(int argc, char** argv) {
   std::optional<dialforge_host::ClientTraces> clientTraces;
   if (!options->quiet) {
     liveView.Watch(*host);
-    clientTraces.emplace(
-        [&liveView](const std::string& event, int output) { liveView.ShowOn(event, output); });
+    clientTraces.emplace([&liveView](const std::string& event) { return liveView.Line(event); });
   }
 
   const std::string pluginPath = options->pluginPath.empty()

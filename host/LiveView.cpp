@@ -1,8 +1,5 @@
 #include "host/LiveView.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 
 #include "host/HostErrors.h"
@@ -54,21 +51,6 @@ void LiveView::Watch(SimulatedHost& host) const {
 
 void LiveView::Show(const std::string& event) const {
   Print(Line(event));
-}
-
-void LiveView::ShowOn(const std::string& event, int output) const {
-  const std::string line = Line(event) + "\n";
-  std::size_t written = 0;
-  while (written < line.size()) {
-    const ssize_t count = write(output, line.data() + written, line.size() - written);
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count <= 0) {
-      return;
-    }
-    written += static_cast<std::size_t>(count);
-  }
 }
 
 }  // namespace dialforge_host

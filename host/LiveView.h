@@ -21,8 +21,6 @@ class LiveView {
   // Writes each change's line to standard output from now on.
   void Watch(SimulatedHost& host) const;
   void Show(const std::string& event) const;
-  // Writes the event's line straight to the descriptor, for the copier of the plug-in's traces.
-  void ShowOn(const std::string& event, int output) const;
 
  private:
   std::chrono::steady_clock::time_point start;

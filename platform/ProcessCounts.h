@@ -1,16 +1,18 @@
-// What the process holds, for checks that nothing is left behind: its threads and its open
-// descriptors or handles.
+// What a process holds, counted, for checks that nothing is left behind.
 #ifndef DIALFORGE_PLATFORM_PROCESSCOUNTS_H
 #define DIALFORGE_PLATFORM_PROCESSCOUNTS_H
 
 #include <cstddef>
+#include <optional>
 
 namespace dialforge_platform {
 
-// 0 when the system does not tell.
-std::size_t ThreadsOfThisProcess();
-// 0 when the system does not tell (wine's GetProcessHandleCount always says 0).
-std::size_t HandlesOfThisProcess();
+// The threads of this process; nothing when the system cannot say.
+std::optional<std::size_t> ThreadCount();
+
+// This process's open descriptors, or on Windows its open handles (files, sockets, events,
+// threads); nothing when the system cannot say.
+std::optional<std::size_t> OpenHandleCount();
 
 }  // namespace dialforge_platform
 

@@ -7,12 +7,18 @@ namespace dialforge_platform {
 
 namespace {
 
-// Linux lists them under /proc; elsewhere there is no such folder, and the count is 0.
-std::size_t EntriesOf(const char* folder) {
+// Entries of a folder of /proc; nothing where there is none (macOS).
+std::optional<std::size_t> EntriesOf(const char* folder) {
   std::error_code error;
+  std::filesystem::directory_iterator entries(folder, error);
+  if (error) {
+    return std::nullopt;
+  }
   std::size_t count = 0;
-  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
-       entry.increment(error)) {
+  for (; entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+    if (error) {
+      return std::nullopt;
+    }
     ++count;
   }
   return count;
@@ -20,11 +26,11 @@ std::size_t EntriesOf(const char* folder) {
 
 }  // namespace
 
-std::size_t ThreadsOfThisProcess() {
+std::optional<std::size_t> ThreadCount() {
   return EntriesOf("/proc/self/task");
 }
 
-std::size_t HandlesOfThisProcess() {
+std::optional<std::size_t> OpenHandleCount() {
   return EntriesOf("/proc/self/fd");
 }
 

@@ -1,7 +1,5 @@
 // dialforge-host and dialforge-client run as programs, as a person or a script runs them, with a
 // temporary home.
-#include <signal.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -24,6 +22,7 @@ using dialforge_test::FileExists;
 using dialforge_test::RunToEnd;
 using dialforge_test::TempHome;
 using dialforge_test::WaitUntil;
+using StopRequest = ChildProcess::StopRequest;
 
 const std::string kHostProgram = DIALFORGE_HOST_PROGRAM;
 const std::string kClientProgram = DIALFORGE_CLIENT_PROGRAM;
@@ -141,7 +140,7 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
     return !events.empty() && nlohmann::json::parse(events[0])["state"]["play"] == true;
   })) << watch.Output()
       << watch.Errors();
-  watch.Signal(SIGINT);
+  watch.RequestStop(StopRequest::Interrupt);
   EXPECT_EQ(watch.Wait(), 0) << watch.Errors();
   EXPECT_EQ(watch.Errors(), "");
 
@@ -159,7 +158,7 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
             "being served)\n");
   other->Close();
 
-  host.Signal(SIGINT);
+  host.RequestStop(StopRequest::Interrupt);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
   EXPECT_EQ(LastLine(host), kCleanSummary);
   EXPECT_FALSE(FileExists(home.PathOf(TempHome::kPortFile)));
@@ -218,8 +217,8 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   EXPECT_FALSE(HasLiveLine(host, "  Transport Stop"));
 
   // A second signal, as `timeout` sends one to the whole process group, does not cut the stop.
-  host.Signal(SIGTERM);
-  host.Signal(SIGINT);
+  host.RequestStop(StopRequest::Terminate);
+  host.RequestStop(StopRequest::Interrupt);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
   EXPECT_EQ(LastLine(host), kCleanSummary);
   EXPECT_FALSE(FileExists(home.PathOf(TempHome::kPortFile)));
@@ -257,7 +256,7 @@ TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndTheLiveViewShow
   first->Close();
   EXPECT_TRUE(WaitUntil([&] { return HasLiveLine(host, "  client left"); }));
 
-  host.Signal(SIGTERM);
+  host.RequestStop(StopRequest::Terminate);
   EXPECT_EQ(host.Wait(), 0) << host.Errors();
   EXPECT_EQ(LastLine(host), kCleanSummary);
 }

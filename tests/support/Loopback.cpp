@@ -120,7 +120,7 @@ size_t ThreadCount() {
     return true;
   }();
   (void)warmedUp;
-  return platform::ThreadsOfThisProcess();
+  return platform::ThreadCount().value_or(0);
 }
 
 bool ThreadCountReturnsTo(size_t count) {
@@ -128,7 +128,7 @@ bool ThreadCountReturnsTo(size_t count) {
 }
 
 size_t DescriptorCount() {
-  return platform::HandlesOfThisProcess();
+  return platform::OpenHandleCount().value_or(0);
 }
 
 }  // namespace dialforge_test

@@ -1,11 +1,5 @@
 #include "tests/support/ModuleSupport.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -14,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/TestSupport.h"
-
-extern char** environ;
 
 namespace dialforge_test {
 
@@ -76,48 +68,12 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     : outputPath(NextName(folder, "out")), errorsPath(NextName(folder, "err")) {
   const std::string inputPath = NextName(folder, "in");
   WriteFile(inputPath, input);
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& argument : arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t files;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_addopen(&files, 0, inputPath.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&files, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  posix_spawn_file_actions_addopen(&files, 2, errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  const int failed = posix_spawn(&pid, program.c_str(), &files, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&files);
-  if (failed != 0) {
-    pid = -1;
-    throw std::runtime_error("cannot start " + program);
-  }
-}
-
-ChildProcess::~ChildProcess() {
-  if (pid != -1 && !status) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
-}
-
-void ChildProcess::Signal(int signal) const {
-  kill(pid, signal);
+  process = std::make_unique<dialforge_platform::ChildProcess>(program, arguments, inputPath,
+                                                               outputPath, errorsPath);
 }
 
 int ChildProcess::Wait() {
-  WaitUntil(
-      [&] {
-        int raw = 0;
-        if (waitpid(pid, &raw, WNOHANG) == pid) {
-          status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        }
-        return status.has_value();
-      },
-      std::chrono::seconds(60));
-  return status.value_or(-1);
+  return process->Wait(std::chrono::seconds(60)).value_or(-1);
 }
 
 std::string ChildProcess::Output() const {

@@ -3,8 +3,6 @@
 #ifndef DIALFORGE_TESTS_SUPPORT_MODULESUPPORT_H
 #define DIALFORGE_TESTS_SUPPORT_MODULESUPPORT_H
 
-#include <sys/types.h>
-
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +11,7 @@
 
 #include "host/PluginModule.h"
 #include "host/SimulatedHost.h"
+#include "platform/ChildProcess.h"
 #include "tests/support/Loopback.h"
 
 namespace dialforge_test {
@@ -44,13 +43,12 @@ std::string Exchange(LoopbackClient& client, const std::string& request, std::si
 // end of the test.
 class ChildProcess {
  public:
+  using StopRequest = dialforge_platform::ChildProcess::StopRequest;
+
   ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                const std::string& folder, const std::string& input = "");
-  ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
 
-  void Signal(int signal) const;
+  void RequestStop(StopRequest request) const { process->RequestStop(request); }
   // The exit status (128 + the signal for a program a signal ended), or -1 when the program is
   // still running after the deadline.
   int Wait();
@@ -58,10 +56,9 @@ class ChildProcess {
   std::string Errors() const;
 
  private:
-  pid_t pid = -1;
-  std::optional<int> status;
   std::string outputPath;
   std::string errorsPath;
+  std::unique_ptr<dialforge_platform::ChildProcess> process;
 };
 
 // Runs the program to its end: the exit status, standard output and standard error.
