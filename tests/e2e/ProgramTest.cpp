@@ -169,8 +169,8 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   TempHome home;
   const std::string fixture = home.PathOf("project.json");
   dialforge_test::WriteFile(fixture, dialforge_test::kExampleFixture);
-  home.CreateFolder(".local/share/Dialforge");
-  dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enablelogs"), "");
+  home.CreateFolder(dialforge_test::TempHome::kDataFolder);
+  dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enablelogs"), "");
   const std::string otherFolder = home.PathOf("elsewhere");
   home.CreateFolder("elsewhere");
   // The home comes from --home alone: the programs run with another HOME.
@@ -231,12 +231,12 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
 
 TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndTheLiveViewShowsClients) {
   TempHome home;
-  home.CreateFolder(".local/share/Dialforge");
-  dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enabletraces"), "");
+  home.CreateFolder(dialforge_test::TempHome::kDataFolder);
+  dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enabletraces"), "");
   ChildProcess host(kHostProgram, {"--bare-home"}, home.Path());
   EXPECT_NE(dialforge_test::WaitForPort(home.Path()), 0) << host.Output();
   EXPECT_TRUE(HasLine(host, "Plugin loaded, version 1.0\r"));
-  EXPECT_EQ(dialforge_test::ListFolder(home.PathOf(".local/share/Dialforge")),
+  EXPECT_EQ(dialforge_test::ListFolder(home.PathOf(dialforge_test::TempHome::kDataFolder)),
             (std::vector<std::string>{"PluginData", "enabletraces"}));
 
   // The live view tells, from the plug-in's traces, of a client, a second one refused, and the
@@ -320,7 +320,7 @@ TEST(ProgramTest, ProgramsSayWhyTheyRefuseOrGiveUp) {
   for (const auto& givingUp : unanswered) {
     SCOPED_TRACE(givingUp.said);
     if (givingUp.content != nullptr) {
-      home.CreateFolder(".local/share/Dialforge/PluginData/PremierePro");
+      home.CreateCompanionFolders();
       dialforge_test::WriteFile(portFile, givingUp.content);
     }
     const dialforge_test::Finished run = RunToEnd(

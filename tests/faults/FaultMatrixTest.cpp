@@ -428,7 +428,7 @@ TEST_P(FaultMatrixTest, EveryRequestKindGetsTheDesignedOutcome) {
 
   TempHome home;
   home.CreateCompanionFolders();
-  dialforge_test::WriteFile(home.PathOf(".local/share/Dialforge/enablelogs"), "");
+  dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enablelogs"), "");
   SimulatedHost host(FaultProject());
   auto module = std::make_unique<PluginModule>(DIALFORGE_MODULE, host);
   module->Start();

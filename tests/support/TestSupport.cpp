@@ -18,6 +18,7 @@ using dialforge_platform::HomeVariable;
 
 const std::string TempHome::kPortFile =
     std::string(dialforge_platform::kDataFolderInHome) + "/PluginData/PremierePro/socket.port";
+const std::string TempHome::kDataFolder = dialforge_platform::kDataFolderInHome;
 const std::string TempHome::kLogsFolder =
     std::string(dialforge_platform::kDataFolderInHome) + "/Logs";
 

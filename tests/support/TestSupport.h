@@ -25,6 +25,8 @@ class TempHome {
 
   static const std::string kPortFile;
   static const std::string kLogsFolder;
+  // The plug-in's own folder under the home, where its marker files go.
+  static const std::string kDataFolder;
 
  private:
   std::string path;
