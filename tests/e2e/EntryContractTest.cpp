@@ -135,7 +135,8 @@ TEST(EntryContractTest, MarkerFilesSwitchTracesAtLoad) {
   EXPECT_EQ(load(1, 0), "");
   EXPECT_TRUE(dialforge_test::ListFolder(logs).empty());
 
-  dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enabletraces"), "");
+  dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enabletraces"),
+                            "");
   EXPECT_EQ(load(2, 1), "Plugin loaded, version 2.1\r\n") << "an empty marker counts";
   EXPECT_TRUE(dialforge_test::ListFolder(logs).empty());
 }

@@ -30,7 +30,8 @@ class LifecycleTest : public testing::Test {
  protected:
   void SetUp() override {
     home.CreateCompanionFolders();
-    dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enablelogs"), "");
+    dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enablelogs"),
+                              "");
     loaded.module.Start();
     // Less the tracer's writer, started by the first line; it runs until the last instance stops.
     threadsBefore = ThreadCount() - 1;

@@ -232,7 +232,8 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
 TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndTheLiveViewShowsClients) {
   TempHome home;
   home.CreateFolder(dialforge_test::TempHome::kDataFolder);
-  dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enabletraces"), "");
+  dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enabletraces"),
+                            "");
   ChildProcess host(kHostProgram, {"--bare-home"}, home.Path());
   EXPECT_NE(dialforge_test::WaitForPort(home.Path()), 0) << host.Output();
   EXPECT_TRUE(HasLine(host, "Plugin loaded, version 1.0\r"));

@@ -227,7 +227,8 @@ class SoakTest : public testing::Test {
  protected:
   void SetUp() override {
     home.CreateCompanionFolders();
-    dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enablelogs"), "");
+    dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enablelogs"),
+                              "");
     host = std::make_unique<SimulatedHost>(dialforge_test::ExampleProject());
     module = std::make_unique<PluginModule>(DIALFORGE_MODULE, *host);
     module->Start();
