@@ -13,8 +13,8 @@ namespace dialforge_platform {
 
 class ChildProcess {
  public:
-  // How a person asks a console program to stop: SIGINT or SIGTERM; on Windows both are
-  // Ctrl-Break, the one console event that can be sent to one program alone.
+  // How a person asks a console program to stop: SIGINT or SIGTERM; on Windows both are a
+  // Ctrl-C in the program's own console.
   enum class StopRequest { Interrupt, Terminate };
 
   // Throws std::runtime_error when the program cannot be started.

@@ -42,6 +42,13 @@ HANDLE Open(const std::string& path, bool forWriting) {
 // Inheritable handles exist only while one child is being started, so that no other child,
 // started by another thread, gets them.
 std::mutex sStarting;
+// A process is attached to one console at a time, and a stop request borrows the child's.
+std::mutex sBorrowingConsole;
+
+// The Ctrl-C sent to a child's console reaches every process attached to it, this one too.
+BOOL WINAPI IgnoreBorrowedCtrlC(DWORD event) {
+  return event == CTRL_C_EVENT;
+}
 
 }  // namespace
 
@@ -61,17 +68,19 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   const HANDLE files[] = {Open(inputPath, false), Open(outputPath, true), Open(errorsPath, true)};
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
   startup.hStdInput = files[0];
   startup.hStdOutput = files[1];
   startup.hStdError = files[2];
   bool started = false;
   if (files[0] != INVALID_HANDLE_VALUE && files[1] != INVALID_HANDLE_VALUE &&
       files[2] != INVALID_HANDLE_VALUE) {
-    // A process group of its own, so that a Ctrl-Break can be sent to it alone.
+    // A console of its own, so that a Ctrl-C can be sent to it alone: Windows sends console
+    // events to a whole console, or to a process group, which wine does not support.
     started = CreateProcessW(ToUtf16(program).c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                             CREATE_NEW_PROCESS_GROUP | CREATE_UNICODE_ENVIRONMENT, nullptr,
-                             nullptr, &startup, &running->process) != 0;
+                             CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr,
+                             &startup, &running->process) != 0;
   }
   for (const HANDLE file : files) {
     if (file != INVALID_HANDLE_VALUE) {
@@ -94,7 +103,18 @@ ChildProcess::~ChildProcess() {
 }
 
 void ChildProcess::RequestStop(StopRequest) const {
-  GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, running->process.dwProcessId);
+  static const bool ignoring = SetConsoleCtrlHandler(IgnoreBorrowedCtrlC, TRUE) != 0;
+  static_cast<void>(ignoring);
+  const std::lock_guard<std::mutex> borrowing(sBorrowingConsole);
+  const bool hadConsole = GetConsoleWindow() != nullptr;
+  FreeConsole();
+  if (AttachConsole(running->process.dwProcessId)) {
+    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    FreeConsole();
+  }
+  if (hadConsole) {
+    AttachConsole(ATTACH_PARENT_PROCESS);
+  }
 }
 
 std::optional<int> ChildProcess::Wait(std::chrono::milliseconds deadline) {

@@ -42,6 +42,8 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 void HoldStopRequests() {
   sRequests = CreateSemaphoreW(nullptr, 0, 1000, nullptr);
+  // Ctrl-C stops the program even when whoever started it chose to have it ignored.
+  SetConsoleCtrlHandler(nullptr, FALSE);
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
