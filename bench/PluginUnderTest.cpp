@@ -1,25 +1,30 @@
 #include "bench/PluginUnderTest.h"
 
-#include <stdlib.h>
-
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <thread>
+
+#include "platform/DataFolder.h"
+#include "platform/Files.h"
 
 namespace dialforge_bench {
 
 namespace {
 
-constexpr const char* kPortFolder = "/.local/share/Dialforge/PluginData/PremierePro";
-constexpr const char* kPortFile = "/.local/share/Dialforge/PluginData/PremierePro/socket.port";
-constexpr const char* kLogsFolder = "/.local/share/Dialforge/Logs";
+using dialforge_platform::HomeVariable;
+using dialforge_platform::JoinPath;
+
+std::string PortFolderUnder(const std::string& home) {
+  return JoinPath(JoinPath(dialforge_platform::DataFolderUnder(home), "PluginData"),
+                  "PremierePro");
+}
 
 // The port file holds the digits alone; 0 while it is absent or not yet written.
 int ReadPort(const std::string& path) {
-  std::ifstream file(path);
+  std::ifstream file(std::filesystem::u8path(path));
   int port = 0;
   file >> port;
   return file ? port : 0;
@@ -27,41 +32,40 @@ int ReadPort(const std::string& path) {
 
 }  // namespace
 
-BenchHome::BenchHome() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "dialforge-bench-XXXXXX").string();
-  if (mkdtemp(&pattern[0]) == nullptr) {
+BenchHome::BenchHome() : path(dialforge_platform::MakeTemporaryFolder("dialforge-bench-")) {
+  if (path.empty()) {
     throw std::runtime_error("cannot create a temporary home");
   }
-  path = pattern;
   std::error_code error;
-  std::filesystem::create_directories(path + kPortFolder, error);
+  std::filesystem::create_directories(std::filesystem::u8path(PortFolderUnder(path)), error);
   if (!error) {
-    std::filesystem::create_directories(path + kLogsFolder, error);
+    std::filesystem::create_directories(
+        std::filesystem::u8path(JoinPath(dialforge_platform::DataFolderUnder(path), "Logs")),
+        error);
   }
   if (error) {
-    std::filesystem::remove_all(path, error);
-    throw std::runtime_error("cannot create the companion folders in " + pattern);
+    std::filesystem::remove_all(std::filesystem::u8path(path), error);
+    throw std::runtime_error("cannot create the companion folders in " + path);
   }
-  if (const char* home = std::getenv("HOME")) {
+  if (const std::optional<std::string> home = dialforge_platform::Variable(HomeVariable())) {
     hadHome = true;
-    previousHome = home;
+    previousHome = *home;
   }
-  setenv("HOME", path.c_str(), 1);
+  dialforge_platform::SetVariable(HomeVariable(), path);
 }
 
 BenchHome::~BenchHome() {
   if (hadHome) {
-    setenv("HOME", previousHome.c_str(), 1);
+    dialforge_platform::SetVariable(HomeVariable(), previousHome);
   } else {
-    unsetenv("HOME");
+    dialforge_platform::UnsetVariable(HomeVariable());
   }
   std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
+  std::filesystem::remove_all(std::filesystem::u8path(path), ignored);
 }
 
 std::string BenchHome::PortFile() const {
-  return path + kPortFile;
+  return JoinPath(PortFolderUnder(path), "socket.port");
 }
 
 PluginUnderTest::PluginUnderTest(const std::string& modulePath, const BenchHome& home,

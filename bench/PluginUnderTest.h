@@ -13,7 +13,7 @@
 
 namespace dialforge_bench {
 
-// A temporary folder that is HOME while the object lives, with the folders the companion
+// A temporary folder that is the home (HOME, or LOCALAPPDATA on Windows) while the object lives, with the folders the companion
 // application creates for the port file and the log files; removed with everything in it.
 class BenchHome {
  public:
@@ -25,7 +25,7 @@ class BenchHome {
   std::string PortFile() const;
 
  private:
-  std::string path;
+  const std::string path;
   std::string previousHome;
   bool hadHome = false;
 };

@@ -1,16 +1,13 @@
 // dialforge-client: sends requests to the plug-in, as the companion application does, and prints
 // the replies to snapshot requests, each complete as soon as its sentinel's reply (protocol 1)
 // or its answer (protocol 2) arrives.
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <set>
@@ -19,15 +16,20 @@
 
 #include "cli/CommandLine.h"
 #include "client/AnswerReader.h"
+#include "client/BackgroundWatch.h"
 #include "client/Connection.h"
 #include "client/ReplyReader.h"
 #include "client/RequestCheck.h"
 #include "client/SnapshotJson.h"
 #include "client/SnapshotText.h"
 #include "platform/DataFolder.h"
+#include "platform/StandardInput.h"
+#include "platform/StandardStreams.h"
+#include "platform/StopRequests.h"
 
 namespace {
 
+using dialforge_client::BackgroundWatch;
 using dialforge_client::Connection;
 using dialforge_client::Reply;
 
@@ -154,6 +156,41 @@ std::string Named(std::size_t number, const std::string& request) {
          (id ? ", id '" + dialforge_client::Printable(*id) + "'" : std::string(", no id"));
 }
 
+// Standard input as it arrives, read on a thread of its own.
+class StandardInputFeed {
+ public:
+  StandardInputFeed() : watch([this](std::chrono::milliseconds interval) { return Read(interval); }) {}
+
+  dialforge_platform::SocketHandle Watched() const { return watch.Watched(); }
+  // What has arrived since the last call; *ended once the input has ended and all is taken.
+  std::string Take(bool* ended) {
+    watch.Drain();
+    const std::lock_guard<std::mutex> lock(mutex);
+    *ended = inputEnded;
+    return std::move(arrived);
+  }
+
+ private:
+  BackgroundWatch::Found Read(std::chrono::milliseconds interval) {
+    char chunk[65536];
+    const std::optional<std::size_t> count =
+        dialforge_platform::ReadStandardInput(chunk, sizeof chunk, interval);
+    if (!count) {
+      return BackgroundWatch::Found::Nothing;
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    arrived.append(chunk, *count);
+    inputEnded = *count == 0;
+    return inputEnded ? BackgroundWatch::Found::Ended : BackgroundWatch::Found::Something;
+  }
+
+  std::mutex mutex;
+  std::string arrived;
+  bool inputEnded = false;
+  // Last, so that its thread stops before the rest goes.
+  BackgroundWatch watch;
+};
+
 // The requests sent on one connection and the replies awaited, in order. In protocol 1 a
 // sentinel after each snapshot request and at the end shows where replies end and that the
 // requests ran; in protocol 2 every request has its answer, and Bye ends the connection.
@@ -219,19 +256,22 @@ class Exchange {
     }
   }
 
-  // Moves bytes until every reply is in (and, when input is not -1, its lines have all been
-  // added); the exit status. While watching, events are printed until the connection ends or
-  // interrupt (a descriptor that becomes readable) asks for the end.
-  int Run(int input, int interrupt = -1) {
-    bool reading = input != -1;
+  // Moves bytes until every reply is in (and, with input, its lines have all been added); the
+  // exit status. While watching, events are printed until the connection ends or a stop request
+  // asks for the end.
+  int Run(StandardInputFeed* input, BackgroundWatch* stop = nullptr) {
+    bool reading = input != nullptr;
     for (;;) {
       const bool waiting = protocol == 2 ? answers.Waiting() : reader.Waiting();
-      if (!reading && !waiting && (interrupt == -1 || byeSent)) {
+      if (!reading && !waiting && (stop == nullptr || byeSent)) {
         return Status();
       }
       std::string received;
       const auto replyTimeout = Milliseconds(options.replyTimeoutSeconds);
-      const int watched = reading ? input : byeSent ? -1 : interrupt;
+      const dialforge_platform::SocketHandle watched =
+          reading                        ? input->Watched()
+          : byeSent || stop == nullptr ? dialforge_platform::kNoSocket
+                                         : stop->Watched();
       switch (connection.Next(watched, waiting, replyTimeout, &received)) {
         case Connection::Event::Received:
           if (!Take(received)) {
@@ -242,11 +282,12 @@ class Exchange {
           if (reading) {
             reading = ReadInput(input);
           } else {
+            stop->Drain();
             Finish();
           }
           break;
         case Connection::Event::Closed:
-          if (interrupt != -1 && !waiting) {
+          if (stop != nullptr && !waiting) {
             Say(received);
             return Status();
           }
@@ -360,14 +401,9 @@ class Exchange {
 
   // Adds the complete lines that have arrived; false once the input has ended (the last line
   // needs no line feed) or --strict refused a line.
-  bool ReadInput(int input) {
-    char chunk[65536];
-    const ssize_t count = read(input, chunk, sizeof chunk);
-    if (count < 0 && errno == EINTR) {
-      return true;
-    }
-    const bool ended = count <= 0;
-    lines.append(chunk, ended ? 0 : static_cast<std::size_t>(count));
+  bool ReadInput(StandardInputFeed* input) {
+    bool ended = false;
+    lines += input->Take(&ended);
     std::size_t start = 0;
     for (std::size_t end = lines.find('\n'); end != std::string::npos;
          end = lines.find('\n', start)) {
@@ -415,30 +451,6 @@ class Exchange {
   bool refusedByPlugin = false;
   bool unreadable = false;
 };
-
-// The write end of the pipe that tells a watching client to end; -1 when not watching.
-int interruptWriter = -1;
-
-void Interrupted(int) {
-  const char byte = 0;
-  const ssize_t ignored = write(interruptWriter, &byte, 1);
-  static_cast<void>(ignored);
-}
-
-// A descriptor that becomes readable on SIGINT or SIGTERM, so that a watch ends with a Bye.
-int InterruptDescriptor() {
-  int ends[2];
-  if (pipe(ends) != 0) {
-    return -1;
-  }
-  interruptWriter = ends[1];
-  struct sigaction action {};
-  action.sa_handler = Interrupted;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  return ends[0];
-}
 
 int Run(int argc, char** argv) {
   int status = kExitDone;
@@ -501,7 +513,8 @@ int Run(int argc, char** argv) {
 
   Exchange exchange(*connected.connection, connected.protocol, sentinelStart, *options);
   if (options->requests.empty() && options->watch.empty()) {
-    return exchange.Run(STDIN_FILENO);
+    StandardInputFeed input;
+    return exchange.Run(&input);
   }
   // Subscribed first, so that the events the requests cause are shown too.
   if (!options->watch.empty()) {
@@ -512,14 +525,21 @@ int Run(int argc, char** argv) {
   }
   if (options->watch.empty()) {
     exchange.Finish();
-    return exchange.Run(-1);
+    return exchange.Run(nullptr);
   }
-  return exchange.Run(-1, InterruptDescriptor());
+  // Taken from here on, so that a watch ends with a Bye.
+  dialforge_platform::HoldStopRequests();
+  BackgroundWatch stop([](std::chrono::milliseconds interval) {
+    return dialforge_platform::TakeStopRequest(interval) ? BackgroundWatch::Found::Ended
+                                                         : BackgroundWatch::Found::Nothing;
+  });
+  return exchange.Run(nullptr, &stop);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  dialforge_platform::KeepStandardStreamBytes();
   try {
     return Run(argc, argv);
   } catch (const std::exception& failure) {

@@ -147,7 +147,7 @@ Probe AwaitProbe(Connection& connection, const ConnectSettings& settings, ProbeA
   for (;;) {
     std::string received;
     const auto timeout = said ? settings.replyTimeout : std::min(kPatience, settings.replyTimeout);
-    switch (connection.Next(-1, true, timeout, &received)) {
+    switch (connection.Next(platform::kNoSocket, true, timeout, &received)) {
       case Connection::Event::Received:
         if (const std::optional<Probe> probe = answers.Take(received)) {
           if (*probe == Probe::Failed) {

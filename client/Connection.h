@@ -46,12 +46,6 @@ class Connection {
   // the reply timeout.
   Event Next(dialforge_platform::SocketHandle input, bool awaitingReply,
              std::chrono::milliseconds replyTimeout, std::string* received);
-  // The same with a descriptor (-1 for none) on Linux and macOS. Windows waits on sockets only:
-  // there the input must be -1, and other input is watched through a socket (WakeUp).
-  Event Next(int input, bool awaitingReply, std::chrono::milliseconds replyTimeout,
-             std::string* received) {
-    return Next(dialforge_platform::DescriptorHandle(input), awaitingReply, replyTimeout, received);
-  }
 
  private:
   // Before the socket: Winsock is started while the connection lives.

@@ -8,10 +8,7 @@ set(DIALFORGE_HOMEPAGE "https://c-seed-66c711e2.example/dialforge" CACHE STRING
     "The project's home page, named in the packages")
 
 if(DIALFORGE_TOOLS)
-  install(TARGETS dialforge-host RUNTIME DESTINATION bin)
-  if(DIALFORGE_ALL_TOOLS)
-    install(TARGETS dialforge-client RUNTIME DESTINATION bin)
-  endif()
+  install(TARGETS dialforge-host dialforge-client RUNTIME DESTINATION bin)
   # The client packages, as sources for companion developers to install, read and copy.
   install(DIRECTORY clients/ DESTINATION share/dialforge/clients
     PATTERN "__pycache__" EXCLUDE PATTERN "node_modules" EXCLUDE PATTERN "*.egg-info" EXCLUDE

@@ -16,10 +16,6 @@ namespace dialforge_platform {
 enum class SocketHandle : std::uintptr_t {};
 constexpr SocketHandle kNoSocket = static_cast<SocketHandle>(~std::uintptr_t{0});
 
-// A descriptor (a pipe's, standard input's) to wait on beside sockets on Linux and macOS; -1 is
-// kNoSocket. Windows waits on sockets only: there every descriptor is kNoSocket.
-SocketHandle DescriptorHandle(int descriptor);
-
 // A null call means success.
 struct SocketError {
   const char* call = nullptr;

@@ -73,10 +73,6 @@ unsigned Ready(short revents) {
 
 }  // namespace
 
-SocketHandle DescriptorHandle(int descriptor) {
-  return Handle(descriptor);
-}
-
 SocketErrorKind KindOf(int number) {
   switch (number) {
     case EINTR:

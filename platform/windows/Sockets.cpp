@@ -64,10 +64,6 @@ int sStartError = 0;
 
 }  // namespace
 
-SocketHandle DescriptorHandle(int) {
-  return kNoSocket;
-}
-
 SocketErrorKind KindOf(int number) {
   switch (number) {
     case WSAEINTR:
