@@ -13,6 +13,8 @@
 #include "bench/Figures.h"
 #include "cli/CommandLine.h"
 #include "host/PluginModule.h"
+#include "platform/Module.h"
+#include "platform/StandardStreams.h"
 
 namespace dialforge_bench {
 
@@ -52,8 +54,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
   app.add_flag("--quick", options.quick, "Few runs of each measurement, to check the bench works");
   app.add_flag("--json", options.json, "Every figure as one JSON object on standard output");
   app.add_option("--plugin", options.modulePath,
-                 "The plug-in module (default: Dialforge.so next to this program, or where it is "
-                 "installed)")
+                 std::string("The plug-in module (default: ") +
+                     dialforge_platform::ModuleFileName() +
+                     " next to this program, or where it is installed)")
       ->type_name("PATH");
   app.add_option("--snapshot-cost", options.costFixture,
                  "Only asks for the fixture's snapshots and prints their lines, for "
@@ -284,6 +287,7 @@ void PrintTable(const Results& results) {
 
 int main(int argc, char** argv) {
   using namespace dialforge_bench;
+  dialforge_platform::KeepStandardStreamBytes();
   int status = 0;
   const std::optional<Options> options = ParseOptions(argc, argv, &status);
   if (!options) {

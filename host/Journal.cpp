@@ -38,7 +38,8 @@ void Journal::Write(std::string line, const std::vector<std::string>& arguments)
 }
 
 bool Journal::WriteToFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "w");
+  // Binary: lines end in a line feed alone on every system, as scripts compare them.
+  std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) {
     return false;
   }

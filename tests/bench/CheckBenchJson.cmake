@@ -4,7 +4,8 @@ if(NOT BENCH)
   message(FATAL_ERROR "call with -DBENCH=<path of dialforge-bench>")
 endif()
 
-execute_process(COMMAND ${BENCH} --quick --json
+# EMULATOR, when set, runs a cross-built bench (wine for Windows).
+execute_process(COMMAND ${EMULATOR} ${BENCH} --quick --json
   OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "dialforge-bench failed (${result}): ${errors}")

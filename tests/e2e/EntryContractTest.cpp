@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "host/HostErrors.h"
+#include "tests/support/CapturedOutput.h"
 #include "tests/support/ExampleProject.h"
 #include "tests/support/ModuleSupport.h"
 #include "tests/support/TestSupport.h"
@@ -26,6 +27,9 @@ ADOBESDK_Error Untouched() {
 }
 
 TEST(EntryContractTest, OnlyTheEntryPointIsExported) {
+  if (dialforge_test::kOnWindows) {
+    GTEST_SKIP() << "the DLL's export table is checked by .ci/check-windows-dll";
+  }
   TempHome home;
   const dialforge_test::Finished symbols = dialforge_test::RunToEnd(
       "/usr/bin/nm", {"-D", "--defined-only", DIALFORGE_MODULE}, home.Path());
@@ -125,10 +129,10 @@ TEST(EntryContractTest, MarkerFilesSwitchTracesAtLoad) {
   LoadedModule loaded(dialforge_test::ExampleProject());
   const auto load = [&](int major, int minor) {
     ADOBESDK_ControlSurfacePluginFuncs table{};
-    testing::internal::CaptureStdout();
+    dialforge_test::CapturedOutput captured;
     EXPECT_EQ(loaded.module.EntryPoint()(loaded.host.BasicSuite(), major, minor, 1, &table), 0);
     EXPECT_EQ(table.Shutdown(), 0) << "which writes out the queued lines";
-    return testing::internal::GetCapturedStdout();
+    return captured.Take();
   };
   const std::string logs = home.PathOf(TempHome::kLogsFolder);
 

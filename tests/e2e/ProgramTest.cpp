@@ -1,7 +1,7 @@
 // dialforge-host and dialforge-client run as programs, as a person or a script runs them, with a
 // temporary home.
 #include <algorithm>
-#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/Project.h"
+#include "platform/DataFolder.h"
 #include "tests/support/ExampleProject.h"
 #include "tests/support/ModuleSupport.h"
 #include "tests/support/TestSupport.h"
@@ -173,8 +174,8 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   dialforge_test::WriteFile(home.PathOf(dialforge_test::TempHome::kDataFolder + "/enablelogs"), "");
   const std::string otherFolder = home.PathOf("elsewhere");
   home.CreateFolder("elsewhere");
-  // The home comes from --home alone: the programs run with another HOME.
-  setenv("HOME", otherFolder.c_str(), 1);
+  // The home comes from --home alone: the programs run with another home.
+  dialforge_platform::SetVariable(dialforge_platform::HomeVariable(), otherFolder);
   ChildProcess host(kHostProgram, {"--fixture", fixture, "--journal", "-", "--home", home.Path()},
                     otherFolder);
   ASSERT_TRUE(StartsWith(ConnectedLine(host), "dialforge-host: connected to Dialforge on port "))
@@ -226,7 +227,7 @@ TEST(ProgramTest, HostServesAFixtureAndLogsUntilTerminated) {
   const std::vector<std::string> logged = dialforge_test::LoggedTraces(home.Path());
   ASSERT_FALSE(logged.empty()) << "the log is written under --home";
   EXPECT_EQ(logged.back(), "Plugin disconnected");
-  EXPECT_TRUE(dialforge_test::ListFolder(otherFolder + "/.local").empty());
+  EXPECT_FALSE(FileExists(otherFolder + "/" + TempHome::kDataFolder));
 }
 
 TEST(ProgramTest, ABareHomeGetsThePortFileFoldersFromThePluginAndTheLiveViewShowsClients) {
@@ -307,16 +308,17 @@ TEST(ProgramTest, ProgramsSayWhyTheyRefuseOrGiveUp) {
   // No port file, one naming a port where nothing listens (port 1 on loopback), one that names
   // no port: each said at once, and the client still tries until its timeout.
   const std::string portFile = home.PathOf(TempHome::kPortFile);
+  // As the client names it: with the system's own separators.
+  const std::string shown = std::filesystem::u8path(portFile).make_preferred().u8string();
   const struct {
     const char* content;
     std::string said;
     std::string problem;
   } unanswered[] = {
-      {nullptr, "waiting for the plug-in to write its port file " + portFile,
-       "no port in " + portFile},
+      {nullptr, "waiting for the plug-in to write its port file " + shown, "no port in " + shown},
       {"1", "nothing listens on port 1 (stale port file? is the host running?)",
        "nothing listens on port 1 (stale port file? is the host running?)"},
-      {"port", "unreadable port file " + portFile, "unreadable port file " + portFile},
+      {"port", "unreadable port file " + shown, "unreadable port file " + shown},
   };
   for (const auto& givingUp : unanswered) {
     SCOPED_TRACE(givingUp.said);
@@ -336,7 +338,8 @@ TEST(ProgramTest, ProgramsSayWhyTheyRefuseOrGiveUp) {
 TEST(ProgramTest, EveryProgramDescribesItselfAndItsVersion) {
   TempHome home;
   for (const std::string& program : {kHostProgram, kClientProgram, kBenchProgram}) {
-    const std::string name = program.substr(program.rfind('/') + 1);
+    // "dialforge-host", also for dialforge-host.exe.
+    const std::string name = std::filesystem::u8path(program).stem().u8string();
     SCOPED_TRACE(name);
     const dialforge_test::Finished version = RunToEnd(program, {"--version"}, home.Path());
     EXPECT_EQ(version.status, 0);

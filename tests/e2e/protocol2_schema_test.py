@@ -17,7 +17,9 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         capture = os.path.join(folder, "lines.jsonl")
         environment = dict(os.environ, DIALFORGE_PROTOCOL2_CAPTURE=capture)
-        run = subprocess.run([tests, "--gtest_filter=Protocol2Test.*"], env=environment,
+        # A cross-built test program runs under its emulator (wine for Windows).
+        emulator = [os.environ["DIALFORGE_EMULATOR"]] if os.environ.get("DIALFORGE_EMULATOR") else []
+        run = subprocess.run(emulator + [tests, "--gtest_filter=Protocol2Test.*"], env=environment,
                              check=False)
         if run.returncode != 0:
             print("the protocol 2 tests failed", file=sys.stderr)

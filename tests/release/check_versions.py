@@ -6,6 +6,7 @@ Each check returns the versions it found, by where it found them; a place that s
 version another way (a package manifest, a resource file) is one more function in CHECKS.
 """
 
+import os
 import pathlib
 import re
 import subprocess
@@ -15,8 +16,10 @@ import sys
 def programs(source, binary, paths):
     found = {}
     for path in paths:
-        name = pathlib.Path(path).name
-        output = subprocess.run([path, "--version"], capture_output=True, text=True,
+        # "dialforge-host", also for dialforge-host.exe run under an emulator.
+        name = pathlib.Path(path).stem
+        emulator = [os.environ["DIALFORGE_EMULATOR"]] if os.environ.get("DIALFORGE_EMULATOR") else []
+        output = subprocess.run(emulator + [path, "--version"], capture_output=True, text=True,
                                 timeout=30).stdout
         found[f"{name} --version"] = output.removeprefix(name + " ").strip()
     return found

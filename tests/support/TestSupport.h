@@ -9,6 +9,9 @@
 
 namespace dialforge_test {
 
+// For the few cases that wine cannot show or that Windows has no counterpart of, which skip.
+constexpr bool kOnWindows = DIALFORGE_TEST_ON_WINDOWS;
+
 // A temporary folder that is HOME while the object lives; removed with everything in it.
 class TempHome {
  public:
