@@ -26,9 +26,10 @@ Message = Dict[str, Any]
 def port_file_path(home: Optional[str] = None) -> str:
     """Where the plug-in writes its port: under HOME on Linux and macOS, LOCALAPPDATA on Windows."""
     windows = sys.platform == "win32"
-    base = home or os.environ.get("LOCALAPPDATA" if windows else "HOME") or ""
+    variable = "LOCALAPPDATA" if windows else "HOME"
+    base = home or os.environ.get(variable) or ""
     if not base:
-        raise DialforgeError("LOCALAPPDATA is not set: no port file to read", "no-plugin")
+        raise DialforgeError(f"{variable} is not set: no port file to read", "no-plugin")
     if windows:
         return os.path.join(base, "Dialforge", "PluginData", "PremierePro", "socket.port")
     return os.path.join(base, ".local", "share", "Dialforge", "PluginData", "PremierePro",
