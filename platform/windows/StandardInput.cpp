@@ -59,6 +59,16 @@ std::optional<std::size_t> ReadStandardInput(char* bytes, std::size_t size,
   if (!ReadFile(input, bytes, static_cast<DWORD>(size), &count, nullptr)) {
     return 0;
   }
+  if (GetFileType(input) == FILE_TYPE_CHAR) {
+    // A console ends each typed line in CR LF; a request ends in a line feed alone.
+    std::size_t kept = 0;
+    for (std::size_t at = 0; at < count; ++at) {
+      if (!(bytes[at] == '\r' && at + 1 < count && bytes[at + 1] == '\n')) {
+        bytes[kept++] = bytes[at];
+      }
+    }
+    return kept;
+  }
   return count;
 }
 
