@@ -10,6 +10,7 @@
 
 #include "compose/AdobeSdkString.h"
 #include "host/SimulatedHost.h"
+#include "tests/support/CapturedOutput.h"
 #include "tests/support/ExampleProject.h"
 #include "tests/support/PluginView.h"
 #include "tests/support/TestSupport.h"
@@ -57,10 +58,7 @@ struct Dumping {
 
   // The lines the dump writes to standard output, each of which must end in CR LF.
   static Lines Traced(const std::function<void()>& dump) {
-    testing::internal::CaptureStdout();
-    dump();
-    VazezeveDudOzizezUziriv::Tracer::Stop();
-    Lines lines = dialforge_test::SplitLines(testing::internal::GetCapturedStdout(), "\r\n");
+    Lines lines = dialforge_test::SplitLines(dialforge_test::CapturedOutput(dump), "\r\n");
     EXPECT_EQ(lines.back(), "") << "the last line ends in CR LF";
     lines.pop_back();
     return lines;
