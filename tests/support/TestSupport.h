@@ -9,6 +9,9 @@
 
 namespace dialforge_test {
 
+// Set by CMake for the Windows build.
+constexpr bool kOnWindows = DIALFORGE_TEST_ON_WINDOWS != 0;
+
 // A temporary folder that is HOME while the object lives; removed with everything in it.
 class TempHome {
  public:
