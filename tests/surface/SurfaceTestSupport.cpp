@@ -1,7 +1,6 @@
 #include "tests/surface/SurfaceTestSupport.h"
 
-#include <gtest/gtest.h>
-
+#include "tests/support/CapturedOutput.h"
 #include "tests/support/TestSupport.h"
 #include "trace/Tracer.h"
 
@@ -9,10 +8,7 @@ namespace dialforge_test {
 
 std::vector<std::string> Traced(const std::function<void()>& action) {
   VazezeveDudOzizezUziriv::Tracer::SetTracing(true);
-  testing::internal::CaptureStdout();
-  action();
-  VazezeveDudOzizezUziriv::Tracer::Stop();
-  const std::string output = testing::internal::GetCapturedStdout();
+  const std::string output = CapturedOutput(action);
   VazezeveDudOzizezUziriv::Tracer::SetTracing(false);
   std::vector<std::string> lines = SplitLines(output, "\r\n");
   lines.pop_back();
