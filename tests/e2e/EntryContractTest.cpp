@@ -129,10 +129,10 @@ TEST(EntryContractTest, MarkerFilesSwitchTracesAtLoad) {
   LoadedModule loaded(dialforge_test::ExampleProject());
   const auto load = [&](int major, int minor) {
     ADOBESDK_ControlSurfacePluginFuncs table{};
-    dialforge_test::CapturedOutput captured;
-    EXPECT_EQ(loaded.module.EntryPoint()(loaded.host.BasicSuite(), major, minor, 1, &table), 0);
-    EXPECT_EQ(table.Shutdown(), 0) << "which writes out the queued lines";
-    return captured.Take();
+    return dialforge_test::CapturedOutput([&] {
+      EXPECT_EQ(loaded.module.EntryPoint()(loaded.host.BasicSuite(), major, minor, 1, &table), 0);
+      EXPECT_EQ(table.Shutdown(), 0) << "which writes out the queued lines";
+    });
   };
   const std::string logs = home.PathOf(TempHome::kLogsFolder);
 

@@ -1,28 +1,19 @@
-// Over real loopback sockets, with a temporary HOME. ctest runs each case in a process of its
-// own, so each has a log file of its own, which is where the cases read the listener's traces.
+// Over real loopback sockets, with a temporary home. The port file's protections, which differ
+// per system, are in posix/ and windows/.
 #include "socket/DialforgeSocket.h"
 
-#include <sys/stat.h>
-
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <future>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/DataFolder.h"
 #include "platform/Sockets.h"
-#include "socket/PortFile.h"
+#include "tests/socket/ListenerFixture.h"
+#include "tests/support/CapturedOutput.h"
 #include "tests/support/DescriptorShortage.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"
@@ -37,52 +28,20 @@ namespace {
 constexpr bool kUndefinedSanitizer = DIALFORGE_UNDEFINED_SANITIZER != 0;
 
 using namespace std::chrono_literals;
+using dialforge_test::DialforgeSocketTest;
 using dialforge_test::FileExists;
 using dialforge_test::ListFolder;
 using dialforge_test::LoopbackClient;
 using dialforge_test::ReadFile;
-using dialforge_test::SplitLines;
+using dialforge_test::RecordingSocket;
 using dialforge_test::TempHome;
 using dialforge_test::ThreadCount;
 using dialforge_test::ThreadCountReturnsTo;
 using dialforge_test::WaitUntil;
-using VazezeveDudOzizezUziriv::DialforgeSocket;
 using VazezeveDudOzizezUziriv::ListenerState;
-using VazezeveDudOzizezUziriv::PortFile;
 using VazezeveDudOzizezUziriv::Tracer;
 
 constexpr size_t kEightMiB = 8u << 20;
-
-// Records each message and answers with what the test chose.
-class RecordingSocket : public DialforgeSocket {
- public:
-  ~RecordingSocket() { StopListening(); }
-
-  // Before StartListening: the listener thread calls it.
-  void AnswerWith(std::function<std::string(const std::string&)> chosen) {
-    answer = std::move(chosen);
-  }
-  std::vector<std::string> Messages() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return messages;
-  }
-  bool WaitForMessages(size_t count) const {
-    return WaitUntil([&] { return Messages().size() >= count; });
-  }
-
-  std::string ProcessMessage(std::string message) override {
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      messages.push_back(message);
-    }
-    return answer ? answer(message) : std::string();
-  }
-
- private:
-  std::function<std::string(const std::string&)> answer;
-  mutable std::mutex mutex;
-  std::vector<std::string> messages;
-};
 
 // All the bytes of a literal, NULs included.
 template <size_t size>
@@ -93,43 +52,6 @@ std::string Bytes(const char (&literal)[size]) {
 bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
-
-class DialforgeSocketTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    home.CreateCompanionFolders();
-    Tracer::SetLog(true);
-    listener.SetRetryPause(10ms);
-  }
-
-  std::string PortFile() const { return home.PathOf(TempHome::kPortFile); }
-
-  std::vector<std::string> Traces() const { return dialforge_test::LoggedTraces(home.Path()); }
-  size_t CountTraces(const std::function<bool(const std::string&)>& matches) const {
-    size_t count = 0;
-    for (const auto& line : Traces()) {
-      count += matches(line) ? 1 : 0;
-    }
-    return count;
-  }
-  size_t CountTrace(const std::string& line) const {
-    return CountTraces([&](const std::string& traced) { return traced == line; });
-  }
-  bool WaitForTrace(const std::string& line, size_t count = 1) const {
-    return WaitUntil([&] { return CountTrace(line) >= count; });
-  }
-  bool WaitForState(ListenerState wanted) const {
-    return WaitUntil([&] { return listener.GetState() == wanted; });
-  }
-  // StopListening on another thread, so that a stop that hangs fails the case instead of it.
-  bool StopsPromptly() {
-    auto stopped = std::async(std::launch::async, [this] { listener.StopListening(); });
-    return stopped.wait_for(2s) == std::future_status::ready;
-  }
-
-  TempHome home;
-  RecordingSocket listener;  // after home: the port file's path is taken from HOME
-};
 
 // Another program binding the port as a rival listener would, with SO_REUSEADDR.
 bool RivalRefused(int port, const char* address) {
@@ -210,6 +132,9 @@ TEST_F(DialforgeSocketTest, OneClientAtATimeAndThePortIsHeldFromTheFirstBindToTh
 }
 
 TEST_F(DialforgeSocketTest, AFailedListeningSocketIsBoundAgainOnTheSamePort) {
+  if (dialforge_test::kOnWindows) {
+    GTEST_SKIP() << "wine's shutdown() of a listening socket leaves its accept waiting";
+  }
   listener.StartListening(0);
   ASSERT_TRUE(WaitForState(ListenerState::Listening));
   const int port = listener.GetPort();
@@ -408,39 +333,9 @@ TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   EXPECT_EQ(CountTrace("Background thread exited"), 4u) << "a second stop does nothing";
 }
 
-TEST_F(DialforgeSocketTest, ThePortFileIsPrivateReplacesALinkAndIsLeftToANewerListener) {
-  std::filesystem::remove_all(home.PathOf(".local/share/Dialforge/PluginData"));
-  const mode_t previousMask = umask(0);
-  listener.StartListening(0);
-  ASSERT_TRUE(WaitForState(ListenerState::Listening));
-  umask(previousMask);
-  const auto mode = [](const std::string& path) {
-    struct stat status {};
-    return lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0u;
-  };
-  EXPECT_EQ(mode(home.PathOf(".local/share/Dialforge/PluginData")), 0700u);
-  EXPECT_EQ(mode(home.PathOf(".local/share/Dialforge/PluginData/PremierePro")), 0700u);
-  EXPECT_EQ(mode(PortFile()), 0600u);
-  listener.StopListening();
-
-  // A link planted at the path is replaced, and what it pointed at stays as it was.
-  const std::string victim = home.PathOf("victim");
-  dialforge_test::WriteFile(victim, "mine");
-  ASSERT_EQ(symlink(victim.c_str(), PortFile().c_str()), 0);
-  listener.StartListening(0);
-  ASSERT_TRUE(WaitForState(ListenerState::Listening));
-  EXPECT_EQ(ReadFile(victim), "mine");
-  EXPECT_EQ(ReadFile(PortFile()), std::to_string(listener.GetPort()));
-
-  listener.StopListening();
-  EXPECT_EQ(ListFolder(home.PathOf(".local/share/Dialforge/PluginData/PremierePro")),
-            std::vector<std::string>{})
-      << "no temporary file is left";
-}
-
 TEST_F(DialforgeSocketTest, AMissingPortFileIsPublishedAgainAndANewerListenersIsLeftAlone) {
   // As when a folder of the path cannot be written at the first bind.
-  const std::string pluginData = home.PathOf(".local/share/Dialforge/PluginData");
+  const std::string pluginData = home.PathOf(TempHome::kDataFolder + "/PluginData");
   std::filesystem::remove_all(pluginData);
   dialforge_test::WriteFile(pluginData, "");
   listener.SetPortFileCheckInterval(10ms);
@@ -471,89 +366,12 @@ TEST_F(DialforgeSocketTest, AMissingPortFileIsPublishedAgainAndANewerListenersIs
   EXPECT_FALSE(FileExists(PortFile()));
 }
 
-TEST(PortFileTest, AFailedWriteLeavesThePreviousFileWhole) {
-  TempHome home;
-  home.CreateCompanionFolders();
-  PortFile file(home.Path());
-  file.Publish(4242);
-  ASSERT_EQ(ReadFile(file.Path()), "4242");
-  // As on a full disk: no byte can be written.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-  rlimit none = previous;
-  none.rlim_cur = 0;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
-  file.Publish(4343);
-  setrlimit(RLIMIT_FSIZE, &previous);
-  EXPECT_EQ(ReadFile(file.Path()), "4242");
-  EXPECT_EQ(ListFolder(home.PathOf(".local/share/Dialforge/PluginData/PremierePro")),
-            std::vector<std::string>{"socket.port"});
-  file.Withdraw();
-  EXPECT_FALSE(FileExists(file.Path())) << "the file still holds our port";
-}
-
-// Another user who controls a folder of the path could put their own port in the file.
-TEST(PortFileTest, AFolderAnotherUserCouldChangeRefusesTheFileAndIsTracedOnce) {
-  struct Case {
-    const char* name;
-    const char* folder;  // under the home; "" is the home itself
-    std::function<void(const std::string&)> spoil;
-    bool refused;
-  };
-  const auto modeOf = [](mode_t mode) {
-    return [mode](const std::string& path) { ASSERT_EQ(chmod(path.c_str(), mode), 0); };
-  };
-  const auto linkTo = [](const std::string& path) {
-    std::filesystem::rename(path, path + "-elsewhere");
-    ASSERT_EQ(symlink((path + "-elsewhere").c_str(), path.c_str()), 0);
-  };
-  const auto otherOwner = [](const std::string& path) {
-    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
-  };
-  std::vector<Case> cases = {
-      {"a link", ".local/share/Dialforge/PluginData/PremierePro", linkTo, true},
-      {"group-writable", ".local/share/Dialforge/PluginData", modeOf(0770), true},
-      {"others-writable", ".local/share", modeOf(0703), true},
-      {"a writable home", "", modeOf(0777), true},
-      {"a home that is a link", "", linkTo, false},
-      {"a private folder", ".local", modeOf(0500), false}};
-  if (geteuid() == 0) {
-    cases.push_back({"another owner", ".local/share/Dialforge", otherOwner, true});
-  }
-  for (const Case& test : cases) {
-    SCOPED_TRACE(test.name);
-    TempHome home;
-    home.CreateCompanionFolders();
-    const std::string folder =
-        std::string(test.folder).empty() ? home.Path() : home.PathOf(test.folder);
-    test.spoil(folder);
-    Tracer::SetTracing(true);
-    testing::internal::CaptureStdout();
-    {
-      PortFile file(home.Path());
-      file.Publish(4242);
-      file.Publish(4243);
-      EXPECT_EQ(FileExists(file.Path()), !test.refused);
-      file.Withdraw();
-      EXPECT_FALSE(FileExists(file.Path()));
-    }
-    Tracer::Stop();
-    const std::string traced = testing::internal::GetCapturedStdout();
-    Tracer::SetTracing(false);
-    EXPECT_EQ(traced, test.refused ? "Port file folder not private: " + folder + "\r\n" : "");
-    EXPECT_FALSE(FileExists(folder + "-elsewhere/socket.port"));
-    chmod(folder.c_str(), 0700);
-    std::filesystem::remove_all(folder + "-elsewhere");
-  }
-}
-
 TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServes) {
   TempHome home;
-  unsetenv("HOME");
+  const char* const variable = dialforge_platform::HomeVariable();
+  dialforge_platform::UnsetVariable(variable);
   Tracer::SetTracing(true);
-  testing::internal::CaptureStdout();
-  {
+  const std::string traced = dialforge_test::CapturedOutput([] {
     RecordingSocket listener;
     listener.StartListening(0);
     ASSERT_TRUE(WaitUntil([&] { return listener.GetState() == ListenerState::Listening; }));
@@ -561,10 +379,9 @@ TEST(DialforgeSocketWithoutHomeTest, NoPortFileIsWrittenAndTheListenerStillServe
     client.Send("hello\n");
     EXPECT_TRUE(listener.WaitForMessages(1));
     listener.StopListening();
-  }
-  Tracer::Stop();
-  const std::string traced = testing::internal::GetCapturedStdout();
-  EXPECT_NE(traced.find("Local address '127.0.0.1'\r\nHOME is not set; no port file\r\n"),
+  });
+  EXPECT_NE(traced.find("Local address '127.0.0.1'\r\n" + std::string(variable) +
+                        " is not set; no port file\r\n"),
             std::string::npos)
       << traced;
   EXPECT_TRUE(ListFolder(home.Path()).empty());

@@ -1,35 +1,31 @@
 #include "tests/support/CapturedOutput.h"
 
-#include <cstdio>
 #include <stdexcept>
+#include <thread>
+
+#include "platform/OutputCapture.h"
+#include "trace/Tracer.h"
 
 namespace dialforge_test {
 
-CapturedOutput::CapturedOutput() {
+std::string CapturedOutput(const std::function<void()>& action) {
+  dialforge_platform::OutputCapture capture;
   if (!capture.Capture(dialforge_platform::OutputCapture::Into::Pipe)) {
     throw std::runtime_error("cannot capture standard output");
   }
-  reader = std::thread([this] {
-    char chunk[4096];
-    for (std::size_t count = capture.Read(chunk, sizeof chunk); count > 0;
-         count = capture.Read(chunk, sizeof chunk)) {
-      bytes.append(chunk, count);
+  // Read meanwhile, so that a full pipe never holds the writer.
+  std::string output;
+  std::thread reader([&] {
+    char bytes[4096];
+    for (std::size_t count; (count = capture.Read(bytes, sizeof bytes)) > 0;) {
+      output.append(bytes, count);
     }
   });
-}
-
-CapturedOutput::~CapturedOutput() {
-  Take();
-}
-
-std::string CapturedOutput::Take() {
-  if (!reader.joinable()) {
-    return bytes;
-  }
-  std::fflush(stdout);
+  action();
+  VazezeveDudOzizezUziriv::Tracer::Stop();
   capture.Release();
   reader.join();
-  return bytes;
+  return output;
 }
 
 }  // namespace dialforge_test

@@ -1,32 +1,16 @@
-// Standard output, byte for byte, while the object lives: what the tracer writes there, also from
-// a loaded module, and on Windows without the C library's text mode taking CR LF apart.
+// What an action writes to standard output, byte for byte. gtest's own capture reads its file
+// in text mode on Windows, which turns CR LF into LF.
 #ifndef DIALFORGE_TESTS_SUPPORT_CAPTUREDOUTPUT_H
 #define DIALFORGE_TESTS_SUPPORT_CAPTUREDOUTPUT_H
 
+#include <functional>
 #include <string>
-#include <thread>
-
-#include "platform/OutputCapture.h"
 
 namespace dialforge_test {
 
-class CapturedOutput {
- public:
-  // Throws std::runtime_error when standard output cannot be captured.
-  CapturedOutput();
-  ~CapturedOutput();
-  CapturedOutput(const CapturedOutput&) = delete;
-  CapturedOutput& operator=(const CapturedOutput&) = delete;
-
-  // Puts the real standard output back and returns every byte written until then.
-  std::string Take();
-
- private:
-  dialforge_platform::OutputCapture capture;
-  std::string bytes;
-  // Reads the pipe as it fills, so that a writer never waits on it.
-  std::thread reader;
-};
+// The tracer is stopped before the capture ends, so that its queued lines are in it. Throws
+// std::runtime_error when standard output cannot be captured.
+std::string CapturedOutput(const std::function<void()>& action);
 
 }  // namespace dialforge_test
 

@@ -9,8 +9,8 @@
 
 namespace dialforge_test {
 
-// For the few cases that wine cannot show or that Windows has no counterpart of, which skip.
-constexpr bool kOnWindows = DIALFORGE_TEST_ON_WINDOWS;
+// Set by CMake for the Windows build.
+constexpr bool kOnWindows = DIALFORGE_TEST_ON_WINDOWS != 0;
 
 // A temporary folder that is HOME while the object lives; removed with everything in it.
 class TempHome {

@@ -1,7 +1,5 @@
 #include "tests/surface/SurfaceTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/TestSupport.h"
 #include "trace/Tracer.h"
@@ -10,10 +8,7 @@ namespace dialforge_test {
 
 std::vector<std::string> Traced(const std::function<void()>& action) {
   VazezeveDudOzizezUziriv::Tracer::SetTracing(true);
-  dialforge_test::CapturedOutput captured;
-  action();
-  VazezeveDudOzizezUziriv::Tracer::Stop();
-  const std::string output = captured.Take();
+  const std::string output = CapturedOutput(action);
   VazezeveDudOzizezUziriv::Tracer::SetTracing(false);
   std::vector<std::string> lines = SplitLines(output, "\r\n");
   lines.pop_back();

@@ -58,10 +58,7 @@ struct Dumping {
 
   // The lines the dump writes to standard output, each of which must end in CR LF.
   static Lines Traced(const std::function<void()>& dump) {
-    dialforge_test::CapturedOutput captured;
-    dump();
-    VazezeveDudOzizezUziriv::Tracer::Stop();
-    Lines lines = dialforge_test::SplitLines(captured.Take(), "\r\n");
+    Lines lines = dialforge_test::SplitLines(dialforge_test::CapturedOutput(dump), "\r\n");
     EXPECT_EQ(lines.back(), "") << "the last line ends in CR LF";
     lines.pop_back();
     return lines;
