@@ -18,8 +18,7 @@ using dialforge_platform::HomeVariable;
 using dialforge_platform::JoinPath;
 
 std::string PortFolderUnder(const std::string& home) {
-  return JoinPath(JoinPath(dialforge_platform::DataFolderUnder(home), "PluginData"),
-                  "PremierePro");
+  return JoinPath(JoinPath(dialforge_platform::DataFolderUnder(home), "PluginData"), "PremierePro");
 }
 
 // The port file holds the digits alone; 0 while it is absent or not yet written.

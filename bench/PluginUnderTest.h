@@ -13,8 +13,9 @@
 
 namespace dialforge_bench {
 
-// A temporary folder that is the home (HOME, or LOCALAPPDATA on Windows) while the object lives, with the folders the companion
-// application creates for the port file and the log files; removed with everything in it.
+// A temporary folder that is the home (HOME, or LOCALAPPDATA on Windows) while the object lives,
+// with the folders the companion application creates for the port file and the log files; removed
+// with everything in it.
 class BenchHome {
  public:
   BenchHome();

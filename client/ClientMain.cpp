@@ -159,7 +159,8 @@ std::string Named(std::size_t number, const std::string& request) {
 // Standard input as it arrives, read on a thread of its own.
 class StandardInputFeed {
  public:
-  StandardInputFeed() : watch([this](std::chrono::milliseconds interval) { return Read(interval); }) {}
+  StandardInputFeed()
+      : watch([this](std::chrono::milliseconds interval) { return Read(interval); }) {}
 
   dialforge_platform::SocketHandle Watched() const { return watch.Watched(); }
   // What has arrived since the last call; *ended once the input has ended and all is taken.
@@ -268,10 +269,10 @@ class Exchange {
       }
       std::string received;
       const auto replyTimeout = Milliseconds(options.replyTimeoutSeconds);
-      const dialforge_platform::SocketHandle watched =
-          reading                        ? input->Watched()
-          : byeSent || stop == nullptr ? dialforge_platform::kNoSocket
-                                         : stop->Watched();
+      const dialforge_platform::SocketHandle watched = reading ? input->Watched()
+                                                       : byeSent || stop == nullptr
+                                                           ? dialforge_platform::kNoSocket
+                                                           : stop->Watched();
       switch (connection.Next(watched, waiting, replyTimeout, &received)) {
         case Connection::Event::Received:
           if (!Take(received)) {
