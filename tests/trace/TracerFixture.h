@@ -4,7 +4,6 @@
 #ifndef DIALFORGE_TESTS_TRACE_TRACERFIXTURE_H
 #define DIALFORGE_TESTS_TRACE_TRACERFIXTURE_H
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,10 +14,6 @@
 #include "trace/Tracer.h"
 
 namespace dialforge_test {
-
-inline std::string TraceCaptured(const std::function<void()>& trace) {
-  return CapturedOutput(trace);
-}
 
 class TracerTest : public ::testing::Test {
  protected:

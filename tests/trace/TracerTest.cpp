@@ -22,8 +22,8 @@
 namespace {
 
 using dialforge_platform::HomeVariable;
+using dialforge_test::CapturedOutput;
 using dialforge_test::ListFolder;
-using dialforge_test::TraceCaptured;
 using dialforge_test::TracerTest;
 using VazezeveDudOzizezUziriv::Tracer;
 using Lines = std::vector<std::string>;
@@ -33,18 +33,18 @@ TEST_F(TracerTest, ALoggedLineIsWrittenOnceAndKeptInTheFileTheFirstOneNamed) {
   Tracer::SetLog(true);
   // Without a home no file is named, and only the file copy is lost.
   dialforge_platform::UnsetVariable(HomeVariable());
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("no home"); }), "no home\r\n");
+  EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("no home"); }), "no home\r\n");
   EXPECT_EQ(Tracer::GetLogFileName(), "");
   dialforge_platform::SetVariable(HomeVariable(), home.Path());
   EXPECT_TRUE(ListFolder(LogsFolder()).empty());
 
   const std::string longText(5000, 'x');
   const std::time_t before = std::time(nullptr);
-  EXPECT_EQ(TraceCaptured([&] { Tracer::TRACE("%s", longText.c_str()); }),
+  EXPECT_EQ(CapturedOutput([&] { Tracer::TRACE("%s", longText.c_str()); }),
             std::string(4092, 'x') + "\r\n");
   const std::time_t after = std::time(nullptr);
   Tracer::SetTracing(true);  // and still written once
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("%s", "100%s %d %%"); }), "100%s %d %%\r\n")
+  EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("%s", "100%s %d %%"); }), "100%s %d %%\r\n")
       << "arguments are never formatted again";
   ASSERT_EQ(LogMessages(), (Lines{std::string(4092, 'x'), "100%s %d %%"}));
 
@@ -61,12 +61,12 @@ TEST_F(TracerTest, ALoggedLineIsWrittenOnceAndKeptInTheFileTheFirstOneNamed) {
 
   // The file is closed between lines, so a deleted one comes back under the same name.
   std::filesystem::remove(LogsFolder() + "/" + files[0]);
-  TraceCaptured([] { Tracer::TRACE("again"); });
+  CapturedOutput([] { Tracer::TRACE("again"); });
   EXPECT_EQ(ListFolder(LogsFolder()), files);
 
   // Nor does the tracer create a folder: without one, too, only the file copy is lost.
   std::filesystem::remove_all(LogsFolder());
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("lost"); }), "lost\r\n");
+  EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("lost"); }), "lost\r\n");
   EXPECT_FALSE(dialforge_test::FileExists(LogsFolder()));
 }
 
@@ -92,7 +92,7 @@ TEST_F(TracerTest, TwoThreadsFloodingTheQueueKeepEveryLineWholeInOrderAndCountWh
     }
   };
   const std::string log = Tracer::GetLogFileName();
-  TraceCaptured([&] {
+  CapturedOutput([&] {
     std::thread first(traceLines, 'A');
     std::thread second(traceLines, 'B');
     first.join();

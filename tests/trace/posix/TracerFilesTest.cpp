@@ -13,8 +13,8 @@
 
 namespace {
 
+using dialforge_test::CapturedOutput;
 using dialforge_test::ReadFile;
-using dialforge_test::TraceCaptured;
 using dialforge_test::TracerTest;
 using VazezeveDudOzizezUziriv::Tracer;
 
@@ -24,23 +24,23 @@ TEST_F(TracerTest, ALogFileIsPrivateNeverReachedThroughALinkAndStopsAtItsLimit) 
   const std::string victim = home.PathOf("victim");
   dialforge_test::WriteFile(victim, "");
   ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("through a link"); }),
+  EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("through a link"); }),
             "through a link\r\nLog file not private: " + path + "\r\n");
   EXPECT_EQ(ReadFile(victim), "");
   ASSERT_EQ(unlink(path.c_str()), 0);
 
   // Neither a planted FIFO nor a file another user may write takes the lines; said only once.
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("past a FIFO"); }), "past a FIFO\r\n");
+  EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("past a FIFO"); }), "past a FIFO\r\n");
   ASSERT_EQ(unlink(path.c_str()), 0);
   dialforge_test::WriteFile(path, "");
   ASSERT_EQ(chmod(path.c_str(), 0622), 0);
-  TraceCaptured([] { Tracer::TRACE("group-writable"); });
+  CapturedOutput([] { Tracer::TRACE("group-writable"); });
   EXPECT_EQ(ReadFile(path), "");
   ASSERT_EQ(unlink(path.c_str()), 0);
 
   const mode_t previousMask = umask(0);
-  TraceCaptured([] { Tracer::TRACE("first"); });
+  CapturedOutput([] { Tracer::TRACE("first"); });
   umask(previousMask);
   struct stat status {};
   ASSERT_EQ(stat(path.c_str(), &status), 0);
@@ -49,7 +49,7 @@ TEST_F(TracerTest, ALogFileIsPrivateNeverReachedThroughALinkAndStopsAtItsLimit) 
   // Grown to just below its limit without writing it all: the file is sparse.
   ASSERT_EQ(truncate(path.c_str(), Tracer::kLogFileLimit - 100), 0);
   const std::string line(60, 'x');
-  const std::string output = TraceCaptured([&] {
+  const std::string output = CapturedOutput([&] {
     for (int i = 0; i < 3; ++i) {
       Tracer::TRACE("%s", line.c_str());
     }

@@ -13,8 +13,8 @@
 
 namespace {
 
+using dialforge_test::CapturedOutput;
 using dialforge_test::ReadFile;
-using dialforge_test::TraceCaptured;
 using dialforge_test::TracerTest;
 using VazezeveDudOzizezUziriv::Tracer;
 
@@ -22,13 +22,13 @@ using VazezeveDudOzizezUziriv::Tracer;
 TEST_F(TracerTest, LogLinesEndInCrLfAsWrittenAndTheFileStopsAtItsLimit) {
   Tracer::SetLog(true);
   const std::string path = Tracer::GetLogFileName();
-  TraceCaptured([] { Tracer::TRACE("first"); });
+  CapturedOutput([] { Tracer::TRACE("first"); });
   const std::string first = ReadFile(path);
   EXPECT_TRUE(std::regex_match(first, std::regex(R"(\S+ \| first\r\n)"))) << first;
 
   std::filesystem::resize_file(std::filesystem::u8path(path), Tracer::kLogFileLimit - 100);
   const std::string line(60, 'x');
-  TraceCaptured([&] {
+  CapturedOutput([&] {
     for (int i = 0; i < 3; ++i) {
       Tracer::TRACE("%s", line.c_str());
     }
@@ -45,7 +45,7 @@ TEST_F(TracerTest, AReparsePointAtTheLogFileIsNeverFollowed) {
   if (!dialforge_test::PlantLink(victim, path)) {
     GTEST_SKIP() << "no link could be planted (wine 8 reports one made and makes none)";
   }
-  EXPECT_EQ(TraceCaptured([] { Tracer::TRACE("through a link"); }),
+  EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("through a link"); }),
             "through a link\r\nLog file not private: " + path + "\r\n");
   EXPECT_EQ(ReadFile(victim), "");
 }
