@@ -8,6 +8,7 @@
 #include <sddl.h>
 
 #include <random>
+#include <type_traits>
 
 #include "platform/windows/Utf16.h"
 
@@ -27,7 +28,10 @@ bool IsBusy(DWORD error) {
   return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
 }
 
-// The process's own user, as the token says.
+// The process's own user, as the token says. Trivially destroyed, so that its first use, which
+// may be on the tracer's writer, registers nothing to run at exit: a thread registering while
+// the process exits waits for the exit's own lock, which the exit holds while it joins that
+// thread.
 struct TokenUser {
   TokenUser() {
     HANDLE token = nullptr;
@@ -35,18 +39,15 @@ struct TokenUser {
       return;
     }
     DWORD size = 0;
-    GetTokenInformation(token, ::TokenUser, nullptr, 0, &size);
-    bytes.resize(size);
-    if (size == 0 || !GetTokenInformation(token, ::TokenUser, bytes.data(), size, &size)) {
-      bytes.clear();
-    }
+    made = GetTokenInformation(token, ::TokenUser, bytes, sizeof bytes, &size) != FALSE;
     CloseHandle(token);
   }
-  PSID Sid() const {
-    return bytes.empty() ? nullptr : reinterpret_cast<const TOKEN_USER*>(bytes.data())->User.Sid;
-  }
-  std::vector<unsigned char> bytes;
+  PSID Sid() const { return made ? reinterpret_cast<const TOKEN_USER*>(bytes)->User.Sid : nullptr; }
+
+  alignas(TOKEN_USER) unsigned char bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+  bool made = false;
 };
+static_assert(std::is_trivially_destructible<TokenUser>::value, "registers nothing at exit");
 
 // Owned by us, or by those who can change anything anyway (the counterpart of root).
 bool IsOurs(HANDLE object) {
