@@ -168,7 +168,9 @@ class StandardInputFeed {
     watch.Drain();
     const std::lock_guard<std::mutex> lock(mutex);
     *ended = inputEnded;
-    return std::move(arrived);
+    std::string taken;
+    taken.swap(arrived);
+    return taken;
   }
 
  private:
