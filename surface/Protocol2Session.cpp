@@ -51,14 +51,41 @@ RequestOutcome NeedsValue(const std::vector<std::string>& fields, size_t count) 
 
 }  // namespace
 
-void Protocol2Session::Reset(Dialforge* surface) {
+void Protocol2Session::Reset(Dialforge* surface, size_t slot) {
+  client = slot;
   active = false;
   transportSubscribed = false;
   mixerSubscribed = false;
   if (surface != nullptr) {
-    surface->Notifications().SubscribeTransport(false);
-    surface->Notifications().SubscribeMixer(false);
+    surface->Notifications().SubscribeTransport(client, false);
+    surface->Notifications().SubscribeMixer(client, false);
   }
+}
+
+Protocol2Session::Admission Protocol2Session::AdmitAnother(const std::vector<std::string>& fields,
+                                                           bool tokenMatches, bool full) {
+  Admission admission;
+  if (fields.size() < 2 || fields[1] != "Hello") {
+    return admission;
+  }
+  if (!tokenMatches) {
+    admission.refusal = Unauthorized(fields);
+  } else if (full) {
+    admission.refusal =
+        AnswerLine(&fields[0], Failed(RequestError::Busy, "As many clients as can be are served"));
+  } else if (fields.size() < 3 || !SpeaksVersion2(fields[2])) {
+    admission.refusal = AnswerLine(
+        &fields[0],
+        Failed(RequestError::BadHandshake, "Hello needs a protocol version of 2 or more"));
+  } else {
+    admission.admitted = true;
+  }
+  return admission;
+}
+
+std::string Protocol2Session::Unauthorized(const std::vector<std::string>& fields) {
+  return AnswerLine(fields.empty() ? nullptr : &fields[0],
+                    Failed(RequestError::Unauthorized, "Hello needs the listener's token"));
 }
 
 std::string Protocol2Session::Hello(const std::vector<std::string>& fields) {
@@ -209,10 +236,10 @@ RequestOutcome Protocol2Session::Subscribe(Dialforge& surface, const std::string
     // Only what the host notifies from now on is an event.
     notifications.Transport(&sentTransportGeneration);
     transportSubscribed = on;
-    notifications.SubscribeTransport(on);
+    notifications.SubscribeTransport(client, on);
   } else if (name == "Mixer") {
     mixerSubscribed = on;
-    notifications.SubscribeMixer(on);
+    notifications.SubscribeMixer(client, on);
   } else {
     return Failed(RequestError::InvalidValue, "No events are called " + Printable(name));
   }
@@ -236,7 +263,7 @@ std::string Protocol2Session::PendingEvents(Dialforge* surface) {
   if (mixerSubscribed) {
     std::vector<MixerChange> changes;
     bool overflow = false;
-    if (notifications.TakeMixerChanges(&changes, &overflow)) {
+    if (notifications.TakeMixerChanges(client, &changes, &overflow)) {
       events += MixerEventLine(changes, overflow);
     }
   }
