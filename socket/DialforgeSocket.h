@@ -91,7 +91,7 @@ class DialforgeSocket {
 
   // Only tests change these: fewer clients at once than kMostClients; how long a client with a
   // full queue may take nothing (10 seconds); how long a candidate has for its first line (2
-  // seconds). A change holds for the next client on.
+  // seconds). A change holds from the listener thread's next wake on.
   void SetMostClients(size_t count) {
     mostClients.store(count < kMostClients ? count : kMostClients);
   }
