@@ -142,8 +142,6 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   void ChangeMixer();
 
  private:
-  // Appends the snapshot the name asks for to the reply.
-  void ComposeSnapshot(const std::string& name, std::string& reply);
   // Traces "<name> suite not available" when a part the handler needs is missing.
   bool LumetriAvailable() const;
   bool CommandAvailable() const;

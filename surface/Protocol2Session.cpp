@@ -2,11 +2,9 @@
 
 #include <utility>
 
-#include "compose/ComposeHelper.h"
-#include "compose/JsonSnapshots.h"
 #include "compose/JsonText.h"
 #include "surface/Protocol2Json.h"
-#include "surface/RequestParsing.h"
+#include "surface/RequestTable.h"
 #include "trace/Printable.h"
 #include "trace/Tracer.h"
 
@@ -39,14 +37,6 @@ bool SpeaksVersion2(const std::string& text) {
 
 RequestOutcome Failed(RequestError error, std::string message) {
   return RequestOutcome::Failed(error, std::move(message));
-}
-
-RequestOutcome NeedsValue(const std::vector<std::string>& fields, size_t count) {
-  if (fields.size() < count) {
-    return Failed(RequestError::InvalidMessage, fields[1] + " needs " + std::to_string(count - 2) +
-                                                    (count == 3 ? " argument" : " arguments"));
-  }
-  return RequestOutcome::Ok();
 }
 
 }  // namespace
@@ -116,7 +106,7 @@ std::string Protocol2Session::Answer(Dialforge* surface, std::vector<std::string
 RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::string>& fields,
                                           std::string& answer) {
   const std::string& keyword = fields[1];
-  if (keyword == "Ping" || keyword == "ChangeMixer") {
+  if (keyword == "Ping") {
     return RequestOutcome::Ok();
   }
   if (keyword == "Hello") {
@@ -125,82 +115,7 @@ RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::s
   if (keyword == "Subscribe" || keyword == "Unsubscribe") {
     return Subscribe(surface, fields[2], keyword == "Subscribe");
   }
-  if (keyword == "ChangeLumetri") {
-    RequestOutcome outcome = NeedsValue(fields, 4);
-    if (!outcome.IsOk()) {
-      return outcome;
-    }
-    const std::optional<float> value = ParseDouble(fields[3]);
-    if (fields[3].empty() || !value) {
-      return Failed(RequestError::InvalidValue, "Not a number: " + Printable(fields[3]));
-    }
-    return surface.ChangeLumetriParameter(fields[2], *value);
-  }
-  if (keyword == "ChangeLumetriMenuValue") {
-    return surface.ChangeLumetriMenu(fields[2]);
-  }
-  if (keyword == "ChangeLumetriPanelMode") {
-    const std::optional<int32_t> mode = ParseInteger(fields[2]);
-    if (fields[2].empty() || !mode) {
-      return Failed(RequestError::InvalidValue, "Not an integer: " + Printable(fields[2]));
-    }
-    return surface.SetMode(static_cast<unsigned int>(*mode));
-  }
-  if (keyword == "ExecuteCommand") {
-    RequestOutcome outcome = NeedsValue(fields, 4);
-    return outcome.IsOk() ? surface.ExecuteCommand(fields[2], fields[3]) : outcome;
-  }
-  if (keyword == "Navigate") {
-    return surface.Navigate(fields[2]);
-  }
-  if (keyword == "ResetChangeLumetri") {
-    return surface.ResetParameter(fields[2]);
-  }
-  if (keyword == "Transport") {
-    return surface.Transport(std::move(fields));
-  }
-  if (keyword == "GetParameters") {
-    const std::string& name = fields[2];
-    answer += ",\"snapshot\":";
-    AppendJsonString(answer, name);
-    answer += ",\"result\":";
-    std::string& snapshot = answer;
-    const ComposeHelper* current = ComposeHelper::GetInstance();
-    const JsonSnapshots composer(current != nullptr ? current->StringSuite() : nullptr);
-    const auto missing = [&](const char* what) {
-      return Failed(RequestError::Unavailable, std::string(what) + " suite not available");
-    };
-    if (name == "Mixer") {
-      if (surface.GetMixerSuite() == nullptr) {
-        return missing("Mixer");
-      }
-      composer.ComposeMixer(surface.GetMixerSuite(), surface.GetHostMixerRef(), snapshot);
-    } else if (name == "Commands") {
-      if (surface.GetCommandSuite() == nullptr) {
-        return missing("Command");
-      }
-      composer.ComposeCommands(surface.GetCommandSuite(), surface.GetHostCommandRef(), snapshot);
-    } else if (name == "LumetriParameters" || name == "LumetriMenu") {
-      if (surface.GetLumetriSuite() == nullptr) {
-        return missing("Lumetri");
-      }
-      if (name == "LumetriMenu") {
-        composer.ComposeLumetriMenu(surface.GetLumetriSuite(), surface.GetHostLumetriRef(),
-                                    snapshot);
-      } else {
-        composer.ComposeLumetriParameters(surface.GetLumetriSuite(), surface.GetHostLumetriRef(),
-                                          snapshot);
-      }
-    } else if (name == "Transport") {
-      AppendTransportState(snapshot, surface.Notifications().Transport(nullptr));
-    } else {
-      Tracer::TRACE("Unknown GetParameters command '%s'", Printable(name).c_str());
-      return Failed(RequestError::UnknownSnapshot, "No snapshot is called " + Printable(name));
-    }
-    return RequestOutcome::Ok();
-  }
-  Tracer::TRACE("Unknown command '%s'", Printable(keyword).c_str());
-  return Failed(RequestError::UnknownKeyword, "No request is called " + Printable(keyword));
+  return RunRequest(surface, Protocol::Second, fields, answer);
 }
 
 RequestOutcome Protocol2Session::Subscribe(Dialforge& surface, const std::string& name, bool on) {
