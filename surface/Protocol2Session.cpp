@@ -70,7 +70,10 @@ std::string Protocol2Session::Answer(Dialforge* surface, std::vector<std::string
                                      bool* leave) {
   *leave = false;
   if (fields.empty()) {
-    return AnswerLine(nullptr, Failed(RequestError::InvalidMessage, "The request is empty"));
+    // An empty line, or one that begins with NUL, has the empty id, as "|" has: a null id is
+    // the answer to a line too long to read.
+    const std::string emptyId;
+    return AnswerLine(&emptyId, Failed(RequestError::InvalidMessage, "The request is empty"));
   }
   // Requests that take no argument may leave out the empty field 2.
   const bool noArgument = fields.size() == 2 && (fields[1] == "Ping" || fields[1] == "Bye");

@@ -129,6 +129,11 @@ TEST(Protocol2Test, HelloOpensItAndEveryRequestIsAnsweredWithItsOutcome) {
       {"18|Subscribe|Transport", R"({"id":"18","ok":true})"},
       {"x\"\x01",
        R"({"id":"x\"\u0001","ok":false,"error":"invalid-message","message":"A request has an id, a keyword and an argument"})"},
+      {"\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0|Ping",
+       "{\"id\":\"\\u007f\\u0080\\u009b\\u009f\xc2\xa0\",\"ok\":true}"},
+      {"", R"({"id":"","ok":false,"error":"invalid-message","message":"The request is empty"})"},
+      {std::string("\0after", 6),
+       R"({"id":"","ok":false,"error":"invalid-message","message":"The request is empty"})"},
   };
   for (const auto& entry : cases) {
     EXPECT_EQ(Answer(*client, entry.request), entry.answer) << entry.request;
