@@ -1,7 +1,7 @@
 // The request grammar: every keyword both protocols know, the fields it needs and how each of
-// its arguments is read, with the readers of the numbers. The plug-in reads requests by it, and
-// dialforge-client checks them by it before they are sent (the client meets the plug-in only on
-// the wire, so this header needs nothing else of ours).
+// its arguments is read, with the readers of its numbers, flags and navigation text. The plug-in
+// reads requests by it, and dialforge-client checks them by it before they are sent (the client
+// meets the plug-in only on the wire, so this header needs nothing else of ours).
 #ifndef DIALFORGE_GRAMMAR_REQUESTGRAMMAR_H
 #define DIALFORGE_GRAMMAR_REQUESTGRAMMAR_H
 
@@ -23,7 +23,7 @@ enum class ArgumentKind : uint8_t {
   Name,        // an identifier or command text, handed to the host as it is
   Decimal,     // ReadDecimal
   PanelMode,   // ReadInteger; modes 0 to kPanelModeCount - 1 reach the host
-  Navigation,  // four comma-separated values: a flag, two atoi integers, a flag
+  Navigation,  // ReadNavigation: a flag, two atoi integers and a flag, comma-separated
   Transport,   // a transport keyword; JogDial reads kJogDialFields
   Snapshot,    // a snapshot name
 };
