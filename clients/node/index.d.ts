@@ -21,6 +21,9 @@ export interface ConnectOptions {
   port?: number;
   /** Milliseconds to keep trying; default 10000. */
   connectTimeout?: number;
+  /** Milliseconds the plug-in may send nothing while a reply is due before the connection is
+   * given up (code "timeout"); default 20000. */
+  replyTimeout?: number;
   /** 1 for the text protocol; default 2. */
   protocol?: 1 | 2;
   /** Proves the client to a plug-in that serves others; default: socket.token beside the port

@@ -14,6 +14,7 @@ export const version = "1.0.0";
 const MAX_LINE_BYTES = 131071;
 const RETRY_MS = 50;
 const BYE_WAIT_MS = 2000;
+const REPLY_TIMEOUT_MS = 20000;
 // How long an accepted connection may go unanswered before the wait is said: the plug-in pauses.
 const PATIENCE_MS = 250;
 // How long the port file is watched after the plug-in ends the connection, to tell a host that
@@ -129,7 +130,8 @@ async function connectUntil(options, deadline) {
       const port = options.port ?? (await readPort(path));
       // A port given may be anybody's: the token goes only where the private port file points.
       const token = given ?? (path ? await readToken(path) : undefined);
-      return await Client._open(port, options.protocol === 1 ? 1 : 2, remaining, { token, portFile: path, wait });
+      return await Client._open(port, options.protocol === 1 ? 1 : 2, remaining,
+        { token, portFile: path, wait, replyTimeout: options.replyTimeout ?? REPLY_TIMEOUT_MS });
     } catch (problem) {
       if (!(problem instanceof DialforgeError) || !["busy", "no-plugin", "closed"].includes(problem.code)) {
         throw problem;
@@ -160,9 +162,10 @@ export async function* watch(options = {}) {
 }
 
 export class Client extends EventEmitter {
-  static _open(port, protocol, timeoutMs, { token, portFile, wait } = {}) {
+  static _open(port, protocol, timeoutMs, { token, portFile, wait, replyTimeout } = {}) {
     return new Promise((resolve, reject) => {
       const client = new Client(port, protocol, token, portFile);
+      client._replyTimeout = replyTimeout ?? REPLY_TIMEOUT_MS;
       const timer = setTimeout(() => {
         client._end(new DialforgeError("timeout", `the plug-in on port ${port} did not answer within ${timeoutMs} ms`));
       }, Math.min(timeoutMs, 2 ** 31 - 1));
@@ -383,6 +386,7 @@ export class Client extends EventEmitter {
         line += `${sentinel}|GetParameters|~\n`;
       }
       this._socket.write(line);
+      this._watchReplies();
     });
   }
 
@@ -393,6 +397,16 @@ export class Client extends EventEmitter {
     } catch (problem) {
       this._end(problem instanceof DialforgeError ? problem : new DialforgeError("protocol", problem.message));
     }
+    this._watchReplies();
+  }
+
+  // While a reply is due, the plug-in must send something within the reply timeout.
+  _watchReplies() {
+    clearTimeout(this._stall);
+    if (this._ended || (this._pending.size === 0 && this._queue.length === 0)) return;
+    this._stall = setTimeout(() => {
+      this._end(new DialforgeError("timeout", `nothing came from the plug-in for ${this._replyTimeout} ms while a reply was due`));
+    }, this._replyTimeout);
   }
 
   // Takes one reply off the buffer; false when it needs more bytes.
@@ -505,6 +519,7 @@ export class Client extends EventEmitter {
   _end(problem) {
     if (this._ended) return;
     this._ended = true;
+    clearTimeout(this._stall);
     this._socket.destroy();
     if (this._ready) {
       this._ready(problem ?? new DialforgeError("closed", "the connection ended"));

@@ -263,6 +263,12 @@ class FakePluginTest(unittest.TestCase):
                 with self.assertRaises(dialforge_client.DialforgeError):
                     await dialforge_client.connect(peer.home, connect_timeout=0.1, token="given")
                 self.assertEqual(peer.first_lines[-1], "1|Hello|2|given")
+
+                peer.answer = served
+                unanswered = await dialforge_client.connect(peer.home, reply_timeout=0.2)
+                with self.assertRaises(dialforge_client.DialforgeError):
+                    await unanswered.ping()
+                self.assertEqual((await unanswered.wait_closed()).code, "timeout")
             finally:
                 peer.stop()
         asyncio.run(run())

@@ -194,6 +194,11 @@ test("the token beside the port file in Hello; busy and unauthorized told apart;
 
     await assert.rejects(connect({ home: peer.home, token: "given", connectTimeout: 100 }), { code: "busy" });
     assert.equal(peer.firstLines.at(-1), "1|Hello|2|given", "the option overrides the file");
+
+    peer.answer = served;
+    const unanswered = await connect({ home: peer.home, replyTimeout: 200 });
+    await assert.rejects(unanswered.ping(), { code: "closed" });
+    assert.equal((await unanswered.closed).code, "timeout", "a reply due but never sent ends the wait");
   } finally {
     peer.server.close();
     for (const socket of peer.sockets) socket.destroy();

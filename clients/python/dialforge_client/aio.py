@@ -20,6 +20,7 @@ from .text import TEXT_SNAPSHOTS, parse_snapshot, snapshot_end
 MAX_LINE_BYTES = 131071
 RETRY_SECONDS = 0.05
 BYE_WAIT_SECONDS = 2.0
+REPLY_TIMEOUT_SECONDS = 20.0
 RETRIED = ("busy", "no-plugin", "closed")
 # How long an accepted connection may go unanswered before the wait is said: the plug-in pauses.
 PATIENCE_SECONDS = 0.25
@@ -93,20 +94,24 @@ def decimal_text(value: Union[str, int, float]) -> str:
 
 async def connect(home: Optional[str] = None, port: Optional[int] = None,
                   connect_timeout: float = 10.0, protocol: int = 2, token: Optional[str] = None,
-                  on_wait: Optional[Callable[[str], None]] = None) -> Client:
+                  on_wait: Optional[Callable[[str], None]] = None,
+                  reply_timeout: float = REPLY_TIMEOUT_SECONDS) -> Client:
     """Connects, trying again until connect_timeout (seconds) while no plug-in listens or it
     serves another client; a connection it has accepted is waited on, since it may pause after
-    a client. on_wait(reason) is called once for each reason it waits."""
+    a client. on_wait(reason) is called once for each reason it waits. While a reply is due, the
+    plug-in must send something within reply_timeout seconds, or the connection is given up."""
     return await _connect_until(home, port, protocol, time.monotonic() + connect_timeout, token,
-                                on_wait)
+                                on_wait, reply_timeout)
 
 
 async def watch(home: Optional[str] = None, port: Optional[int] = None,
                 protocol: int = 2, token: Optional[str] = None,
-                on_wait: Optional[Callable[[str], None]] = None) -> AsyncIterator[Client]:
+                on_wait: Optional[Callable[[str], None]] = None,
+                reply_timeout: float = REPLY_TIMEOUT_SECONDS) -> AsyncIterator[Client]:
     """A connected client each time the plug-in appears; the next one once that connection ends."""
     while True:
-        client = await _connect_until(home, port, protocol, float("inf"), token, on_wait)
+        client = await _connect_until(home, port, protocol, float("inf"), token, on_wait,
+                                      reply_timeout)
         try:
             yield client
             await client.wait_closed()
@@ -116,7 +121,8 @@ async def watch(home: Optional[str] = None, port: Optional[int] = None,
 
 async def _connect_until(home: Optional[str], port: Optional[int], protocol: int,
                          deadline: float, token: Optional[str] = None,
-                         on_wait: Optional[Callable[[str], None]] = None) -> Client:
+                         on_wait: Optional[Callable[[str], None]] = None,
+                         reply_timeout: float = REPLY_TIMEOUT_SECONDS) -> Client:
     path = None if port else port_file_path(home)
     if token is not None and (not token or any(c in token for c in "|\n\r\0")):
         raise DialforgeError("the token is text without '|', line feeds or NULs", "invalid-value")
@@ -138,8 +144,10 @@ async def _connect_until(home: Optional[str], port: Optional[int], protocol: int
             # A port given may be anybody's: the token goes only where the private port file
             # points.
             proof = token if token is not None else read_token(path) if path else None
-            return await Client._open(found, 1 if protocol == 1 else 2, remaining, proof, path,
-                                      wait)
+            client = await Client._open(found, 1 if protocol == 1 else 2, remaining, proof, path,
+                                        wait)
+            client._reply_timeout = reply_timeout
+            return client
         except DialforgeError as problem:
             if problem.code not in RETRIED:
                 raise
@@ -233,6 +241,8 @@ class Client:
         self.protocol = protocol
         self._port_file = port_file
         self._closing = False
+        self._reply_timeout = REPLY_TIMEOUT_SECONDS
+        self._stall: Optional[asyncio.TimerHandle] = None
         self.hello: Optional[Message] = None
         self._reader, self._writer = reader, writer
         self._stage = "hello"
@@ -382,7 +392,20 @@ class Client:
             sentinel = self._next_sentinel()
             self._queue.append(_Due(request_id, sentinel, snapshot, future))
             self._writer.write(f"{line}{sentinel}|GetParameters|~\n".encode())
+        self._watch_replies()
         return future
+
+    def _watch_replies(self) -> None:
+        """While a reply is due, the plug-in must send something within the reply timeout."""
+        if self._stall is not None:
+            self._stall.cancel()
+            self._stall = None
+        if self._ended or not (self._pending or self._queue):
+            return
+        problem = DialforgeError(f"nothing came from the plug-in for {self._reply_timeout} s "
+                                 "while a reply was due", "timeout")
+        self._stall = asyncio.get_running_loop().call_later(self._reply_timeout, self._end,
+                                                            problem)
 
     def _emit(self, name: str, value: Any) -> None:
         for listener in list(self._listeners.get(name, [])):
@@ -398,6 +421,7 @@ class Client:
                 self._buffer += chunk
                 while not self._ended and self._step():
                     pass
+                self._watch_replies()
             self._reading_ended = True
             if self._stage == "hello":
                 problem = DialforgeError(WAITING_FOR_OTHER, "busy")
@@ -540,6 +564,8 @@ class Client:
         if self._ended:
             return
         self._ended = True
+        if self._stall is not None:
+            self._stall.cancel()
         self._writer.close()
         if not self._ready.done():
             self._ready.set_exception(problem or DialforgeError("the connection ended", "closed"))
