@@ -155,7 +155,16 @@ std::string Protocol2Session::PendingEvents(Dialforge* surface) {
     std::vector<MixerChange> changes;
     bool overflow = false;
     if (notifications.TakeMixerChanges(&changes, &overflow)) {
-      events += MixerEventLine(changes, overflow);
+      const ADOBESDK_ControlSurfaceHostMixerSuite1* suite = surface->GetMixerSuite();
+      ADOBESDK_ControlSurfaceHostMixer* mixer = surface->GetHostMixerRef();
+      events += MixerEventLine(changes, overflow, [&](uint32_t row) -> std::optional<uint32_t> {
+        uint32_t id = 0;
+        if (suite == nullptr || suite->GetChannelID == nullptr ||
+            suite->GetChannelID(mixer, row, &id) != kADOBESDK_NoError) {
+          return std::nullopt;
+        }
+        return id;
+      });
     }
   }
   return events;

@@ -333,6 +333,15 @@ TEST(ProgramTest, ProgramsSayWhyTheyRefuseOrGiveUp) {
                               "\ndialforge-client: no plug-in answered within 0.3 s (" +
                               givingUp.problem + ")\n");
   }
+  // A port given where nothing listens is said so too, not taken for the plug-in's pause.
+  const dialforge_test::Finished wrongPort = RunToEnd(
+      kClientProgram, {"--port", "1", "--connect-timeout", "0.3", "1|Transport|Stop"}, home.Path());
+  EXPECT_EQ(wrongPort.status, 1);
+  EXPECT_TRUE(StartsWith(wrongPort.errors,
+                         "dialforge-client: nothing listens on port 1 (is the host running? is "
+                         "it the port the plug-in wrote?)\ndialforge-client: no plug-in answered "
+                         "within 0.3 s (nothing accepts connections on port 1 ("))
+      << wrongPort.errors;
 }
 
 TEST(ProgramTest, EveryProgramDescribesItselfAndItsVersion) {

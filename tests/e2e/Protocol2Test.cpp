@@ -218,8 +218,13 @@ TEST(Protocol2Test, EventsBringTheNewestStateAndTheHostNeverWaitsForTheClient) {
   view.strings->DisposeString(&time);
   fixture.mixer->SetChannelState(fixture.mixerRef, 1, 2, 1);
   EXPECT_EQ(ReadLine(*client),
-            R"({"event":"Mixer","changed":[{"change":"channelState","channel":1,"state":2,)"
-            R"("value":true}],"overflow":false})");
+            R"({"event":"Mixer","changed":[{"change":"channelState","channel":9,"row":1,)"
+            R"("state":2,"value":true}],"overflow":false})");
+  fixture.mixer->SetAutomationMode(fixture.mixerRef, 5, 1);
+  EXPECT_EQ(ReadLine(*client),
+            R"({"event":"Mixer","changed":[{"change":"automationMode","channel":null,"row":5,)"
+            R"("mode":1}],"overflow":false})")
+      << "no channel in that row";
 
   // The listener is held inside a request while the host notifies a great deal: the client then
   // gets the answer, one Transport event with the newest state and one merged Mixer event.
@@ -324,7 +329,7 @@ TEST(Protocol2Test, TheHostTellsItsTransportAfterThePluginsAndTheUsersActions) {
   EXPECT_EQ(
       ReadUntil(*client,
                 [](const json& message) { return message.contains("changed"); })["changed"][0],
-      json::parse(R"({"change":"componentParameter","channel":0,"component":3,)"
+      json::parse(R"({"change":"componentParameter","channel":7,"row":0,"component":3,)"
                   R"("parameter":0,"value":0.25})"));
   EXPECT_EQ(fixture.loaded.host.JournalLines(),
             (std::vector<std::string>{"Transport\tPlay", "User\tstop", "User\tseek\t00:01:02:03",
