@@ -5,6 +5,7 @@
 #include "compose/ComposeHelper.h"
 #include "compose/JsonSnapshots.h"
 #include "compose/JsonText.h"
+#include "surface/HostFacts.h"
 #include "surface/Protocol2Json.h"
 #include "surface/RequestParsing.h"
 #include "trace/Printable.h"
@@ -61,7 +62,7 @@ void Protocol2Session::Reset(Dialforge* surface) {
   }
 }
 
-std::string Protocol2Session::Hello(const std::vector<std::string>& fields) {
+std::string Protocol2Session::Hello(const std::vector<std::string>& fields, Dialforge* surface) {
   if (fields.size() < 3 || !SpeaksVersion2(fields[2])) {
     Tracer::TRACE("Bad handshake");
     return AnswerLine(&fields[0], Failed(RequestError::BadHandshake,
@@ -69,7 +70,9 @@ std::string Protocol2Session::Hello(const std::vector<std::string>& fields) {
   }
   Tracer::TRACE("Protocol 2");
   active = true;
-  return AnswerLine(&fields[0], RequestOutcome::Ok(), kHelloTail);
+  std::string tail = kHelloTail;
+  AppendHostFacts(tail, surface);
+  return AnswerLine(&fields[0], RequestOutcome::Ok(), tail);
 }
 
 std::string Protocol2Session::TooLong() {
