@@ -84,6 +84,27 @@ def close_enough(first: Any, second: Any) -> bool:
     return bool(first == second)
 
 
+def private_folders(home: Optional[str]) -> List[Tuple[str, str]]:
+    """The tester's folders, longest first, each with what the report says instead."""
+    folders = [(home, "<home>"), (os.environ.get("LOCALAPPDATA"), "%LOCALAPPDATA%"),
+               (os.path.expanduser("~"), "~")]
+    found = [(folder, name) for folder, name in folders if folder and folder not in ("~", "/")]
+    return sorted(found, key=lambda entry: -len(entry[0]))
+
+
+def scrubbed(value: Any, folders: List[Tuple[str, str]]) -> Any:
+    """The value with every folder of the tester's (which names the user) replaced."""
+    if isinstance(value, str):
+        for folder, name in folders:
+            value = value.replace(folder, name)
+        return value
+    if isinstance(value, list):
+        return [scrubbed(item, folders) for item in value]
+    if isinstance(value, dict):
+        return {key: scrubbed(item, folders) for key, item in value.items()}
+    return value
+
+
 def data_folder(home: Optional[str]) -> str:
     """The plug-in's folder: where its port file, marker files and logs are."""
     return os.path.dirname(os.path.dirname(os.path.dirname(port_file_path(home))))
@@ -254,6 +275,9 @@ class FieldTest:
         except Skipped as problem:
             record["result"] = "skipped"
             record["why"] = str(problem)
+        except Exception as problem:  # the kit's own fault: the report still comes back
+            record["result"] = "failed"
+            record["error"] = {"code": "kit-error", "message": repr(problem)}
         except asyncio.CancelledError:
             record["result"] = "interrupted"
             raise
@@ -593,7 +617,7 @@ class FieldTest:
                 if not reachable:
                     raise DialforgeError("the plug-in could not be reached", "no-plugin")
                 await action(await self.connected())
-            except (DialforgeError, StepFailed) as problem:
+            except (DialforgeError, StepFailed, ValueError) as problem:
                 reachable = not (isinstance(problem, DialforgeError) and
                                  problem.code in ("no-plugin", "busy", "timeout"))
                 entry.update({"result": "failed", "message": str(problem)})
@@ -701,7 +725,7 @@ class FieldTest:
     def report(self) -> Message:
         failed = [step["name"] for step in self.steps if step["result"] == "failed"]
         hello = self.hello or {}
-        return {
+        report: Message = scrubbed({
             "report": "dialforge-fieldtest", "format": REPORT_FORMAT, "kitVersion": __version__,
             "started": self.started, "finished": now_text(),
             "passed": not failed and not self.interrupted and self.unreachable is None and
@@ -718,7 +742,8 @@ class FieldTest:
                         "watchSeconds": self.options.watch_seconds},
             "steps": self.steps, "restore": self.restore_report,
             "notChecked": self.not_checked, "trace": self.trace, "privacy": PRIVACY,
-        }
+        }, private_folders(self.options.home))
+        return report
 
 
 def summary(report: Message) -> str:
@@ -736,7 +761,8 @@ def summary(report: Message) -> str:
     lines.append(f"Platform: {system['system']} {system['release']} ({system['machine']}), "
                  f"Python {system['python']}")
     plugin = report["plugin"]
-    lines.append(f"Plug-in: version {plugin['version']}, protocol {plugin['protocol']}")
+    if plugin["version"] is not None:
+        lines.append(f"Plug-in: version {plugin['version']}, protocol {plugin['protocol']}")
     host = plugin.get("host")
     if isinstance(host, dict):
         version = host.get("interfaceVersion", {})
@@ -816,8 +842,9 @@ def parse_arguments(arguments: Optional[Sequence[str]]) -> argparse.Namespace:
     return parser.parse_args(arguments)
 
 
-async def run(test: FieldTest) -> None:
+async def run(options: argparse.Namespace) -> FieldTest:
     """The steps, then the putting back, which an interruption does not cut short."""
+    test = FieldTest(options)  # made on the running loop, which its waits belong to
     steps = asyncio.ensure_future(test.run_steps())
     loop = asyncio.get_running_loop()
 
@@ -835,6 +862,8 @@ async def run(test: FieldTest) -> None:
             test.say(">>> Interrupted: putting back what the kit changed.")
         except DialforgeError as problem:
             test.unreachable = str(problem)
+        except OSError as problem:
+            test.unreachable = f"the kit could not switch traces on: {problem}"
         # A second interruption during the putting back is only noted.
         for number in previous:
             signal.signal(number, lambda *_: test.say(">>> Still putting back, please wait."))
@@ -847,12 +876,14 @@ async def run(test: FieldTest) -> None:
     finally:
         for number, handler in previous.items():
             signal.signal(number, handler)
+    return test
 
 
 def main(arguments: Optional[Sequence[str]] = None) -> int:
     options = parse_arguments(arguments)
-    test = FieldTest(options)
-    asyncio.run(run(test))
+    if hasattr(sys.stdout, "reconfigure"):  # a console that cannot show a host's name
+        sys.stdout.reconfigure(errors="replace")
+    test = asyncio.run(run(options))
     report = test.report()
     path = options.report or "dialforge-fieldtest-{}.json".format(
         report["started"].replace(":", "").replace("-", ""))
