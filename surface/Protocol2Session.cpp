@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "compose/JsonText.h"
+#include "surface/HostFacts.h"
 #include "surface/Protocol2Json.h"
 #include "surface/RequestTable.h"
 #include "trace/Printable.h"
@@ -51,7 +52,7 @@ void Protocol2Session::Reset(Dialforge* surface) {
   }
 }
 
-std::string Protocol2Session::Hello(const std::vector<std::string>& fields) {
+std::string Protocol2Session::Hello(const std::vector<std::string>& fields, Dialforge* surface) {
   if (fields.size() < 3 || !SpeaksVersion2(fields[2])) {
     Tracer::TRACE("Bad handshake");
     return AnswerLine(&fields[0], Failed(RequestError::BadHandshake,
@@ -59,7 +60,9 @@ std::string Protocol2Session::Hello(const std::vector<std::string>& fields) {
   }
   Tracer::TRACE("Protocol 2");
   active = true;
-  return AnswerLine(&fields[0], RequestOutcome::Ok(), kHelloTail);
+  std::string tail = kHelloTail;
+  AppendHostFacts(tail, surface);
+  return AnswerLine(&fields[0], RequestOutcome::Ok(), tail);
 }
 
 std::string Protocol2Session::TooLong() {

@@ -88,10 +88,16 @@ TEST(Protocol2Test, HelloOpensItAndEveryRequestIsAnsweredWithItsOutcome) {
   EXPECT_EQ(Answer(*client, "b|Hello|2x"), R"({"id":"b)" + badHandshake);
   client->Send("c|GetParameters|Nothing\n");
   EXPECT_EQ(client->Receive(2), "c|") << "a refused Hello leaves protocol 1 as it was";
-  EXPECT_EQ(Answer(*client, "d|Hello|12"),
-            R"({"id":"d","ok":true,"protocol":2,"plugin":"Dialforge","version":")" DIALFORGE_VERSION
-            R"(","snapshots":["Mixer","Commands","LumetriParameters","LumetriMenu","Transport"],)"
-            R"("events":["Transport","Mixer"]})");
+  EXPECT_EQ(
+      Answer(*client, "d|Hello|12"),
+      R"({"id":"d","ok":true,"protocol":2,"plugin":"Dialforge","version":")" DIALFORGE_VERSION
+      R"(","snapshots":["Mixer","Commands","LumetriParameters","LumetriMenu","Transport"],)"
+      R"("events":["Transport","Mixer"],"host":{"identifier":1,"interfaceVersion":)"
+      R"({"major":1,"minor":0},"suites":{"ADOBESDK ControlSurfaceHost Suite":1,)"
+      R"("ADOBESDK ControlSurfaceHost Transport Suite":1,)"
+      R"("ADOBESDK ControlSurfaceHost Command Suite":null,)"
+      R"("ADOBESDK ControlSurfaceHost Mixer Suite":1,"ADOBESDK ControlSurfaceHost Lumetri Suite":1}}})")
+      << "the host's entry values and the suites it granted, the refused one null";
 
   const struct {
     std::string request;
