@@ -108,11 +108,12 @@ std::string ArgumentProblem(ArgumentKind kind, const std::vector<std::string>& f
   switch (kind) {
     case ArgumentKind::Snapshot:
       if (FindSnapshotRule(text, true) == nullptr) {
+        const std::vector<std::string_view> known = SnapshotNames();
         std::string names;
-        for (const std::string_view name : SnapshotNames()) {
+        for (const std::string_view name : known) {
           names += (names.empty() ? "" : ", ") + std::string(name);
         }
-        const std::string hint = CaseHint(text, SnapshotNames(), "names");
+        const std::string hint = CaseHint(text, known, "names");
         return "unknown snapshot '" + Printable(text) + "'" +
                (hint.empty() ? " (names: " + names + ")" : hint) + ": the reply is empty";
       }
