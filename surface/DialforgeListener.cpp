@@ -87,7 +87,7 @@ std::string DialforgeListener::ProcessMessage(std::string message) {
       return answer;
     }
     if (hello) {
-      return session.Hello(fields);
+      return session.Hello(fields, surface.load());
     }
     if (fields.size() < 3) {
       Tracer::TRACE("Invalid message");
