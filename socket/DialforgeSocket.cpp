@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 #include "platform/DataFolder.h"
 #include "socket/DescriptorOptions.h"
@@ -366,7 +367,12 @@ bool DialforgeSocket::ServeClients(SocketHandle descriptor) {
     }
     for (size_t i = 0; i < count && isListening.load(); ++i) {
       ServedClient& client = *clients[i];
-      if (client.inputPending && !client.Full() && !client.closed) {
+      if (client.Full() || client.closed) {
+        continue;
+      }
+      if (client.replyContinues) {
+        ContinueOne(client);
+      } else if (client.inputPending) {
         DeliverOne(client);
       }
     }
@@ -404,7 +410,7 @@ bool DialforgeSocket::ServeClients(SocketHandle descriptor) {
 int DialforgeSocket::NextWaitMs(ServedClient::Clock::time_point now) const {
   ServedClient::Clock::time_point next = ServedClient::Clock::time_point::max();
   for (const auto& client : clients) {
-    if (client->inputPending && !client->Full()) {
+    if ((client->inputPending || client->replyContinues) && !client->Full() && !client->closed) {
       return 0;
     }
     if (client->IsCandidate()) {
@@ -506,8 +512,13 @@ void DialforgeSocket::DeliverOne(ServedClient& client) {
   }
   currentClient = client.slot;
   closeAfterReply = false;
+  replyContinues = false;
   const std::string reply = ProcessMessage(std::move(message));
   Send(client, reply);
+  client.replyContinues = std::exchange(replyContinues, false);
+  if (client.replyContinues) {
+    return;
+  }
   if (closeAfterReply) {
     closeAfterReply = false;
     client.saidGoodbye = true;
@@ -516,6 +527,16 @@ void DialforgeSocket::DeliverOne(ServedClient& client) {
     return;
   }
   OfferOutput(client);
+}
+
+void DialforgeSocket::ContinueOne(ServedClient& client) {
+  currentClient = client.slot;
+  replyContinues = false;
+  Send(client, ContinueReply());
+  client.replyContinues = std::exchange(replyContinues, false);
+  if (!client.replyContinues) {
+    OfferOutput(client);
+  }
 }
 
 bool DialforgeSocket::Admits(ServedClient& client, const std::string& firstLine) {
@@ -558,7 +579,8 @@ void DialforgeSocket::Send(ServedClient& client, const std::string& bytes) {
 void DialforgeSocket::OfferOutput(ServedClient& client) {
   // Events wait at their source, newest state replacing older, until the client has taken all
   // it was sent.
-  if (client.IsCandidate() || client.closed || client.saidGoodbye || client.Queued() > 0) {
+  if (client.IsCandidate() || client.closed || client.saidGoodbye || client.replyContinues ||
+      client.Queued() > 0) {
     return;
   }
   currentClient = client.slot;

@@ -117,6 +117,11 @@ class DialforgeSocket {
   // From ProcessMessage: once its reply is sent, the connection closes, the rest of what the
   // client sent is dropped and the next client is served without the pause.
   void CloseAfterReply() { closeAfterReply = true; }
+  // From ProcessMessage or ContinueReply: the reply given is only a part of it. ContinueReply
+  // gives the next part at the client's next turn, once its queue has room, before any other
+  // message or output of that client; other clients' messages are handled between the parts.
+  void ReplyContinues() { replyContinues = true; }
+  virtual std::string ContinueReply() { return std::string(); }
 
   // Whether a connection that comes while clients are served may prove itself; false refuses it
   // at once ("Another client refused").
@@ -162,6 +167,7 @@ class DialforgeSocket {
   void CloseOverdue(ServedClient::Clock::time_point now);
   void Receive(ServedClient& client);
   void DeliverOne(ServedClient& client);
+  void ContinueOne(ServedClient& client);
   bool Admits(ServedClient& client, const std::string& firstLine);
   void Refuse(ServedClient& client, const std::string& reply);
   void Send(ServedClient& client, const std::string& bytes);
@@ -192,6 +198,7 @@ class DialforgeSocket {
   std::atomic<std::int64_t> firstLineMs{2000};
   // Listener thread only.
   bool closeAfterReply = false;
+  bool replyContinues = false;
   std::vector<std::unique_ptr<ServedClient>> clients;
   size_t currentClient = 0;
   std::thread listenerThread;

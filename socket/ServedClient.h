@@ -33,7 +33,9 @@ struct ServedClient {
   bool Full() const { return Queued() >= kMostQueuedBytes; }
   bool IsCandidate() const { return slot == kCandidate; }
   // Gone, or said all it will and has been sent all it was due.
-  bool Finished() const { return closed || (!reading && !inputPending && Queued() == 0); }
+  bool Finished() const {
+    return closed || (!reading && !inputPending && !replyContinues && Queued() == 0);
+  }
 
   ClientConnection connection;
   LineAssembler assembler;
@@ -46,6 +48,7 @@ struct ServedClient {
   bool sentAnything = false;
   bool sentBeforeChunk = false;
   bool saidGoodbye = false;
+  bool replyContinues = false;  // a reply has more parts to come
   bool closed = false;
 
  private:

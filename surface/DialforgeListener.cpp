@@ -40,6 +40,21 @@ std::string DialforgeListener::PendingOutput() {
   return Session().PendingEvents(surface.load());
 }
 
+std::string DialforgeListener::ContinueReply() {
+  Protocol2Session& session = Session();
+  std::string part;
+  try {
+    part = session.NextPart(surface.load());
+  } catch (const std::exception& failure) {
+    Tracer::TRACE("Request failed: %s", failure.what());
+    part = session.AbandonParts();
+  }
+  if (session.Continues()) {
+    ReplyContinues();
+  }
+  return part;
+}
+
 std::string DialforgeListener::ReplyToTooLong() {
   return Session().Active() ? Protocol2Session::TooLong() : std::string();
 }
@@ -83,6 +98,8 @@ std::string DialforgeListener::ProcessMessage(std::string message) {
       std::string answer = session.Answer(surface.load(), std::move(fields), &leave);
       if (leave) {
         CloseAfterReply();
+      } else if (session.Continues()) {
+        ReplyContinues();
       }
       return answer;
     }

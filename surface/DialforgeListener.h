@@ -37,6 +37,7 @@ class DialforgeListener : public DialforgeSocket {
   void ClientBegins() override;
   void ClientEnded() override;
   std::string PendingOutput() override;
+  std::string ContinueReply() override;
   std::string ReplyToTooLong() override;
   bool SharingOpen() override;
   Admission AdmitAnother(const std::string& firstLine, bool full, std::string* reply) override;

@@ -45,6 +45,7 @@ RequestOutcome Failed(RequestError error, std::string message) {
 void Protocol2Session::Reset(Dialforge* surface, size_t slot) {
   client = slot;
   active = false;
+  parts = SnapshotParts();
   transportSubscribed = false;
   mixerSubscribed = false;
   if (surface != nullptr) {
@@ -128,12 +129,33 @@ std::string Protocol2Session::Answer(Dialforge* surface, std::vector<std::string
   if (!outcome.IsOk()) {
     return AnswerLine(&id, outcome);
   }
+  if (parts.Composing()) {
+    line += NextPart(surface);
+    return line;
+  }
   if (outcome.value) {
     line += ",\"value\":";
     AppendJsonFloat(line, *outcome.value);
   }
   line += "}\n";
   return line;
+}
+
+std::string Protocol2Session::NextPart(Dialforge* surface) {
+  std::string part;
+  if (parts.AppendNext(surface, part) && !parts.Composing()) {
+    part += "}\n";
+  }
+  return part;
+}
+
+std::string Protocol2Session::AbandonParts() {
+  std::string end;
+  if (parts.Composing()) {
+    parts.Close(end);
+    end += "}\n";
+  }
+  return end;
 }
 
 RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::string>& fields,
@@ -148,7 +170,7 @@ RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::s
   if (keyword == "Subscribe" || keyword == "Unsubscribe") {
     return Subscribe(surface, fields[2], keyword == "Subscribe");
   }
-  return RunRequest(surface, Protocol::Second, fields, answer);
+  return RunRequest(surface, Protocol::Second, fields, answer, &parts);
 }
 
 RequestOutcome Protocol2Session::Subscribe(Dialforge& surface, const std::string& name, bool on) {

@@ -11,6 +11,7 @@
 
 #include "surface/Dialforge.h"
 #include "surface/RequestOutcome.h"
+#include "surface/SnapshotParts.h"
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -34,8 +35,14 @@ class Protocol2Session {
   // A Hello on a protocol 1 connection: the handshake's answer, which opens protocol 2 when the
   // client speaks version 2 or later. It tells what the plug-in knows of the surface's host.
   std::string Hello(const std::vector<std::string>& fields, Dialforge* surface);
-  // The answer to one request of a protocol 2 connection; leave is set by Bye.
+  // The answer to one request of a protocol 2 connection; leave is set by Bye. A snapshot of
+  // many rows gives only the first part of its answer while Continues says so.
   std::string Answer(Dialforge* surface, std::vector<std::string> fields, bool* leave);
+  bool Continues() const { return parts.Composing(); }
+  // The next part of the answer, its line feed after the last.
+  std::string NextPart(Dialforge* surface);
+  // Ends the answer with the rows composed so far, after a part that failed.
+  std::string AbandonParts();
   // The events due: what changed since the last ones, newest state only.
   std::string PendingEvents(Dialforge* surface);
   // The answer to a line over the limit, whose id is unknown.
@@ -53,6 +60,7 @@ class Protocol2Session {
   bool transportSubscribed = false;
   bool mixerSubscribed = false;
   uint64_t sentTransportGeneration = 0;
+  SnapshotParts parts;
 };
 
 }  // namespace VazezeveDudOzizezUziriv

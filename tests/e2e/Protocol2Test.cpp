@@ -440,6 +440,47 @@ TEST(Protocol2Test, EightClientsShareTheListenerEachWithItsOwnSessionAndOthersAr
   EXPECT_TRUE(fixture.Token().empty()) << "withdrawn with the port file";
 }
 
+TEST(Protocol2Test, ALargeSnapshotComesInPartsAsOneLineInOrderWhileOthersAreServed) {
+  dialforge_host::Project project = dialforge_test::ExampleProject();
+  constexpr size_t kCommands = 30000;  // over a megabyte of JSON
+  for (size_t index = project.commands.size(); index < kCommands; ++index) {
+    project.commands.push_back({"12", "Timeline", std::to_string(index), "Command"});
+  }
+  Protocol2Fixture fixture(std::move(project));
+  fixture.Connect();
+  auto slow = std::make_unique<dialforge_test::LoopbackClient>(fixture.port, 4096);
+  ASSERT_TRUE(IsOk(Answer(*slow, "0|Hello|2")));
+  ASSERT_TRUE(IsOk(Answer(*slow, "1|Subscribe|Transport")));
+  dialforge_test::LoopbackClient other(fixture.port);
+  ASSERT_TRUE(IsOk(Answer(other, "0|Hello|2|" + fixture.Token())));
+
+  // The slow client reads nothing while its snapshot is composed; the other is served meanwhile,
+  // and an event of the host's waits until the snapshot's line is whole.
+  slow->Send("2|GetParameters|Commands\n3|Ping\n");
+  for (int round = 0; round < 20; ++round) {
+    EXPECT_EQ(Answer(other, "1|Ping"), R"({"id":"1","ok":true})");
+  }
+  fixture.transport->SetPlayState(fixture.transportRef, 1);
+  EXPECT_TRUE(IsOk(Answer(other, "2|Bye")));
+  slow->Send("4|Bye\n");
+  const std::vector<std::string> lines =
+      dialforge_test::SplitLines(slow->Receive(size_t{16} << 20), "\n");
+  ASSERT_EQ(lines.size(), 5u);  // and the empty text after the last line feed
+  const json answer = json::parse(Captured(lines[0]));
+  EXPECT_EQ(answer["id"], "2");
+  ASSERT_EQ(answer["result"]["commands"].size(), kCommands);
+  for (size_t index = 0; index < kCommands; ++index) {
+    ASSERT_EQ(answer["result"]["commands"][index]["commandId"],
+              index < 2 ? dialforge_test::ExampleProject().commands[index].commandId
+                        : std::to_string(index));
+  }
+  // The event is due as soon as the snapshot's line is whole, beside the next answer.
+  const bool eventFirst = lines[1] != R"({"id":"3","ok":true})";
+  EXPECT_EQ(Captured(lines[eventFirst ? 2 : 1]), R"({"id":"3","ok":true})");
+  EXPECT_EQ(json::parse(Captured(lines[eventFirst ? 1 : 2]))["event"], "Transport");
+  EXPECT_EQ(Captured(lines[3]), R"({"id":"4","ok":true})");
+}
+
 TEST(Protocol2Test, WithRequireTokenNothingRunsWithoutTheTokenWhichIsNeverTraced) {
   Protocol2Fixture fixture(dialforge_test::ExampleProject(), {"requiretoken", "enablelogs"});
   fixture.Connect();
