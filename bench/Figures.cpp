@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -464,7 +468,8 @@ size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string&
   return lines;
 }
 
-Latency MeasureTransportEvent(const std::string& modulePath, size_t notifications) {
+Latency MeasureTransportEvent(const std::string& modulePath, size_t notifications,
+                              size_t subscribers) {
   BenchHome home;
   PluginUnderTest plugin(modulePath, home, RoundTripProject());
   const auto* base = static_cast<const ADOBESDK_ControlSurfaceSuite*>(plugin.Host().FindSuite(
@@ -477,14 +482,24 @@ Latency MeasureTransportEvent(const std::string& modulePath, size_t notification
       base->GetTransportRef(plugin.Surface(), &transportRef) != kADOBESDK_NoError) {
     throw std::runtime_error("the plug-in registered no transport table");
   }
-  BenchClient client(plugin.Port());
-  client.Send("0|Hello|2\n1|Subscribe|Transport\n");
-  client.ReceiveUntilSuffix("{\"id\":\"1\",\"ok\":true}\n");
+  const std::string portFile = home.PortFile();
+  std::ifstream tokenFile(portFile.substr(0, portFile.size() - std::strlen("port")) + "token");
+  std::string token;
+  std::getline(tokenFile, token);
+  std::vector<std::unique_ptr<BenchClient>> clients;
+  for (size_t client = 0; client < subscribers; ++client) {
+    clients.push_back(std::make_unique<BenchClient>(plugin.Port()));
+    clients.back()->Send(client == 0 ? "0|Hello|2\n1|Subscribe|Transport\n"
+                                     : "0|Hello|2|" + token + "\n1|Subscribe|Transport\n");
+    clients.back()->ReceiveUntilSuffix("{\"id\":\"1\",\"ok\":true}\n");
+  }
   std::vector<double> samples;
   for (size_t sample = 0; sample < notifications; ++sample) {
     const Clock::time_point start = Clock::now();
     transport->SetPlayState(transportRef, sample % 2 == 0 ? 1 : 0);
-    client.ReceiveUntilSuffix("}}\n");
+    for (const auto& client : clients) {
+      client->ReceiveUntilSuffix("}}\n");
+    }
     samples.push_back(MicrosecondsBetween(start, Clock::now()));
   }
   return LatencyOf(samples);

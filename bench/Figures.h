@@ -114,9 +114,11 @@ size_t RequestFixtureSnapshots(const std::string& modulePath, const std::string&
 // Uses the program's own tracer, which is the plug-in's code; standard output is sent to
 // /dev/null while lines are written.
 TraceFigures MeasureTrace(const Settings& settings);
-// From the host's SetPlayState to the Transport event's last byte at a subscribed protocol 2
-// client, over the given number of notifications.
-Latency MeasureTransportEvent(const std::string& modulePath, size_t notifications);
+// From the host's SetPlayState to the Transport event's last byte at the last of the subscribed
+// protocol 2 clients (all but the first proving the token), over the given number of
+// notifications.
+Latency MeasureTransportEvent(const std::string& modulePath, size_t notifications,
+                              size_t subscribers = 1);
 
 }  // namespace dialforge_bench
 
