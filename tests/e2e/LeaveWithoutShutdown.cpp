@@ -19,22 +19,28 @@ const std::string kCommandsReply = std::string("c|") + dialforge_test::kExampleC
 
 }  // namespace
 
+// Never destroyed, as in a host that leaves without tearing its objects down; kept where the
+// compiler cannot drop the stores, so that they stay reachable to the end.
+dialforge_host::SimulatedHost* sHost = nullptr;
+dialforge_host::PluginModule* sModule = nullptr;
+dialforge_host::PluginInstance* sInstance = nullptr;
+dialforge_test::LoopbackClient* sClient = nullptr;
+
 int main(int argc, char** argv) {
   if (argc != 3 || (std::strcmp(argv[2], "exit") != 0 && std::strcmp(argv[2], "unload") != 0)) {
     std::fprintf(stderr, "usage: %s MODULE exit|unload\n", argv[0]);
     return 2;
   }
-  // Never destroyed, as in a host that leaves without tearing its objects down.
-  auto* host = new dialforge_host::SimulatedHost(dialforge_test::ExampleProject());
-  auto* module = new dialforge_host::PluginModule(argv[1], *host);
-  module->Start();
-  auto* instance = new dialforge_host::PluginInstance(*module);
-  instance->Connect();
+  sHost = new dialforge_host::SimulatedHost(dialforge_test::ExampleProject());
+  sModule = new dialforge_host::PluginModule(argv[1], *sHost);
+  sModule->Start();
+  sInstance = new dialforge_host::PluginInstance(*sModule);
+  sInstance->Connect();
   const char* homeFolder = std::getenv(dialforge_platform::HomeVariable());
   const int port = dialforge_test::WaitForPort(homeFolder != nullptr ? homeFolder : "");
-  auto* client = dialforge_test::ConnectWhenListening(port).release();
-  if (client == nullptr || dialforge_test::Exchange(*client, "c|GetParameters|Commands",
-                                                    kCommandsReply.size()) != kCommandsReply) {
+  sClient = dialforge_test::ConnectWhenListening(port).release();
+  if (sClient == nullptr || dialforge_test::Exchange(*sClient, "c|GetParameters|Commands",
+                                                     kCommandsReply.size()) != kCommandsReply) {
     std::fprintf(stderr, "the plug-in does not serve\n");
     return 1;
   }
