@@ -36,6 +36,7 @@ void PortFile::Publish(int port) {
     Tracer::TRACE("%s is not set; no port file", dialforge_platform::HomeVariable());
     return;
   }
+  owed = true;
   const PrivateFolder folder(home, FolderBelowHome(), true);
   if (!folder.IsOpen()) {
     if (!folder.NotPrivate().empty()) {
@@ -56,18 +57,20 @@ void PortFile::Publish(int port) {
     return;
   }
   published = digits;
+  owed = false;
 }
 
 void PortFile::RepublishIfMissing(int port) {
   if (path.empty()) {
     return;
   }
-  if (dialforge_platform::IsMissing(path)) {
+  if (owed || dialforge_platform::IsMissing(path)) {
     Publish(port);
   }
 }
 
 void PortFile::Withdraw() {
+  owed = false;
   if (path.empty() || published.empty()) {
     return;
   }
