@@ -63,6 +63,7 @@ struct TraceQueue {
   unsigned endedWriters = 0;
   std::string logHome;      // empty until the first logged line names the file
   std::string logFileName;  // the file's name in the Logs folder
+  bool missingHomeTraced = false;
 };
 
 // Made by the first line and never destroyed: at exit, or at an unload under the system's
@@ -173,6 +174,25 @@ void AppendToLog(const std::string& home, const std::string& name, const std::st
 
 void QueueDroppedLocked(TraceQueue& queue, bool logged);
 
+// Callers hold the queue's mutex. The stamp of a line logged now; empty when it is not logged.
+// Without a home nothing is logged, which is said once, before the line.
+std::string StampLocked(TraceQueue& queue, bool logged) {
+  if (!logged) {
+    return std::string();
+  }
+  if (NameLogFileLocked(queue)) {
+    return Tracer::GetCurrentDateTime();
+  }
+  if (!queue.missingHomeTraced) {
+    queue.missingHomeTraced = true;
+    const std::string said =
+        std::string(dialforge_platform::HomeVariable()) + " is not set; no log file\r\n";
+    queue.lines.push_back({said, std::string()});
+    queue.bytes += said.size();
+  }
+  return std::string();
+}
+
 void WriterLoop() {
   TraceQueue& queue = Queue();
   std::unique_lock<std::mutex> lock(queue.mutex);
@@ -211,8 +231,7 @@ void WriterLoop() {
 void QueueDroppedLocked(TraceQueue& queue, bool logged) {
   char said[64];
   std::snprintf(said, sizeof said, "Trace lines dropped: %d\r\n", queue.dropped);
-  const std::string stamp =
-      logged && NameLogFileLocked(queue) ? Tracer::GetCurrentDateTime() : std::string();
+  const std::string stamp = StampLocked(queue, logged);
   queue.lines.push_back({said, stamp});
   queue.bytes += std::strlen(said);
   queue.dropped = 0;
@@ -228,8 +247,7 @@ void EnqueueLocked(TraceQueue& queue, const char* text, bool logged) {
   if (queue.dropped > 0) {
     QueueDroppedLocked(queue, logged);
   }
-  const std::string stamp =
-      logged && NameLogFileLocked(queue) ? Tracer::GetCurrentDateTime() : std::string();
+  const std::string stamp = StampLocked(queue, logged);
   queue.lines.push_back({std::string(text, length), stamp});
   queue.bytes += length;
   if (!queue.writerRunning) {
