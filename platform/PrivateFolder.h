@@ -55,11 +55,12 @@ class PrivateFolder {
   // previous file or none. On Windows a file another program holds open is retried for a
   // moment.
   bool PublishFile(const std::string& name, const std::string& text) const;
-  // At most `most` bytes of the plain file `name`, never through a link.
+  // At most `most` bytes of the plain file `name`, never through a link, hard links included.
   bool ReadPlainFile(const std::string& name, size_t most, std::string* text) const;
   bool RemoveFile(const std::string& name) const;
   // For appending to `name`: created only ours, or an existing plain file that is ours and no
-  // other user can write (else closed, with `*notOurs` set). Never through a link.
+  // other user can write (else closed, with `*notOurs` set). Never through a link, nor to a file
+  // with another name (a hard link).
   AppendFile OpenForAppend(const std::string& name, bool* notOurs) const;
 
  private:

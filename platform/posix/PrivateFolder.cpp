@@ -160,7 +160,7 @@ bool PrivateFolder::ReadPlainFile(const std::string& name, size_t most, std::str
   struct stat status {};
   std::string bytes(most, '\0');
   ssize_t count = -1;
-  if (fstat(file, &status) == 0 && S_ISREG(status.st_mode)) {
+  if (fstat(file, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1) {
     do {
       count = read(file, &bytes[0], bytes.size());
     } while (count == -1 && errno == EINTR);
@@ -193,7 +193,8 @@ AppendFile PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) 
   file =
       openat(descriptor, name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   struct stat status {};
-  if (file == -1 || fstat(file, &status) != 0 || !S_ISREG(status.st_mode) ||
+  // A hard link is another name of a file that may lie anywhere: it is not taken either.
+  if (file == -1 || fstat(file, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1 ||
       status.st_uid != geteuid() || (status.st_mode & 022) != 0) {
     *notOurs = true;
     if (file != -1) {

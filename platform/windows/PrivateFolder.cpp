@@ -79,6 +79,16 @@ DWORD AttributesOf(HANDLE object) {
                                                           : INVALID_FILE_ATTRIBUTES;
 }
 
+// A plain file with no other name: a hard link planted at our name is another name of a file
+// that may lie anywhere.
+bool IsPlainFileOfOneName(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  return GetFileInformationByHandle(file, &information) &&
+         (information.dwFileAttributes &
+          (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
+         information.nNumberOfLinks == 1;
+}
+
 // A plain file of ours at the path, opened without following a reparse point; else null.
 HANDLE OpenPlainFile(const std::wstring& path, DWORD access, DWORD disposition, DWORD* error) {
   const HANDLE file =
@@ -89,10 +99,7 @@ HANDLE OpenPlainFile(const std::wstring& path, DWORD access, DWORD disposition, 
   if (file == INVALID_HANDLE_VALUE) {
     return nullptr;
   }
-  const DWORD attributes = AttributesOf(file);
-  if (attributes == INVALID_FILE_ATTRIBUTES ||
-      (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
-      GetFileType(file) != FILE_TYPE_DISK || !IsOurs(file)) {
+  if (!IsPlainFileOfOneName(file) || GetFileType(file) != FILE_TYPE_DISK || !IsOurs(file)) {
     CloseHandle(file);
     *error = ERROR_ACCESS_DENIED;
     return nullptr;
