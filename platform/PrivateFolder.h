@@ -34,6 +34,14 @@ class AppendFile {
   std::intptr_t handle = -1;
 };
 
+// What became of a file to remove if it held what was expected.
+enum class Withdrawal {
+  Removed,
+  Unreadable,  // missing, not a plain file of ours, or unreadable
+  Differs,     // it holds something else: another program's file
+  NotRemoved,  // it held what was expected, and could not be deleted
+};
+
 class PrivateFolder {
  public:
   // `below` is the path under the home, its folders separated by "/" (or, on Windows, "\").
@@ -55,9 +63,10 @@ class PrivateFolder {
   // previous file or none. On Windows a file another program holds open is retried for a
   // moment.
   bool PublishFile(const std::string& name, const std::string& text) const;
-  // At most `most` bytes of the plain file `name`, never through a link, hard links included.
-  bool ReadPlainFile(const std::string& name, size_t most, std::string* text) const;
-  bool RemoveFile(const std::string& name) const;
+  // Removes the plain file `name` (never through a link, hard links included) if it holds
+  // exactly `expected`. On Windows it is read and deleted through one handle, so that a file
+  // put at the name in between is never the one deleted.
+  Withdrawal RemoveFileHolding(const std::string& name, const std::string& expected) const;
   // For appending to `name`: created only ours, or an existing plain file that is ours and no
   // other user can write (else closed, with `*notOurs` set). Never through a link, nor to a file
   // with another name (a hard link).

@@ -13,8 +13,6 @@ using dialforge_platform::JoinPath;
 using dialforge_platform::PrivateFolder;
 
 constexpr const char* kFileName = "socket.port";
-// Longer than any port's digits, so a file that holds more is never taken for ours.
-constexpr size_t kMostDigits = 16;
 
 // The folder's path below the home.
 std::string FolderBelowHome() {
@@ -75,12 +73,12 @@ void PortFile::Withdraw() {
     return;
   }
   const PrivateFolder folder(home, FolderBelowHome(), false);
-  std::string held;
-  if (!folder.IsOpen() || !folder.ReadPlainFile(kFileName, kMostDigits + 1, &held)) {
-    Tracer::TRACE("File delete failed: %s", path.c_str());
-  } else if (held != published) {
+  const dialforge_platform::Withdrawal withdrawal =
+      folder.IsOpen() ? folder.RemoveFileHolding(kFileName, published)
+                      : dialforge_platform::Withdrawal::Unreadable;
+  if (withdrawal == dialforge_platform::Withdrawal::Differs) {
     Tracer::TRACE("Port file names another listener; left in place: %s", path.c_str());
-  } else if (!folder.RemoveFile(kFileName)) {
+  } else if (withdrawal != dialforge_platform::Withdrawal::Removed) {
     Tracer::TRACE("File delete failed: %s", path.c_str());
   }
   published.clear();

@@ -261,27 +261,36 @@ bool PrivateFolder::PublishFile(const std::string& name, const std::string& text
   return true;
 }
 
-bool PrivateFolder::ReadPlainFile(const std::string& name, size_t most, std::string* text) const {
-  DWORD error = 0;
-  const HANDLE file =
-      OpenPlainFile(ToUtf16(path + "\\" + name), GENERIC_READ, OPEN_EXISTING, &error);
-  if (file == nullptr) {
-    return false;
-  }
-  std::string bytes(most, '\0');
-  DWORD count = 0;
-  const bool read = ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &count, nullptr);
-  CloseHandle(file);
-  if (!read) {
-    return false;
-  }
-  text->assign(bytes, 0, count);
-  return true;
-}
-
-bool PrivateFolder::RemoveFile(const std::string& name) const {
+Withdrawal PrivateFolder::RemoveFileHolding(const std::string& name,
+                                            const std::string& expected) const {
   const std::wstring target = ToUtf16(path + "\\" + name);
-  return UnlessBusy([&] { return DeleteFileW(target.c_str()) != 0; });
+  DWORD error = 0;
+  HANDLE file = nullptr;
+  // Delete access is refused while another program holds the file without delete sharing.
+  UnlessBusy([&] {
+    file = OpenPlainFile(target, GENERIC_READ | DELETE, OPEN_EXISTING, &error);
+    SetLastError(error);
+    return file != nullptr;
+  });
+  if (file == nullptr) {
+    return Withdrawal::Unreadable;
+  }
+  std::string bytes(expected.size() + 1, '\0');
+  DWORD count = 0;
+  Withdrawal withdrawal = Withdrawal::Unreadable;
+  if (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &count, nullptr)) {
+    withdrawal = count == expected.size() && bytes.compare(0, count, expected) == 0
+                     ? Withdrawal::NotRemoved
+                     : Withdrawal::Differs;
+  }
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (withdrawal == Withdrawal::NotRemoved &&
+      SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) {
+    withdrawal = Withdrawal::Removed;
+  }
+  // The file goes when its last handle closes: this one, unless another program holds it.
+  CloseHandle(file);
+  return withdrawal;
 }
 
 AppendFile PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) const {

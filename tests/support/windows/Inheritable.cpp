@@ -1,9 +1,8 @@
 #include "tests/support/Inheritable.h"
 
-#include <windows.h>
+#include <winsock2.h>
 
 #include <cstdint>
-#include <winsock2.h>
 
 namespace dialforge_test {
 
