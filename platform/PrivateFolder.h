@@ -1,7 +1,8 @@
 // A folder below the user's home that no other user can change. On POSIX every folder of its
 // path is reached without following a link and is owned by us (or root) with no group or other
-// write bit; on Windows none is a reparse point (symbolic link or junction) and each is owned by
-// us (or the administrators or the system). Files are then made, read and removed in the opened
+// write bit; on Windows none is a reparse point (symbolic link or junction), each is owned by
+// us (or the administrators or the system), and its DACL lets no one else write, delete, change
+// the DACL or take ownership. Files are then made, read and removed in the opened
 // folder, which is held so that a folder swapped during or after the walk cannot redirect them.
 // Paths are UTF-8.
 #ifndef DIALFORGE_PLATFORM_PRIVATEFOLDER_H
@@ -46,7 +47,8 @@ class PrivateFolder {
  public:
   // `below` is the path under the home, its folders separated by "/" (or, on Windows, "\").
   // The home itself may be a link. Missing folders below the home are created when
-  // `createMissing` is set: 0700 on POSIX, with the inherited access control on Windows.
+  // `createMissing` is set: 0700 on POSIX; on Windows with a protected DACL granting the user,
+  // the system and the administrators alone.
   PrivateFolder(const std::string& home, const std::string& below, bool createMissing);
   ~PrivateFolder();
   PrivateFolder(const PrivateFolder&) = delete;

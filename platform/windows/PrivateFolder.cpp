@@ -10,6 +10,7 @@
 #include <random>
 #include <type_traits>
 
+#include "platform/windows/AccessControl.h"
 #include "platform/windows/Utf16.h"
 
 namespace dialforge_platform {
@@ -49,20 +50,45 @@ struct TokenUser {
 };
 static_assert(std::is_trivially_destructible<TokenUser>::value, "registers nothing at exit");
 
-// Owned by us, or by those who can change anything anyway (the counterpart of root).
-bool IsOurs(HANDLE object) {
+const TokenUser& User() {
   static const TokenUser sUser;
+  return sUser;
+}
+
+// Owned by us, or by those who can change anything anyway (the counterpart of root), and no
+// one else may change it.
+bool IsOurs(HANDLE object) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                      nullptr, &descriptor) != ERROR_SUCCESS) {
+  if (GetSecurityInfo(object, SE_FILE_OBJECT,
+                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                      nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
     return false;
   }
-  const bool ours = owner != nullptr && ((sUser.Sid() != nullptr && EqualSid(owner, sUser.Sid())) ||
-                                         IsWellKnownSid(owner, WinLocalSystemSid) ||
-                                         IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+  const PSID user = User().Sid();
+  const bool ours =
+      owner != nullptr &&
+      ((user != nullptr && EqualSid(owner, user)) || IsWellKnownSid(owner, WinLocalSystemSid) ||
+       IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) &&
+      OnlyTrustedMayChange(descriptor, user);
   LocalFree(descriptor);
   return ours;
+}
+
+// A folder only we (the system and the administrators) may change, whatever the folder above
+// passes down.
+bool CreatePrivateFolder(const std::wstring& path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          PrivateDaclFor(User().Sid()).c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+    return false;
+  }
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  const bool created = CreateDirectoryW(path.c_str(), &attributes) != 0;
+  const DWORD error = GetLastError();
+  LocalFree(descriptor);
+  SetLastError(error);
+  return created;
 }
 
 // Held without FILE_SHARE_DELETE, so that the folder cannot be renamed or removed meanwhile.
@@ -201,10 +227,9 @@ PrivateFolder::PrivateFolder(const std::string& home, const std::string& below,
     walked += "\\" + name;
     const std::wstring wide = ToUtf16(walked);
     folder = OpenFolder(wide, false);
-    // Null security attributes: the folder inherits the access control of the one above.
     if (folder == INVALID_HANDLE_VALUE && createMissing &&
         (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND) &&
-        CreateDirectoryW(wide.c_str(), nullptr)) {
+        CreatePrivateFolder(wide)) {
       folder = OpenFolder(wide, false);
     }
     if (folder == INVALID_HANDLE_VALUE) {
