@@ -53,9 +53,6 @@ std::optional<int> PortFromFile(const std::string& path) {
 SocketHandle ConnectTo(int port, int* error) {
   SocketHandle socket = kNoSocket;
   SocketError failed = platform::OpenStreamSocket(&socket);
-  if (!failed) {
-    failed = platform::KeepFromChildren(socket);
-  }
   while (!failed) {
     failed = platform::ConnectLoopback(socket, port);
     if (!failed || platform::KindOf(failed.number) != SocketErrorKind::Interrupted) {

@@ -1,7 +1,8 @@
 // A folder below the user's home that no other user can change. On POSIX every folder of its
 // path is reached without following a link and is owned by us (or root) with no group or other
-// write bit; on Windows none is a reparse point (symbolic link or junction) and each is owned by
-// us (or the administrators or the system). Files are then made, read and removed in the opened
+// write bit; on Windows none is a reparse point (symbolic link or junction), each is owned by
+// us (or the administrators or the system), and its DACL lets no one else write, delete, change
+// the DACL or take ownership. Files are then made, read and removed in the opened
 // folder, which is held so that a folder swapped during or after the walk cannot redirect them.
 // Paths are UTF-8.
 #ifndef DIALFORGE_PLATFORM_PRIVATEFOLDER_H
@@ -34,11 +35,20 @@ class AppendFile {
   std::intptr_t handle = -1;
 };
 
+// What became of a file to remove if it held what was expected.
+enum class Withdrawal {
+  Removed,
+  Unreadable,  // missing, not a plain file of ours, or unreadable
+  Differs,     // it holds something else: another program's file
+  NotRemoved,  // it held what was expected, and could not be deleted
+};
+
 class PrivateFolder {
  public:
   // `below` is the path under the home, its folders separated by "/" (or, on Windows, "\").
   // The home itself may be a link. Missing folders below the home are created when
-  // `createMissing` is set: 0700 on POSIX, with the inherited access control on Windows.
+  // `createMissing` is set: 0700 on POSIX; on Windows with a protected DACL granting the user,
+  // the system and the administrators alone.
   PrivateFolder(const std::string& home, const std::string& below, bool createMissing);
   ~PrivateFolder();
   PrivateFolder(const PrivateFolder&) = delete;
@@ -55,11 +65,13 @@ class PrivateFolder {
   // previous file or none. On Windows a file another program holds open is retried for a
   // moment.
   bool PublishFile(const std::string& name, const std::string& text) const;
-  // At most `most` bytes of the plain file `name`, never through a link.
-  bool ReadPlainFile(const std::string& name, size_t most, std::string* text) const;
-  bool RemoveFile(const std::string& name) const;
+  // Removes the plain file `name` (never through a link, hard links included) if it holds
+  // exactly `expected`. On Windows it is read and deleted through one handle, so that a file
+  // put at the name in between is never the one deleted.
+  Withdrawal RemoveFileHolding(const std::string& name, const std::string& expected) const;
   // For appending to `name`: created only ours, or an existing plain file that is ours and no
-  // other user can write (else closed, with `*notOurs` set). Never through a link.
+  // other user can write (else closed, with `*notOurs` set). Never through a link, nor to a file
+  // with another name (a hard link).
   AppendFile OpenForAppend(const std::string& name, bool* notOurs) const;
 
  private:

@@ -55,9 +55,11 @@ class SocketsInUse {
   SocketError failure;
 };
 
-// An IPv4 TCP socket. The handle is inherited by child processes until KeepFromChildren.
+// An IPv4 TCP socket, never inherited by child processes: made so where the system has a flag
+// for it (Linux, Windows), else made so at once (macOS).
 SocketError OpenStreamSocket(SocketHandle* opened);
-// Not inherited by processes the host starts.
+// Not inherited by processes the host starts: for a socket made elsewhere, or to know that the
+// flag holds.
 SocketError KeepFromChildren(SocketHandle socket);
 SocketError SetNonBlocking(SocketHandle socket);
 // Each send leaves at once, without waiting for the acknowledgement of the previous one.
@@ -86,7 +88,8 @@ SocketError LocalAddress(SocketHandle socket, int* port, std::string* address);
 // The port of the peer a connected socket is connected to.
 SocketError PeerPort(SocketHandle socket, int* port);
 SocketError Listen(SocketHandle socket, int backlog);
-// Takes one connection, without asking for the peer's address.
+// Takes one connection, without asking for the peer's address; not inherited, as above (Linux
+// accepts it so; macOS and Windows clear the flag at once).
 SocketError Accept(SocketHandle listening, SocketHandle* accepted);
 SocketError ConnectLoopback(SocketHandle socket, int port);
 

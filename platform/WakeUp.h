@@ -19,6 +19,9 @@ class WakeUp {
 
   // Makes both ends; on failure nothing is left open.
   SocketError Open();
+  // Why an end opened last may be inherited after all (a null call when it is not): it does not
+  // keep the pair from working.
+  SocketError NotKeptFromChildren() const { return notKeptFromChildren; }
   void Close();
   bool IsOpen() const { return watched != kNoSocket; }
 
@@ -32,6 +35,7 @@ class WakeUp {
  private:
   SocketHandle watched = kNoSocket;
   SocketHandle raised = kNoSocket;
+  SocketError notKeptFromChildren;
 };
 
 }  // namespace dialforge_platform

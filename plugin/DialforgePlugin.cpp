@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "platform/ModulePin.h"
 #include "trace/Tracer.h"
 
 namespace VazezeveDudOzizezUziriv {
@@ -18,7 +19,12 @@ DialforgePlugin::DialforgePlugin(const HostEntry& hostEntry, SPBasicSuite* basic
     : hostEntry(hostEntry), basicSuite(basicSuite) {}
 
 DialforgePlugin::~DialforgePlugin() {
-  Disconnect();
+  // Nothing may leave a destructor: the host would end.
+  try {
+    Disconnect();
+  } catch (...) {
+    Tracer::TRACE("Plugin disconnect failed");
+  }
 }
 
 ADOBESDK_ControlSurface* DialforgePlugin::Connect(ADOBESDK_ControlSurfaceHost* host) {
@@ -34,6 +40,10 @@ ADOBESDK_ControlSurface* DialforgePlugin::Connect(ADOBESDK_ControlSurfaceHost* h
   unsigned int* identifierLength = nullptr;
   dialforge->GetConfigIdentifier(identifier, identifierLength);
   listener.ServeSurface(dialforge);
+  // A host that unloads the module without disconnecting must not unmap the listener's code.
+  if (!dialforge_platform::PinThisModule()) {
+    Tracer::TRACE("Plugin module cannot be kept loaded");
+  }
   listener.StartListening(0);
   Tracer::TRACE("Plugin connected");
   return dialforge->GetDialforgeRef();

@@ -47,6 +47,18 @@ DialforgePlugin* FromHandle(ADOBESDK_ControlSurfacePlugin* plugin) {
   return reinterpret_cast<DialforgePlugin*>(plugin);
 }
 
+// Runs one function the host called: nothing is thrown into the host, whose terminate handler
+// would end it. What escapes is traced and answered with a code.
+template <typename Body>
+ADOBESDK_Error Guarded(const char* what, Body body) {
+  try {
+    return body();
+  } catch (...) {
+    Tracer::TRACE("%s failed", what);
+    return kADOBESDK_NotImplemented;
+  }
+}
+
 ADOBESDK_Error AllocateFromUTF16(const ADOBESDK_UTF16Char* text, ADOBESDK_String* out) {
   if (out == nullptr) {
     return kADOBESDK_BadParameter;
@@ -67,36 +79,31 @@ static ADOBESDK_Error DialforgePlugin_Connect(ADOBESDK_ControlSurfacePlugin* plu
   if (plugin == nullptr || surface == nullptr) {
     return kADOBESDK_BadParameter;
   }
-  try {
+  return Guarded("Plugin connect", [&] {
     *surface = FromHandle(plugin)->Connect(host);
-  } catch (...) {
-    Tracer::TRACE("Plugin connect failed");
-    return kADOBESDK_NotImplemented;
-  }
-  return kADOBESDK_NoError;
+    return kADOBESDK_NoError;
+  });
 }
 
 static ADOBESDK_Error DialforgePlugin_Disconnect(ADOBESDK_ControlSurfacePlugin* plugin) {
   if (plugin == nullptr) {
     return kADOBESDK_BadParameter;
   }
-  try {
+  return Guarded("Plugin disconnect", [&] {
     FromHandle(plugin)->Disconnect();
-  } catch (...) {
-    Tracer::TRACE("Plugin disconnect failed");
-    return kADOBESDK_NotImplemented;
-  }
-  return kADOBESDK_NoError;
+    return kADOBESDK_NoError;
+  });
 }
 
 static ADOBESDK_Error DialforgePlugin_GetPluginID(ADOBESDK_ControlSurfacePlugin*,
                                                   ADOBESDK_String* id) {
-  return AllocateFromUTF16(kPluginIDString, id);
+  return Guarded("Plugin ID", [&] { return AllocateFromUTF16(kPluginIDString, id); });
 }
 
 static ADOBESDK_Error DialforgePlugin_GetPluginDisplayString(ADOBESDK_ControlSurfacePlugin*,
                                                              ADOBESDK_String* displayString) {
-  return AllocateFromUTF16(kPluginDisplayString, displayString);
+  return Guarded("Plugin display string",
+                 [&] { return AllocateFromUTF16(kPluginDisplayString, displayString); });
 }
 
 static ADOBESDK_Error DialforgePlugin_GetPluginSettings(ADOBESDK_ControlSurfacePlugin*,
@@ -151,7 +158,7 @@ const ADOBESDK_ControlSurfacePluginSuite1 sPluginSuite = {
 
 extern "C" {
 
-static ADOBESDK_Error DialforgePlugin_Startup() {
+static ADOBESDK_Error StartUp() {
   if (sSPBasicSuite == nullptr) {
     return kADOBESDK_BadParameter;
   }
@@ -183,8 +190,12 @@ static ADOBESDK_Error DialforgePlugin_Startup() {
   return kADOBESDK_NoError;
 }
 
+static ADOBESDK_Error DialforgePlugin_Startup() {
+  return Guarded("Plugin startup", StartUp);
+}
+
 // The suites suite stays acquired: the host keeps the suite list's tables through it.
-static ADOBESDK_Error DialforgePlugin_Shutdown() {
+static ADOBESDK_Error ShutDown() {
   if (sSuiteList != nullptr) {
     if (sSPSuitesSuite != nullptr) {
       sSPSuitesSuite->FreeSuiteList(sSuiteList);
@@ -200,23 +211,27 @@ static ADOBESDK_Error DialforgePlugin_Shutdown() {
   return kADOBESDK_NoError;
 }
 
+static ADOBESDK_Error DialforgePlugin_Shutdown() {
+  return Guarded("Plugin shutdown", ShutDown);
+}
+
 static ADOBESDK_Error DialforgePlugin_CreatePluginInstance(ADOBESDK_ControlSurfacePlugin** plugin) {
   if (plugin == nullptr) {
     return kADOBESDK_BadParameter;
   }
   // Not nothrow new: the listener's constructor may throw as well.
-  try {
+  return Guarded("Plugin instance creation", [&] {
     *plugin = reinterpret_cast<ADOBESDK_ControlSurfacePlugin*>(new DialforgePlugin(
         {sHostIdentifier, sHostMajorVersion, sHostMinorVersion}, sSPBasicSuite));
-  } catch (...) {
-    return kADOBESDK_NotImplemented;
-  }
-  return kADOBESDK_NoError;
+    return kADOBESDK_NoError;
+  });
 }
 
 static ADOBESDK_Error DialforgePlugin_DeletePluginInstance(ADOBESDK_ControlSurfacePlugin* plugin) {
-  delete FromHandle(plugin);
-  return kADOBESDK_NoError;
+  return Guarded("Plugin instance deletion", [&] {
+    delete FromHandle(plugin);
+    return kADOBESDK_NoError;
+  });
 }
 
 static ADOBESDK_Error DialforgePlugin_GetSuiteList(SPSuiteList** suiteList) {
@@ -246,11 +261,15 @@ extern "C" {
 DIALFORGE_MODULE_EXPORT ADOBESDK_Error EntryPoint(SPBasicSuite* basicSuite, int32_t majorVersion,
                                                   int32_t minorVersion, uint32_t hostIdentifier,
                                                   ADOBESDK_ControlSurfacePluginFuncs* pluginFuncs) {
-  const std::optional<std::string> home =
-      dialforge_platform::Variable(dialforge_platform::HomeVariable());
-  Tracer::SetTracing(MarkerFileExists(home, "enabletraces"));
-  Tracer::SetLog(MarkerFileExists(home, "enablelogs"));
-  DialforgeListener::RequireToken(MarkerFileExists(home, "requiretoken"));
+  // Without the switches (short of memory) the plug-in still loads, silent.
+  Guarded("Plugin trace switches", [] {
+    const std::optional<std::string> home =
+        dialforge_platform::Variable(dialforge_platform::HomeVariable());
+    Tracer::SetTracing(MarkerFileExists(home, "enabletraces"));
+    Tracer::SetLog(MarkerFileExists(home, "enablelogs"));
+    DialforgeListener::RequireToken(MarkerFileExists(home, "requiretoken"));
+    return kADOBESDK_NoError;
+  });
   Tracer::TRACE("Plugin loaded, version %d.%d", majorVersion, minorVersion);
   sHostIdentifier = hostIdentifier;
   sHostMajorVersion = majorVersion;

@@ -13,9 +13,8 @@ bool Succeeded(const dialforge_platform::SocketError& error) {
 }
 
 bool PrepareDescriptor(dialforge_platform::SocketHandle descriptor, bool nonBlocking) {
-  if (!Succeeded(dialforge_platform::KeepFromChildren(descriptor))) {
-    return false;
-  }
+  // Made so already where the system allows: a failure here only leaves it inheritable.
+  Succeeded(dialforge_platform::KeepFromChildren(descriptor));
   return !nonBlocking || Succeeded(dialforge_platform::SetNonBlocking(descriptor));
 }
 

@@ -10,8 +10,8 @@ namespace VazezeveDudOzizezUziriv {
 // Traces "<call>() failed with error <number>" when the call failed; true when it did not.
 bool Succeeded(const dialforge_platform::SocketError& error);
 
-// Not inherited, so that a process the host starts holds none of our sockets; and non-blocking
-// where asked. False (traced) when that cannot be set.
+// Not inherited, so that a process the host starts holds none of our sockets (a failure is
+// traced, never fatal); and non-blocking where asked. False (traced) when that cannot be set.
 bool PrepareDescriptor(dialforge_platform::SocketHandle descriptor, bool nonBlocking);
 
 }  // namespace VazezeveDudOzizezUziriv

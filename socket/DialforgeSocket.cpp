@@ -199,6 +199,12 @@ bool DialforgeSocket::OpenListeningSocket() {
   Succeeded(dialforge_platform::GuardListeningPort(listenSocket));
   if (!Succeeded(dialforge_platform::BindLoopback(listenSocket, port.load()))) {
     CloseListenSocket();
+    // The port may stay taken (on Windows, by connections that linger on it): the system
+    // chooses another, which the port file then tells.
+    if (port.load() != 0) {
+      port.store(0);
+      return OpenListeningSocket();
+    }
     return false;
   }
   int boundPort = 0;

@@ -6,9 +6,14 @@ namespace VazezeveDudOzizezUziriv {
 
 bool OutputSignal::Open() {
   dialforge_platform::SocketError error;
+  dialforge_platform::SocketError inheritable;
   {
     std::lock_guard<std::mutex> lock(writeMutex);
     error = signal.Open();
+    inheritable = signal.NotKeptFromChildren();
+  }
+  if (!error) {
+    Succeeded(inheritable);
   }
   return Succeeded(error);
 }

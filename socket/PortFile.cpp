@@ -13,8 +13,6 @@ using dialforge_platform::JoinPath;
 using dialforge_platform::PrivateFolder;
 
 constexpr const char* kFileName = "socket.port";
-// Longer than any port's digits, so a file that holds more is never taken for ours.
-constexpr size_t kMostDigits = 16;
 
 }  // namespace
 
@@ -37,6 +35,7 @@ void PortFile::Publish(int port) {
     Tracer::TRACE("%s is not set; no port file", dialforge_platform::HomeVariable());
     return;
   }
+  owed = true;
   const PrivateFolder folder(home, ListenerFolderBelowHome(), true);
   if (!folder.IsOpen()) {
     if (!folder.NotPrivate().empty()) {
@@ -57,28 +56,30 @@ void PortFile::Publish(int port) {
     return;
   }
   published = digits;
+  owed = false;
 }
 
 void PortFile::RepublishIfMissing(int port) {
   if (path.empty()) {
     return;
   }
-  if (dialforge_platform::IsMissing(path)) {
+  if (owed || dialforge_platform::IsMissing(path)) {
     Publish(port);
   }
 }
 
 void PortFile::Withdraw() {
+  owed = false;
   if (path.empty() || published.empty()) {
     return;
   }
   const PrivateFolder folder(home, ListenerFolderBelowHome(), false);
-  std::string held;
-  if (!folder.IsOpen() || !folder.ReadPlainFile(kFileName, kMostDigits + 1, &held)) {
-    Tracer::TRACE("File delete failed: %s", path.c_str());
-  } else if (held != published) {
+  const dialforge_platform::Withdrawal withdrawal =
+      folder.IsOpen() ? folder.RemoveFileHolding(kFileName, published)
+                      : dialforge_platform::Withdrawal::Unreadable;
+  if (withdrawal == dialforge_platform::Withdrawal::Differs) {
     Tracer::TRACE("Port file names another listener; left in place: %s", path.c_str());
-  } else if (!folder.RemoveFile(kFileName)) {
+  } else if (withdrawal != dialforge_platform::Withdrawal::Removed) {
     Tracer::TRACE("File delete failed: %s", path.c_str());
   }
   published.clear();

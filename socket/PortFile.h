@@ -28,8 +28,9 @@ class PortFile {
   // none, never a partial one. Failures are traced.
   void Publish(int port);
   // Publishes the port again when the file is missing (a folder was not writable before, or a
-  // newer instance has withdrawn its own file); anything found at the path, another listener's
-  // port above all, is left as it is. At most one write.
+  // newer instance has withdrawn its own file), or when our last publication failed (another
+  // program held the old file, the disk was full): a dead port must not stay published. A file
+  // that another listener published after ours is left as it is. At most one write.
   void RepublishIfMissing(int port);
   // Deletes the file if it still holds the port this object published last.
   void Withdraw();
@@ -38,6 +39,7 @@ class PortFile {
   std::string home;
   std::string path;
   std::string published;  // the digits written last; empty when none
+  bool owed = false;      // the last publication failed
   bool refusalTraced = false;
 };
 

@@ -16,16 +16,21 @@ void WakePipe::Reset() {
 
 bool WakePipe::Open() {
   SocketError error;
+  SocketError inheritable;
   {
     std::lock_guard<std::mutex> lock(mutex);
     if (pipe.IsOpen()) {
       return true;
     }
     error = pipe.Open();
+    inheritable = pipe.NotKeptFromChildren();
     // The byte is never read, so the pipe stays readable.
     if (!error && woken) {
       pipe.Raise();
     }
+  }
+  if (!error) {
+    Succeeded(inheritable);
   }
   return Succeeded(error);
 }

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/DataFolder.h"
+#include "platform/ModulePin.h"
 #include "platform/PrivateFolder.h"
 #include "platform/StandardOutput.h"
 #include "platform/Time.h"
@@ -36,6 +37,9 @@ constexpr size_t kMessageBound = 4093;  // 4092 characters and the NUL
 constexpr size_t kMostQueuedLines = 4096;
 constexpr size_t kMostQueuedBytes = 4u << 20;
 constexpr auto kStopDeadline = std::chrono::seconds(1);
+// How long a stop goes on interrupting a write the system holds before it leaves the writer to
+// end on its own.
+constexpr auto kGiveUpAfter = std::chrono::seconds(1);
 // How often a stop past its deadline interrupts a write that the system holds.
 constexpr auto kInterruptInterval = std::chrono::milliseconds(50);
 
@@ -59,14 +63,27 @@ struct TraceQueue {
   unsigned endedWriters = 0;
   std::string logHome;      // empty until the first logged line names the file
   std::string logFileName;  // the file's name in the Logs folder
+  bool missingHomeTraced = false;
 };
 
-// Made before sStopAtExit below and so destroyed after it, once the writer has been joined; a
-// module unloaded and loaded again leaves nothing behind.
-TraceQueue sQueue;
+// Made by the first line and never destroyed: at exit, or at an unload under the system's
+// loader lock, no destructor may wait for the writer (Windows has already ended it at exit, and
+// joining it at an unload would deadlock). The module is pinned before the writer starts, so
+// the queue stays reachable for the life of the process.
+std::atomic<TraceQueue*> sQueue{nullptr};
+std::mutex sQueueMaking;
 
 TraceQueue& Queue() {
-  return sQueue;
+  TraceQueue* queue = sQueue.load();
+  if (queue == nullptr) {
+    std::lock_guard<std::mutex> lock(sQueueMaking);
+    queue = sQueue.load();
+    if (queue == nullptr) {
+      queue = new TraceQueue;
+      sQueue.store(queue);
+    }
+  }
+  return *queue;
 }
 
 // The moment after which a stopping writer gives up (steady clock, nanoseconds); 0 when none.
@@ -157,6 +174,25 @@ void AppendToLog(const std::string& home, const std::string& name, const std::st
 
 void QueueDroppedLocked(TraceQueue& queue, bool logged);
 
+// Callers hold the queue's mutex. The stamp of a line logged now; empty when it is not logged.
+// Without a home nothing is logged, which is said once, before the line.
+std::string StampLocked(TraceQueue& queue, bool logged) {
+  if (!logged) {
+    return std::string();
+  }
+  if (NameLogFileLocked(queue)) {
+    return Tracer::GetCurrentDateTime();
+  }
+  if (!queue.missingHomeTraced) {
+    queue.missingHomeTraced = true;
+    const std::string said =
+        std::string(dialforge_platform::HomeVariable()) + " is not set; no log file\r\n";
+    queue.lines.push_back({said, std::string()});
+    queue.bytes += said.size();
+  }
+  return std::string();
+}
+
 void WriterLoop() {
   TraceQueue& queue = Queue();
   std::unique_lock<std::mutex> lock(queue.mutex);
@@ -195,8 +231,7 @@ void WriterLoop() {
 void QueueDroppedLocked(TraceQueue& queue, bool logged) {
   char said[64];
   std::snprintf(said, sizeof said, "Trace lines dropped: %d\r\n", queue.dropped);
-  const std::string stamp =
-      logged && NameLogFileLocked(queue) ? Tracer::GetCurrentDateTime() : std::string();
+  const std::string stamp = StampLocked(queue, logged);
   queue.lines.push_back({said, stamp});
   queue.bytes += std::strlen(said);
   queue.dropped = 0;
@@ -212,12 +247,13 @@ void EnqueueLocked(TraceQueue& queue, const char* text, bool logged) {
   if (queue.dropped > 0) {
     QueueDroppedLocked(queue, logged);
   }
-  const std::string stamp =
-      logged && NameLogFileLocked(queue) ? Tracer::GetCurrentDateTime() : std::string();
+  const std::string stamp = StampLocked(queue, logged);
   queue.lines.push_back({std::string(text, length), stamp});
   queue.bytes += length;
   if (!queue.writerRunning) {
     try {
+      // A host that unloads the module without shutting it down must not unmap the writer's code.
+      dialforge_platform::PinThisModule();
       queue.writer = std::thread(WriterLoop);
       queue.writerRunning = true;
     } catch (...) {
@@ -226,11 +262,6 @@ void EnqueueLocked(TraceQueue& queue, const char* text, bool logged) {
   }
   queue.wake.notify_one();
 }
-
-// Unloading the module or leaving the process writes out what is queued and joins the writer.
-struct StopAtExit {
-  ~StopAtExit() { Tracer::Stop(); }
-} sStopAtExit;
 
 }  // namespace
 
@@ -259,27 +290,38 @@ void Tracer::TRACE(const char* format, ...) {
   if (switches == 0 || format == nullptr) {
     return;
   }
-  TraceQueue& queue = Queue();
-  std::lock_guard<std::mutex> lock(queue.mutex);
-  va_list arguments;
-  va_start(arguments, format);
-  if (std::vsnprintf(szTraceBuffer, kMessageBound, format, arguments) < 0) {
-    szTraceBuffer[0] = '\0';
+  // Tracing never throws, least of all into the host: a line that cannot be made is dropped.
+  try {
+    TraceQueue& queue = Queue();
+    std::lock_guard<std::mutex> lock(queue.mutex);
+    va_list arguments;
+    va_start(arguments, format);
+    if (std::vsnprintf(szTraceBuffer, kMessageBound, format, arguments) < 0) {
+      szTraceBuffer[0] = '\0';
+    }
+    va_end(arguments);
+    const size_t end = std::strlen(szTraceBuffer);
+    szTraceBuffer[end] = '\r';
+    szTraceBuffer[end + 1] = '\n';
+    szTraceBuffer[end + 2] = '\0';
+    try {
+      EnqueueLocked(queue, szTraceBuffer, (switches & kLogSwitch) != 0);
+    } catch (...) {
+      ++queue.dropped;
+    }
+  } catch (...) {
   }
-  va_end(arguments);
-  const size_t end = std::strlen(szTraceBuffer);
-  szTraceBuffer[end] = '\r';
-  szTraceBuffer[end + 1] = '\n';
-  szTraceBuffer[end + 2] = '\0';
-  EnqueueLocked(queue, szTraceBuffer, (switches & kLogSwitch) != 0);
 }
 
 void Tracer::Stop() {
   std::lock_guard<std::mutex> stopLock(sStopMutex);
+  if (sQueue.load() == nullptr) {
+    return;
+  }
   TraceQueue& queue = Queue();
   std::thread writer;
   std::unique_lock<std::mutex> lock(queue.mutex);
-  if (!queue.writerRunning) {
+  if (!queue.writerRunning || !queue.writer.joinable()) {
     return;
   }
   const Clock::time_point deadline = Clock::now() + kStopDeadline;
@@ -289,9 +331,15 @@ void Tracer::Stop() {
   const unsigned ended = queue.endedWriters;
   const auto writerEnded = [&] { return queue.endedWriters != ended; };
   queue.wake.notify_one();
-  // A write the system holds past the deadline is interrupted until the writer sees it.
+  // A write the system holds past the deadline is interrupted until the writer sees it, for a
+  // while; a writer that still has not ended is left to end on its own, and nothing waits for it.
   if (!queue.writerEnded.wait_until(lock, deadline, writerEnded)) {
+    const Clock::time_point givingUp = deadline + kGiveUpAfter;
     do {
+      if (Clock::now() >= givingUp) {
+        writer.detach();
+        return;
+      }
       lock.unlock();
       dialforge_platform::InterruptStandardOutput();
       lock.lock();

@@ -22,12 +22,14 @@ class Tracer {
   // (client text made printable) ask this, so that tracing off still costs nothing.
   static bool IsOn();
 
-  // One printf-style line. With both switches off it only tests them. A line that does not fit
-  // the queue (kept below 4,096 lines and 4 MiB) is dropped and counted; the next queued line is
-  // preceded by "Trace lines dropped: N".
+  // One printf-style line; never throws. With both switches off it only tests them. A line that
+  // does not fit the queue (kept below 4,096 lines and 4 MiB) is dropped and counted; the next
+  // queued line is preceded by "Trace lines dropped: N".
   static void TRACE(const char* format, ...) __attribute__((format(printf, 1, 2)));
   // Writes out what is queued, waiting at most a second, and joins the writer; a later line
-  // starts it again. Called by the last instance's stop, at unload and at exit.
+  // starts it again. A writer held in a write past that is interrupted for another second and
+  // then left to end on its own. Called by the last instance's stop and by the module's
+  // shut-down; nothing calls it at unload or exit, where no wait is safe.
   static void Stop();
 
   static std::string GetCurrentDateTime();

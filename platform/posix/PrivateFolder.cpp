@@ -151,30 +151,37 @@ bool PrivateFolder::PublishFile(const std::string& name, const std::string& text
   return true;
 }
 
-bool PrivateFolder::ReadPlainFile(const std::string& name, size_t most, std::string* text) const {
-  const int file = openat(static_cast<int>(held.back()), name.c_str(),
-                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+Withdrawal PrivateFolder::RemoveFileHolding(const std::string& name,
+                                            const std::string& expected) const {
+  const int descriptor = static_cast<int>(held.back());
+  const int file = openat(descriptor, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (file == -1) {
-    return false;
+    return Withdrawal::Unreadable;
   }
   struct stat status {};
-  std::string bytes(most, '\0');
+  std::string bytes(expected.size() + 1, '\0');
   ssize_t count = -1;
-  if (fstat(file, &status) == 0 && S_ISREG(status.st_mode)) {
+  if (fstat(file, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1) {
     do {
       count = read(file, &bytes[0], bytes.size());
     } while (count == -1 && errno == EINTR);
   }
   close(file);
   if (count < 0) {
-    return false;
+    return Withdrawal::Unreadable;
   }
-  text->assign(bytes, 0, static_cast<size_t>(count));
-  return true;
-}
-
-bool PrivateFolder::RemoveFile(const std::string& name) const {
-  return unlinkat(static_cast<int>(held.back()), name.c_str(), 0) == 0;
+  if (bytes.compare(0, static_cast<size_t>(count), expected) != 0 ||
+      static_cast<size_t>(count) != expected.size()) {
+    return Withdrawal::Differs;
+  }
+  // POSIX deletes by name only: the file still at the name must be the one read. Only our own
+  // processes can change this folder.
+  struct stat now {};
+  if (fstatat(descriptor, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+      now.st_dev != status.st_dev || now.st_ino != status.st_ino) {
+    return Withdrawal::Differs;
+  }
+  return unlinkat(descriptor, name.c_str(), 0) == 0 ? Withdrawal::Removed : Withdrawal::NotRemoved;
 }
 
 AppendFile PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) const {
@@ -193,7 +200,8 @@ AppendFile PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) 
   file =
       openat(descriptor, name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   struct stat status {};
-  if (file == -1 || fstat(file, &status) != 0 || !S_ISREG(status.st_mode) ||
+  // A hard link is another name of a file that may lie anywhere: it is not taken either.
+  if (file == -1 || fstat(file, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1 ||
       status.st_uid != geteuid() || (status.st_mode & 022) != 0) {
     *notOurs = true;
     if (file != -1) {

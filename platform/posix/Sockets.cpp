@@ -112,21 +112,29 @@ std::string SocketErrorText(int number) {
 SocketsInUse::SocketsInUse() = default;
 SocketsInUse::~SocketsInUse() = default;
 
-SocketError OpenStreamSocket(SocketHandle* opened) {
-  const int descriptor = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (descriptor == -1) {
-    *opened = kNoSocket;
-    return Failed("socket");
-  }
-  *opened = Handle(descriptor);
-  return {};
-}
-
 SocketError KeepFromChildren(SocketHandle socket) {
   const int flags = fcntl(Descriptor(socket), F_GETFD);
   if (flags == -1 || fcntl(Descriptor(socket), F_SETFD, flags | FD_CLOEXEC) == -1) {
     return Failed("fcntl");
   }
+  return {};
+}
+
+SocketError OpenStreamSocket(SocketHandle* opened) {
+#if defined(SOCK_CLOEXEC)
+  const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+#else
+  const int descriptor = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+#endif
+  if (descriptor == -1) {
+    *opened = kNoSocket;
+    return Failed("socket");
+  }
+  *opened = Handle(descriptor);
+#if !defined(SOCK_CLOEXEC)
+  // At once, where the system has no flag for it: the caller sets it again and says a failure.
+  KeepFromChildren(*opened);
+#endif
   return {};
 }
 
@@ -225,12 +233,19 @@ SocketError Listen(SocketHandle socket, int backlog) {
 }
 
 SocketError Accept(SocketHandle listening, SocketHandle* accepted) {
+#if defined(SOCK_CLOEXEC)
+  const int descriptor = accept4(Descriptor(listening), nullptr, nullptr, SOCK_CLOEXEC);
+#else
   const int descriptor = accept(Descriptor(listening), nullptr, nullptr);
+#endif
   if (descriptor == -1) {
     *accepted = kNoSocket;
     return Failed("accept");
   }
   *accepted = Handle(descriptor);
+#if !defined(SOCK_CLOEXEC)
+  KeepFromChildren(*accepted);
+#endif
   return {};
 }
 

@@ -1,5 +1,6 @@
 #include "platform/WakeUp.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,23 +19,32 @@ SocketHandle Handle(int descriptor) {
       static_cast<std::uintptr_t>(static_cast<std::intptr_t>(descriptor)));
 }
 
-SocketError Prepare(SocketHandle end) {
-  if (const SocketError error = KeepFromChildren(end)) {
-    return error;
-  }
-  return SetNonBlocking(end);
+// Never inherited: Linux makes the pipe so; macOS is told at once, and a failure only leaves
+// the pipe inheritable.
+int OpenPipe(int ends[2]) {
+#if defined(__linux__)
+  return pipe2(ends, O_CLOEXEC);
+#else
+  return pipe(ends);
+#endif
 }
 
 }  // namespace
 
 SocketError WakeUp::Open() {
   int ends[2];
-  if (pipe(ends) == -1) {
+  if (OpenPipe(ends) == -1) {
     return SocketError{"pipe", errno};
   }
-  SocketError error = Prepare(Handle(ends[0]));
+  notKeptFromChildren = {};
+  for (const int end : ends) {
+    if (const SocketError failed = KeepFromChildren(Handle(end))) {
+      notKeptFromChildren = failed;
+    }
+  }
+  SocketError error = SetNonBlocking(Handle(ends[0]));
   if (!error) {
-    error = Prepare(Handle(ends[1]));
+    error = SetNonBlocking(Handle(ends[1]));
   }
   if (error) {
     close(ends[0]);

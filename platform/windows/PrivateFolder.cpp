@@ -10,6 +10,7 @@
 #include <random>
 #include <type_traits>
 
+#include "platform/windows/AccessControl.h"
 #include "platform/windows/Utf16.h"
 
 namespace dialforge_platform {
@@ -49,20 +50,45 @@ struct TokenUser {
 };
 static_assert(std::is_trivially_destructible<TokenUser>::value, "registers nothing at exit");
 
-// Owned by us, or by those who can change anything anyway (the counterpart of root).
-bool IsOurs(HANDLE object) {
+const TokenUser& User() {
   static const TokenUser sUser;
+  return sUser;
+}
+
+// Owned by us, or by those who can change anything anyway (the counterpart of root), and no
+// one else may change it.
+bool IsOurs(HANDLE object) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                      nullptr, &descriptor) != ERROR_SUCCESS) {
+  if (GetSecurityInfo(object, SE_FILE_OBJECT,
+                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                      nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
     return false;
   }
-  const bool ours = owner != nullptr && ((sUser.Sid() != nullptr && EqualSid(owner, sUser.Sid())) ||
-                                         IsWellKnownSid(owner, WinLocalSystemSid) ||
-                                         IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+  const PSID user = User().Sid();
+  const bool ours =
+      owner != nullptr &&
+      ((user != nullptr && EqualSid(owner, user)) || IsWellKnownSid(owner, WinLocalSystemSid) ||
+       IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) &&
+      OnlyTrustedMayChange(descriptor, user);
   LocalFree(descriptor);
   return ours;
+}
+
+// A folder only we (the system and the administrators) may change, whatever the folder above
+// passes down.
+bool CreatePrivateFolder(const std::wstring& path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          PrivateDaclFor(User().Sid()).c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+    return false;
+  }
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  const bool created = CreateDirectoryW(path.c_str(), &attributes) != 0;
+  const DWORD error = GetLastError();
+  LocalFree(descriptor);
+  SetLastError(error);
+  return created;
 }
 
 // Held without FILE_SHARE_DELETE, so that the folder cannot be renamed or removed meanwhile.
@@ -79,6 +105,16 @@ DWORD AttributesOf(HANDLE object) {
                                                           : INVALID_FILE_ATTRIBUTES;
 }
 
+// A plain file with no other name: a hard link planted at our name is another name of a file
+// that may lie anywhere.
+bool IsPlainFileOfOneName(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  return GetFileInformationByHandle(file, &information) &&
+         (information.dwFileAttributes &
+          (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
+         information.nNumberOfLinks == 1;
+}
+
 // A plain file of ours at the path, opened without following a reparse point; else null.
 HANDLE OpenPlainFile(const std::wstring& path, DWORD access, DWORD disposition, DWORD* error) {
   const HANDLE file =
@@ -89,10 +125,7 @@ HANDLE OpenPlainFile(const std::wstring& path, DWORD access, DWORD disposition, 
   if (file == INVALID_HANDLE_VALUE) {
     return nullptr;
   }
-  const DWORD attributes = AttributesOf(file);
-  if (attributes == INVALID_FILE_ATTRIBUTES ||
-      (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
-      GetFileType(file) != FILE_TYPE_DISK || !IsOurs(file)) {
+  if (!IsPlainFileOfOneName(file) || GetFileType(file) != FILE_TYPE_DISK || !IsOurs(file)) {
     CloseHandle(file);
     *error = ERROR_ACCESS_DENIED;
     return nullptr;
@@ -194,10 +227,9 @@ PrivateFolder::PrivateFolder(const std::string& home, const std::string& below,
     walked += "\\" + name;
     const std::wstring wide = ToUtf16(walked);
     folder = OpenFolder(wide, false);
-    // Null security attributes: the folder inherits the access control of the one above.
     if (folder == INVALID_HANDLE_VALUE && createMissing &&
         (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND) &&
-        CreateDirectoryW(wide.c_str(), nullptr)) {
+        CreatePrivateFolder(wide)) {
       folder = OpenFolder(wide, false);
     }
     if (folder == INVALID_HANDLE_VALUE) {
@@ -254,27 +286,36 @@ bool PrivateFolder::PublishFile(const std::string& name, const std::string& text
   return true;
 }
 
-bool PrivateFolder::ReadPlainFile(const std::string& name, size_t most, std::string* text) const {
-  DWORD error = 0;
-  const HANDLE file =
-      OpenPlainFile(ToUtf16(path + "\\" + name), GENERIC_READ, OPEN_EXISTING, &error);
-  if (file == nullptr) {
-    return false;
-  }
-  std::string bytes(most, '\0');
-  DWORD count = 0;
-  const bool read = ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &count, nullptr);
-  CloseHandle(file);
-  if (!read) {
-    return false;
-  }
-  text->assign(bytes, 0, count);
-  return true;
-}
-
-bool PrivateFolder::RemoveFile(const std::string& name) const {
+Withdrawal PrivateFolder::RemoveFileHolding(const std::string& name,
+                                            const std::string& expected) const {
   const std::wstring target = ToUtf16(path + "\\" + name);
-  return UnlessBusy([&] { return DeleteFileW(target.c_str()) != 0; });
+  DWORD error = 0;
+  HANDLE file = nullptr;
+  // Delete access is refused while another program holds the file without delete sharing.
+  UnlessBusy([&] {
+    file = OpenPlainFile(target, GENERIC_READ | DELETE, OPEN_EXISTING, &error);
+    SetLastError(error);
+    return file != nullptr;
+  });
+  if (file == nullptr) {
+    return Withdrawal::Unreadable;
+  }
+  std::string bytes(expected.size() + 1, '\0');
+  DWORD count = 0;
+  Withdrawal withdrawal = Withdrawal::Unreadable;
+  if (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &count, nullptr)) {
+    withdrawal = count == expected.size() && bytes.compare(0, count, expected) == 0
+                     ? Withdrawal::NotRemoved
+                     : Withdrawal::Differs;
+  }
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (withdrawal == Withdrawal::NotRemoved &&
+      SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) {
+    withdrawal = Withdrawal::Removed;
+  }
+  // The file goes when its last handle closes: this one, unless another program holds it.
+  CloseHandle(file);
+  return withdrawal;
 }
 
 AppendFile PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) const {

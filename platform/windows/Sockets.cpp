@@ -142,7 +142,6 @@ SocketError OpenStreamSocket(SocketHandle* opened) {
   return {};
 }
 
-// An accepted socket is not made with the flag above; this covers it as well.
 SocketError KeepFromChildren(SocketHandle socket) {
   if (!SetHandleInformation(reinterpret_cast<HANDLE>(Native(socket)), HANDLE_FLAG_INHERIT, 0)) {
     return SocketError{"SetHandleInformation", static_cast<int>(GetLastError())};
@@ -246,6 +245,9 @@ SocketError Accept(SocketHandle listening, SocketHandle* accepted) {
     return Failed("accept");
   }
   *accepted = Handle(socket);
+  // Accepted sockets have no creation flag: the flag is cleared at once, and the caller clears it
+  // again and says a failure.
+  KeepFromChildren(*accepted);
   return {};
 }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/windows/Utf16.h"
+
 namespace dialforge_platform {
 
 namespace {
@@ -61,7 +63,8 @@ void InterruptStandardOutput() {
 
 // The host has no console on Windows; a debugger or DebugView shows these lines.
 void WriteDebuggerOutput(const std::string& text) {
-  OutputDebugStringA(text.c_str());
+  // The wide call: the narrow one reads the text in the system's code page, not as UTF-8.
+  OutputDebugStringW(ToUtf16(text).c_str());
 }
 
 }  // namespace dialforge_platform

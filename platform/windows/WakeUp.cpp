@@ -61,9 +61,14 @@ SocketError Connect(SocketHandle* watched, SocketHandle* raised) {
 
 SocketError WakeUp::Open() {
   SocketError error = Connect(&watched, &raised);
+  notKeptFromChildren = {};
   for (const SocketHandle end : {watched, raised}) {
+    // Made so already (one end made with the flag, the accepted end cleared at once): a failure
+    // here only leaves the end inheritable.
     if (!error && end != kNoSocket) {
-      error = KeepFromChildren(end);
+      if (const SocketError failed = KeepFromChildren(end)) {
+        notKeptFromChildren = failed;
+      }
     }
     if (!error && end != kNoSocket) {
       error = SetNonBlocking(end);

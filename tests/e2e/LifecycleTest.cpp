@@ -166,4 +166,22 @@ TEST_F(LifecycleTest, DisconnectingOrDeletingAnIdleInstanceOnlyTraces) {
             (Lines{"Plugin disconnect request", "Plugin disconnected"}));
 }
 
+// A host that leaves, or unloads the module, without disconnecting or shutting it down, with
+// tracing and logging on and a client served: the listener's and the tracer's threads must
+// neither hang the process's end nor run on in unmapped code.
+TEST(LeavingUnshutTest, TheProcessEndsWhetherItExitsOrUnloadsTheModuleFirst) {
+  for (const char* leaving : {"exit", "unload"}) {
+    SCOPED_TRACE(leaving);
+    TempHome home;
+    home.CreateCompanionFolders();
+    for (const char* marker : {"/enabletraces", "/enablelogs"}) {
+      dialforge_test::WriteFile(home.PathOf(TempHome::kDataFolder + marker), "");
+    }
+    dialforge_test::ChildProcess host(DIALFORGE_LEAVE_PROGRAM, {DIALFORGE_MODULE, leaving},
+                                      home.Path());
+    EXPECT_EQ(host.Wait(), 0) << host.Errors();
+    EXPECT_NE(host.Output().find("leaving"), std::string::npos) << host.Errors();
+  }
+}
+
 }  // namespace

@@ -15,6 +15,7 @@
 #include "tests/socket/ListenerFixture.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/DescriptorShortage.h"
+#include "tests/support/Inheritable.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TestSupport.h"
 #include "trace/Tracer.h"
@@ -64,6 +65,7 @@ TEST_F(DialforgeSocketTest, OneClientAtATimeAndThePortIsHeldFromTheFirstBindToTh
   listener.AnswerWith([](const std::string& message) {
     return StartsWith(message, "0|Ask|") ? "0|answer" : std::string();
   });
+  const size_t inheritable = dialforge_test::InheritableSocketCount();
   listener.StartListening(0);
   ASSERT_TRUE(WaitUntil([&] { return !ReadFile(PortFile()).empty(); }));
   const int port = listener.GetPort();
@@ -77,6 +79,8 @@ TEST_F(DialforgeSocketTest, OneClientAtATimeAndThePortIsHeldFromTheFirstBindToTh
     second.TrySend("0|Ask|second\n");
     EXPECT_TRUE(second.ClosedByListener()) << "one client at a time";
     ASSERT_TRUE(WaitForTrace("Another client refused"));
+    EXPECT_EQ(dialforge_test::InheritableSocketCount(), inheritable)
+        << "a child process the host starts gets none of our sockets or pipes";
     EXPECT_TRUE(RivalRefused(port, "127.0.0.1")) << "while a client is served";
     client.Send("0|Ask|x\n");
     EXPECT_EQ(client.Receive(8), "0|answer");
@@ -153,6 +157,27 @@ TEST_F(DialforgeSocketTest, AFailedListeningSocketIsBoundAgainOnTheSamePort) {
   LoopbackClient client(port);
   client.Send("0|after|x\n");
   ASSERT_TRUE(listener.WaitForMessages(1));
+}
+
+// Binding the port again fails where it stays taken (on Windows, by connections lingering on it):
+// the system then chooses the port, and the port file tells the new one.
+TEST_F(DialforgeSocketTest, APortThatCannotBeBoundAgainGivesWayToOneTheSystemChooses) {
+  RecordingSocket holder;
+  holder.StartListening(0);
+  ASSERT_TRUE(WaitUntil([&] { return holder.GetState() == ListenerState::Listening; }));
+  const int taken = holder.GetPort();
+  listener.StartListening(taken);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int chosen = listener.GetPort();
+  EXPECT_NE(chosen, taken);
+  EXPECT_EQ(ReadFile(PortFile()), std::to_string(chosen));
+  EXPECT_EQ(CountTraces([](const std::string& line) { return StartsWith(line, "bind() failed"); }),
+            1u);
+  EXPECT_EQ(CountTrace("Opening port 0 (0)"), 2u) << "the holder's, then ours";
+  LoopbackClient client(chosen);
+  client.Send("0|after|x\n");
+  EXPECT_TRUE(listener.WaitForMessages(1));
+  EXPECT_TRUE(holder.Messages().empty());
 }
 
 // Every rule of the framing is checked on chunks in LineAssemblerTest; here, over a socket.

@@ -31,9 +31,13 @@ using namespace std::chrono_literals;
 
 TEST_F(TracerTest, ALoggedLineIsWrittenOnceAndKeptInTheFileTheFirstOneNamed) {
   Tracer::SetLog(true);
-  // Without a home no file is named, and only the file copy is lost.
+  // Without a home no file is named, and only the file copy is lost, which is said once.
   dialforge_platform::UnsetVariable(HomeVariable());
-  EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("no home"); }), "no home\r\n");
+  EXPECT_EQ(CapturedOutput([] {
+              Tracer::TRACE("no home");
+              Tracer::TRACE("still none");
+            }),
+            std::string(HomeVariable()) + " is not set; no log file\r\nno home\r\nstill none\r\n");
   EXPECT_EQ(Tracer::GetLogFileName(), "");
   dialforge_platform::SetVariable(HomeVariable(), home.Path());
   EXPECT_TRUE(ListFolder(LogsFolder()).empty());
@@ -68,6 +72,18 @@ TEST_F(TracerTest, ALoggedLineIsWrittenOnceAndKeptInTheFileTheFirstOneNamed) {
   std::filesystem::remove_all(LogsFolder());
   EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("lost"); }), "lost\r\n");
   EXPECT_FALSE(dialforge_test::FileExists(LogsFolder()));
+}
+
+// A hard link planted at the log's name is another name of a file that may lie anywhere.
+TEST_F(TracerTest, AHardLinkAtTheLogFileIsNeverWrittenThrough) {
+  Tracer::SetLog(true);
+  const std::string path = Tracer::GetLogFileName();
+  const std::string victim = home.PathOf("victim");
+  dialforge_test::WriteFile(victim, "");
+  std::filesystem::create_hard_link(std::filesystem::u8path(victim), std::filesystem::u8path(path));
+  EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("through a link"); }),
+            "through a link\r\nLog file not private: " + path + "\r\n");
+  EXPECT_EQ(dialforge_test::ReadFile(victim), "");
 }
 
 // The log file's complete lines, each dropped one counted as a line.

@@ -76,6 +76,10 @@ TEST(PortFileTest, AFailedWriteLeavesThePreviousFileWhole) {
   EXPECT_EQ(ReadFile(file.Path()), "4242");
   EXPECT_EQ(ListFolder(home.PathOf(".local/share/Dialforge/PluginData/PremierePro")),
             std::vector<std::string>{"socket.port"});
+  file.RepublishIfMissing(4343);
+  EXPECT_EQ(ReadFile(file.Path()), "4343") << "a failed publication is retried at the next check";
+  file.RepublishIfMissing(4444);
+  EXPECT_EQ(ReadFile(file.Path()), "4343") << "and only then";
   file.Withdraw();
   EXPECT_FALSE(FileExists(file.Path())) << "the file still holds our port";
 }

@@ -1,6 +1,9 @@
 // The port file on Windows: another program holding it open, and reparse points planted at it.
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -9,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/windows/AccessControl.h"
 #include "socket/PortFile.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/Links.h"
@@ -130,6 +134,97 @@ TEST(PortFileTest, AReparsePointAtThePortFileIsReplacedAndOneAtItsFolderRefusesT
   });
   EXPECT_EQ(traced, "Port file folder not private: " + folder + "\r\n") << "said once";
   EXPECT_EQ(ListFolder(victim + "s"), Names{});
+}
+
+// The process's user, as its token says.
+struct ProcessUser {
+  ProcessUser() {
+    HANDLE token = nullptr;
+    DWORD size = 0;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+      GetTokenInformation(token, TokenUser, bytes, sizeof bytes, &size);
+      CloseHandle(token);
+    }
+  }
+  PSID Sid() { return reinterpret_cast<TOKEN_USER*>(bytes)->User.Sid; }
+  std::wstring Text() {
+    wchar_t* text = nullptr;
+    std::wstring sid;
+    if (ConvertSidToStringSidW(Sid(), &text)) {
+      sid = text;
+      LocalFree(text);
+    }
+    return sid;
+  }
+  alignas(TOKEN_USER) unsigned char bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+};
+
+TEST(PrivateAccessTest, OnlyTheUserTheSystemAndTheAdministratorsMayChangeWhatIsOurs) {
+  ProcessUser user;
+  ASSERT_FALSE(user.Text().empty());
+  const std::wstring ours = L"(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;" + user.Text() + L")";
+  const auto allows = [&](const std::wstring& sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                     &descriptor, nullptr))
+        << std::filesystem::path(sddl).u8string();
+    const bool only = dialforge_platform::OnlyTrustedMayChange(descriptor, user.Sid());
+    LocalFree(descriptor);
+    return only;
+  };
+  EXPECT_TRUE(allows(L"D:" + ours));
+  EXPECT_TRUE(allows(L"D:" + ours + L"(A;;FR;;;WD)")) << "everyone may read";
+  EXPECT_TRUE(allows(L"D:" + ours + L"(A;OICIIO;FA;;;CO)")) << "for what is created inside";
+  EXPECT_TRUE(allows(L"D:" + ours + L"(D;;FA;;;WD)")) << "a denial grants nothing";
+  EXPECT_TRUE(allows(dialforge_platform::PrivateDaclFor(user.Sid())));
+  SECURITY_DESCRIPTOR nullDacl{};
+  InitializeSecurityDescriptor(&nullDacl, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&nullDacl, TRUE, nullptr, FALSE);
+  EXPECT_FALSE(dialforge_platform::OnlyTrustedMayChange(&nullDacl, user.Sid()))
+      << "a NULL DACL lets everyone in";
+  EXPECT_FALSE(allows(L"O:SY")) << "no DACL at all";
+  // A profile on a second volume inherits "Authenticated Users: Modify".
+  EXPECT_FALSE(allows(L"D:" + ours + L"(A;ID;0x1301bf;;;AU)"));
+  for (const wchar_t* right : {L"FW", L"GW", L"GA", L"SD", L"WD", L"WO", L"DC", L"0x4"}) {
+    EXPECT_FALSE(allows(L"D:" + ours + L"(A;;" + right + L";;;WD)"))
+        << std::filesystem::path(right).u8string();
+  }
+  EXPECT_FALSE(allows(L"D:(A;;FA;;;BU)")) << "the users of the machine";
+}
+
+TEST(PortFileTest, AFolderOtherUsersMayWriteRefusesTheFileAndOursAreMadePrivate) {
+  TempHome home;
+  PortFile file(home.Path());
+  file.Publish(4242);
+  ASSERT_EQ(ReadFile(file.Path()), "4242");
+  // The folders made for it let nobody else in. (Wine keeps no protected flag to look at.)
+  const std::string folder = std::filesystem::u8path(file.Path()).parent_path().u8string();
+  PSECURITY_DESCRIPTOR made = nullptr;
+  PACL dacl = nullptr;
+  ASSERT_EQ(GetNamedSecurityInfoW(Wide(folder).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, &dacl, nullptr, &made),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  ProcessUser user;
+  EXPECT_TRUE(dialforge_platform::OnlyTrustedMayChange(made, user.Sid()));
+  LocalFree(made);
+  file.Withdraw();
+
+  // As an installer's grant would leave it: everyone may write.
+  PSECURITY_DESCRIPTOR open = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  ASSERT_TRUE(GetSecurityDescriptorDacl(open, &present, &dacl, &defaulted));
+  ASSERT_EQ(SetNamedSecurityInfoW(&Wide(folder)[0], SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, dacl, nullptr),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  LocalFree(open);
+  Tracer::SetTracing(true);
+  EXPECT_EQ(dialforge_test::CapturedOutput([&] { file.Publish(4343); }),
+            "Port file folder not private: " + folder + "\r\n");
+  EXPECT_FALSE(FileExists(file.Path()));
 }
 
 }  // namespace
