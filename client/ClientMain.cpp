@@ -334,8 +334,7 @@ class Exchange {
     }
     for (const nlohmann::ordered_json& event : events) {
       if (!options.watch.empty()) {
-        std::cout << event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                  << std::endl;
+        std::cout << dialforge_client::JsonLineText(event) << std::endl;
       }
     }
     return understood;
@@ -399,7 +398,7 @@ class Exchange {
               {"error", problem.what()}};
       unreadable = true;
     }
-    std::cout << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << std::endl;
+    std::cout << dialforge_client::JsonLineText(line) << std::endl;
   }
 
   // Adds the complete lines that have arrived; false once the input has ended (the last line

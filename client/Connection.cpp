@@ -277,9 +277,11 @@ Connected ConnectServed(const ConnectSettings& settings, const std::string& prob
                   " (stale port file? is the host running?)";
         settings.note(problem);
       } else if (socket == kNoSocket) {
+        // The plug-in listens through its pause too: a refusal means nobody listens there.
         problem = "nothing accepts connections on port " + std::to_string(*port) + " (" +
                   platform::SocketErrorText(error) + ")";
-        settings.note(kWaitingForListener);
+        settings.note("nothing listens on port " + std::to_string(*port) +
+                      " (is the host running? is it the port the plug-in wrote?)");
       } else {
         auto connection = std::make_unique<Connection>(socket);
         ProbeAnswers answers(probeId, settings.hello);

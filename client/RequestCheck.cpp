@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <string_view>
 #include <vector>
+
+#include "grammar/RequestGrammar.h"
 
 namespace dialforge_client {
 
@@ -13,25 +16,17 @@ namespace {
 // The longest line the plug-in takes; a longer one is dropped.
 constexpr std::size_t kLongestRequest = 131071;
 
-struct Keyword {
-  const char* name;
-  std::size_t fields;  // the fields the plug-in needs before it acts
-};
-
-constexpr Keyword kKeywords[] = {
-    {"ChangeLumetri", 4},      {"ChangeLumetriMenuValue", 3}, {"ChangeLumetriPanelMode", 3},
-    {"ChangeMixer", 3},        {"ExecuteCommand", 4},         {"Navigate", 3},
-    {"ResetChangeLumetri", 3}, {"GetParameters", 3},          {"Transport", 3},
-};
-
-const char* const kSnapshots[] = {"Commands", "LumetriMenu", "LumetriParameters", "Mixer"};
-
-const char* const kTransportKeywords[] = {
-    "BeginRewind", "EndRewind",   "BeginForward", "EndForward",   "Stop",     "Play",
-    "Record",      "Pause",       "ToggleCycle",  "GotoPrevious", "GotoNext", "GotoStart",
-    "ShuttleLeft", "ShuttleStop", "ShuttleRight", "JogDial"};
-constexpr std::size_t kJogDialFields = 6;
-constexpr std::size_t kNavigateValues = 4;
+using VazezeveDudOzizezUziriv::ArgumentKind;
+using VazezeveDudOzizezUziriv::FindRequestRule;
+using VazezeveDudOzizezUziriv::FindSnapshotRule;
+using VazezeveDudOzizezUziriv::kJogDialFields;
+using VazezeveDudOzizezUziriv::kPanelModeCount;
+using VazezeveDudOzizezUziriv::kRequestRules;
+using VazezeveDudOzizezUziriv::kSnapshotRules;
+using VazezeveDudOzizezUziriv::kTransportKeywords;
+using VazezeveDudOzizezUziriv::ReadNavigation;
+using VazezeveDudOzizezUziriv::RequestRule;
+using VazezeveDudOzizezUziriv::SnapshotRule;
 
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> pieces;
@@ -50,7 +45,7 @@ std::vector<std::string> RequestFields(const std::string& request) {
   return Split(request.substr(0, request.find('\0')), '|');
 }
 
-bool SameIgnoringCase(const std::string& first, const std::string& second) {
+bool SameIgnoringCase(std::string_view first, std::string_view second) {
   return first.size() == second.size() &&
          std::equal(first.begin(), first.end(), second.begin(), [](char a, char b) {
            return std::tolower(static_cast<unsigned char>(a)) ==
@@ -61,18 +56,12 @@ bool SameIgnoringCase(const std::string& first, const std::string& second) {
 // " (names are case-sensitive)" when the name differs from a known one only in case.
 template <typename Names>
 std::string CaseHint(const std::string& name, const Names& known, const char* what) {
-  for (const char* candidate : known) {
+  for (const auto& candidate : known) {
     if (SameIgnoringCase(name, candidate)) {
       return std::string(" (") + what + " are case-sensitive)";
     }
   }
   return std::string();
-}
-
-template <typename Names>
-bool Knows(const Names& known, const std::string& name) {
-  return std::any_of(std::begin(known), std::end(known),
-                     [&](const char* candidate) { return name == candidate; });
 }
 
 bool IsDigit(char character) {
@@ -101,54 +90,84 @@ std::string FieldCountProblem(const std::string& what, std::size_t needed, std::
          std::to_string(has) + ": the plug-in ignores it";
 }
 
-// The panel modes the plug-in passes to the host; it refuses others.
-constexpr int32_t kPanelModeCount = 7;
+// The snapshot names of protocol 1.
+std::vector<std::string_view> SnapshotNames() {
+  std::vector<std::string_view> names;
+  for (const SnapshotRule& rule : kSnapshotRules) {
+    if (rule.protocol1) {
+      names.push_back(rule.name);
+    }
+  }
+  return names;
+}
+
+// Why the plug-in will not do what the argument in the field seems to ask; empty when it will.
+std::string ArgumentProblem(ArgumentKind kind, const std::vector<std::string>& fields,
+                            std::size_t field) {
+  const std::string& text = fields[field];
+  switch (kind) {
+    case ArgumentKind::Snapshot:
+      if (FindSnapshotRule(text, true) == nullptr) {
+        const std::vector<std::string_view> known = SnapshotNames();
+        std::string names;
+        for (const std::string_view name : known) {
+          names += (names.empty() ? "" : ", ") + std::string(name);
+        }
+        const std::string hint = CaseHint(text, known, "names");
+        return "unknown snapshot '" + Printable(text) + "'" +
+               (hint.empty() ? " (names: " + names + ")" : hint) + ": the reply is empty";
+      }
+      break;
+    case ArgumentKind::Transport:
+      if (std::find(std::begin(kTransportKeywords), std::end(kTransportKeywords), text) ==
+          std::end(kTransportKeywords)) {
+        return "unknown transport keyword '" + Printable(text) + "'" +
+               CaseHint(text, kTransportKeywords, "transport keywords");
+      }
+      if (text == "JogDial" && fields.size() < kJogDialFields) {
+        return FieldCountProblem("JogDial", kJogDialFields, fields.size());
+      }
+      break;
+    case ArgumentKind::Decimal:
+      if (!LumetriValue(text)) {
+        return "the value '" + Printable(text) +
+               "' is no number the plug-in reads (digits, one point or comma, minus signs): it "
+               "changes nothing";
+      }
+      break;
+    case ArgumentKind::PanelMode: {
+      const std::optional<int32_t> mode = PanelModeNumber(text);
+      if (!mode) {
+        return "the panel mode '" + Printable(text) +
+               "' is no 32-bit number the plug-in reads (digits, a minus sign): it changes "
+               "nothing";
+      }
+      if (*mode < 0 || *mode >= kPanelModeCount) {
+        return "panel mode " + std::to_string(*mode) +
+               " is not one of 0 to 6: the plug-in refuses it";
+      }
+      break;
+    }
+    case ArgumentKind::Navigation:
+      if (VazezeveDudOzizezUziriv::NavigationStep step; !ReadNavigation(text, &step)) {
+        return "Navigate needs four values separated by commas: the plug-in ignores it";
+      }
+      break;
+    case ArgumentKind::Ignored:
+    case ArgumentKind::Name:
+      break;
+  }
+  return std::string();
+}
 
 }  // namespace
 
 std::optional<float> LumetriValue(const std::string& text) {
-  double value = 0.0;
-  double divisor = 1.0;
-  bool separatorSeen = false;
-  for (const char byte : text) {
-    if (byte == '.' || byte == ',') {
-      if (separatorSeen) {
-        return std::nullopt;
-      }
-      separatorSeen = true;
-    } else if (IsDigit(byte)) {
-      value = value * 10.0 + (byte - '0');
-      divisor *= separatorSeen ? 10.0 : 1.0;
-    } else if (byte == '-') {
-      divisor = -divisor;
-    } else {
-      return std::nullopt;
-    }
-  }
-  const float result = static_cast<float>(value / divisor);
-  return std::isfinite(result) ? std::optional<float>(result) : std::nullopt;
+  return VazezeveDudOzizezUziriv::ReadDecimal(text);
 }
 
 std::optional<int32_t> PanelModeNumber(const std::string& text) {
-  constexpr int64_t kLargestMagnitude = int64_t{1} << 31;
-  int64_t magnitude = 0;
-  bool negative = false;
-  for (const char byte : text) {
-    if (IsDigit(byte)) {
-      magnitude = magnitude * 10 + (byte - '0');
-      if (magnitude > kLargestMagnitude) {
-        return std::nullopt;
-      }
-    } else if (byte == '-') {
-      negative = true;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (!negative && magnitude == kLargestMagnitude) {
-    return std::nullopt;
-  }
-  return static_cast<int32_t>(negative ? -magnitude : magnitude);
+  return VazezeveDudOzizezUziriv::ReadInteger(text);
 }
 
 std::optional<std::string> RequestId(const std::string& request) {
@@ -161,7 +180,9 @@ std::optional<std::string> RequestId(const std::string& request) {
 
 std::optional<Answered> AnsweredRequest(const std::string& request) {
   const std::vector<std::string> fields = RequestFields(request);
-  if (request.size() <= kLongestRequest && fields.size() >= 3 && fields[1] == "GetParameters") {
+  const RequestRule* rule = fields.size() >= 2 ? FindRequestRule(fields[1]) : nullptr;
+  if (request.size() <= kLongestRequest && rule != nullptr && rule->answered &&
+      fields.size() >= rule->fields) {
     return Answered{fields[0], fields[2]};
   }
   return std::nullopt;
@@ -185,55 +206,23 @@ std::string RequestProblem(const std::string& request) {
     return "the request has fewer than three fields: the plug-in drops it";
   }
   const std::string& keyword = fields[1];
-  const Keyword* known = nullptr;
-  for (const Keyword& candidate : kKeywords) {
-    if (keyword == candidate.name) {
-      known = &candidate;
-    }
-  }
+  const RequestRule* known = FindRequestRule(keyword);
   if (known == nullptr) {
-    std::vector<const char*> names;
-    for (const Keyword& candidate : kKeywords) {
-      names.push_back(candidate.name);
+    std::vector<std::string_view> names;
+    for (const RequestRule& candidate : kRequestRules) {
+      names.push_back(candidate.keyword);
     }
     return "unknown keyword '" + Printable(keyword) + "'" + CaseHint(keyword, names, "keywords");
   }
   if (fields.size() < known->fields) {
     return FieldCountProblem(keyword, known->fields, fields.size());
   }
-  if (keyword == "GetParameters" && !Knows(kSnapshots, fields[2])) {
-    const std::string hint = CaseHint(fields[2], kSnapshots, "names");
-    return "unknown snapshot '" + Printable(fields[2]) + "'" +
-           (hint.empty() ? " (names: Commands, LumetriMenu, LumetriParameters, Mixer)" : hint) +
-           ": the reply is empty";
-  }
-  if (keyword == "Transport") {
-    if (!Knows(kTransportKeywords, fields[2])) {
-      return "unknown transport keyword '" + Printable(fields[2]) + "'" +
-             CaseHint(fields[2], kTransportKeywords, "transport keywords");
+  for (std::size_t field = 2; field < known->fields && field - 2 < std::size(known->arguments);
+       ++field) {
+    const std::string problem = ArgumentProblem(known->arguments[field - 2], fields, field);
+    if (!problem.empty()) {
+      return problem;
     }
-    if (fields[2] == "JogDial" && fields.size() < kJogDialFields) {
-      return FieldCountProblem("JogDial", kJogDialFields, fields.size());
-    }
-  }
-  if (keyword == "ChangeLumetri" && !LumetriValue(fields[3])) {
-    return "the value '" + Printable(fields[3]) +
-           "' is no number the plug-in reads (digits, one point or comma, minus signs): it "
-           "changes nothing";
-  }
-  if (keyword == "ChangeLumetriPanelMode") {
-    const std::optional<int32_t> mode = PanelModeNumber(fields[2]);
-    if (!mode) {
-      return "the panel mode '" + Printable(fields[2]) +
-             "' is no 32-bit number the plug-in reads (digits, a minus sign): it changes nothing";
-    }
-    if (*mode < 0 || *mode >= kPanelModeCount) {
-      return "panel mode " + std::to_string(*mode) +
-             " is not one of 0 to 6: the plug-in refuses it";
-    }
-  }
-  if (keyword == "Navigate" && Split(fields[2], ',').size() != kNavigateValues) {
-    return "Navigate needs four values separated by commas: the plug-in ignores it";
   }
   return std::string();
 }

@@ -1,5 +1,6 @@
 #include "client/SnapshotJson.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <vector>
@@ -183,6 +184,27 @@ nlohmann::ordered_json ReplyToJson(const std::string& id, const std::string& sna
     result = Rows(text, "menus", {"id", "name", "value"}, false);
   }
   return json{{"id", id}, {"snapshot", snapshotName}, {"format", kJsonFormat}, {"result", result}};
+}
+
+std::string JsonLineText(const nlohmann::ordered_json& line) {
+  const std::string dumped = line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::string text;
+  text.reserve(dumped.size());
+  for (std::size_t at = 0; at < dumped.size(); ++at) {
+    const unsigned char byte = static_cast<unsigned char>(dumped[at]);
+    // Outside its strings a dump is ASCII, and it is well-formed UTF-8: a 0xC2 has its second byte.
+    const bool control =
+        byte == 0x7F || (byte == 0xC2 && static_cast<unsigned char>(dumped[at + 1]) < 0xA0);
+    if (control) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x",
+                    byte == 0x7F ? byte : static_cast<unsigned char>(dumped[++at]));
+      text += escaped;
+    } else {
+      text += static_cast<char>(byte);
+    }
+  }
+  return text;
 }
 
 }  // namespace dialforge_client

@@ -17,6 +17,11 @@ constexpr int kJsonFormat = 1;
 nlohmann::ordered_json ReplyToJson(const std::string& id, const std::string& snapshotName,
                                    const std::string& text);
 
+// One JSON Lines line, without its line feed: invalid UTF-8 written as U+FFFD, and DEL and the C1
+// controls escaped (\u007f, \u0080 to \u009f) like the other control characters, so that a line
+// printed as it comes cannot drive a terminal.
+std::string JsonLineText(const nlohmann::ordered_json& line);
+
 }  // namespace dialforge_client
 
 #endif

@@ -29,12 +29,13 @@ set(CPACK_PACKAGE_VENDOR "Dialforge")
 set(CPACK_PACKAGE_CONTACT "${DIALFORGE_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${DIALFORGE_HOMEPAGE}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Dialforge controller plug-in for a video-editing host, with a simulated host and a client")
+    "Dialforge controller plug-in for a video-editing host, with a simulated host and clients")
 set(CPACK_PACKAGE_DESCRIPTION
     "The control-surface plug-in that lets the Dialforge controller's companion application \
 drive a video-editing host over a local TCP connection (Dialforge.so), with dialforge-host, \
 which runs the plug-in in a simulated host with a sample project, dialforge-client, which \
-sends requests to it, and a Python reference client.")
+sends requests to it, and the client packages for companion applications, a Node.js package \
+and a Python package, in /usr/share/dialforge/clients.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)

@@ -54,16 +54,21 @@ size_t WellFormedLength(std::string_view text, size_t* skip) {
 
 void AppendJsonString(std::string& json, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
+  const auto escape = [&](unsigned char code) {
+    json += "\\u00";
+    json += kHex[code >> 4];
+    json += kHex[code & 0xF];
+  };
   json += '"';
   size_t at = 0;
   while (at < text.size()) {
     const unsigned char byte = static_cast<unsigned char>(text[at]);
-    if (byte >= 0x20 && byte < 0x80) {
+    if (byte >= 0x20 && byte < 0x7F) {
       // The common case: a run of plain characters goes in at once.
       size_t end = at;
       while (end < text.size()) {
         const unsigned char next = static_cast<unsigned char>(text[end]);
-        if (next < 0x20 || next >= 0x80 || next == '"' || next == '\\') {
+        if (next < 0x20 || next >= 0x7F || next == '"' || next == '\\') {
           break;
         }
         ++end;
@@ -76,7 +81,7 @@ void AppendJsonString(std::string& json, std::string_view text) {
       json += '\\';
       json += static_cast<char>(byte);
       ++at;
-    } else if (byte < 0x20) {
+    } else if (byte < 0x20 || byte == 0x7F) {
       switch (byte) {
         case '\n':
           json += "\\n";
@@ -88,15 +93,18 @@ void AppendJsonString(std::string& json, std::string_view text) {
           json += "\\t";
           break;
         default:
-          json += "\\u00";
-          json += kHex[byte >> 4];
-          json += kHex[byte & 0xF];
+          escape(byte);
       }
       ++at;
     } else {
       size_t skip = 0;
       const size_t length = WellFormedLength(text.substr(at), &skip);
-      if (length > 0) {
+      if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0) {
+        // A C1 control (U+0080 to U+009F), such as a terminal's CSI: escaped like the others,
+        // so that a line printed as it comes cannot drive a terminal.
+        escape(static_cast<unsigned char>(text[at + 1]));
+        at += length;
+      } else if (length > 0) {
         json.append(text.data() + at, length);
         at += length;
       } else {

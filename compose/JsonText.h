@@ -9,9 +9,9 @@
 
 namespace VazezeveDudOzizezUziriv {
 
-// A quoted string. Quotes, backslashes and control characters are escaped, so the result never
-// holds a raw line feed; a byte sequence that is not UTF-8 is written as U+FFFD, one per
-// maximal ill-formed part as Unicode recommends.
+// A quoted string. Quotes, backslashes and control characters (C0, DEL and C1) are escaped, so
+// the result never holds a raw line feed nor anything a terminal acts on; a byte sequence that is
+// not UTF-8 is written as U+FFFD, one per maximal ill-formed part as Unicode recommends.
 void AppendJsonString(std::string& json, std::string_view text);
 // The shortest text that reads back as the same float, with ".0" on whole numbers; a value that
 // is not finite is null.

@@ -65,8 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const char byte : text) {
     plain = plain && byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\';
   }
-  for (const char byte : json) {
-    Check(static_cast<unsigned char>(byte) >= 0x20);
+  for (size_t at = 0; at < json.size(); ++at) {
+    const unsigned char byte = static_cast<unsigned char>(json[at]);
+    Check(byte >= 0x20 && byte != 0x7F);
+    // No C1 control (U+0080 to U+009F) either: a terminal acts on those too.
+    Check(byte != 0xC2 || static_cast<unsigned char>(json[at + 1]) >= 0xA0);
   }
   Check(!plain || json == '"' + text + '"');
   return 0;

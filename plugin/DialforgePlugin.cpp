@@ -14,8 +14,8 @@ std::atomic<int> sConnectedCount{0};
 
 }  // namespace
 
-DialforgePlugin::DialforgePlugin(unsigned int hostIdentifier, SPBasicSuite* basicSuite)
-    : hostIdentifier(hostIdentifier), basicSuite(basicSuite) {}
+DialforgePlugin::DialforgePlugin(const HostEntry& hostEntry, SPBasicSuite* basicSuite)
+    : hostEntry(hostEntry), basicSuite(basicSuite) {}
 
 DialforgePlugin::~DialforgePlugin() {
   Disconnect();
@@ -27,7 +27,7 @@ ADOBESDK_ControlSurface* DialforgePlugin::Connect(ADOBESDK_ControlSurfaceHost* h
   if (dialforge != nullptr) {
     Disconnect();
   }
-  dialforge = Dialforge::CreateInstance(hostIdentifier, basicSuite);
+  dialforge = Dialforge::CreateInstance(hostEntry, basicSuite);
   ++sConnectedCount;
   dialforge->SetDialforgeHost(host);
   unsigned short** identifier = nullptr;

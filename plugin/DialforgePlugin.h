@@ -12,7 +12,7 @@ namespace VazezeveDudOzizezUziriv {
 
 class DialforgePlugin {
  public:
-  DialforgePlugin(unsigned int hostIdentifier, SPBasicSuite* basicSuite);
+  DialforgePlugin(const HostEntry& hostEntry, SPBasicSuite* basicSuite);
   // Disconnects, so the host may free the object and unload the module at once.
   ~DialforgePlugin();
 
@@ -28,7 +28,7 @@ class DialforgePlugin {
  private:
   DialforgeListener listener;
   Dialforge* dialforge = nullptr;
-  unsigned int hostIdentifier;
+  HostEntry hostEntry;
   SPBasicSuite* basicSuite;
 };
 

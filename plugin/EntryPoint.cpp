@@ -19,6 +19,9 @@ using VazezeveDudOzizezUziriv::Tracer;
 namespace {
 
 uint32_t sHostIdentifier = 1;
+// The interface version EntryPoint was called with, told to clients in the handshake.
+int32_t sHostMajorVersion = 0;
+int32_t sHostMinorVersion = 0;
 SPBasicSuite* sSPBasicSuite = nullptr;
 // The module's own string suite, for the plug-in ID and display string only.
 const ADOBESDK_StringSuite1* sStringSuite = nullptr;
@@ -201,8 +204,8 @@ static ADOBESDK_Error DialforgePlugin_CreatePluginInstance(ADOBESDK_ControlSurfa
   }
   // Not nothrow new: the listener's constructor may throw as well.
   try {
-    *plugin = reinterpret_cast<ADOBESDK_ControlSurfacePlugin*>(
-        new DialforgePlugin(sHostIdentifier, sSPBasicSuite));
+    *plugin = reinterpret_cast<ADOBESDK_ControlSurfacePlugin*>(new DialforgePlugin(
+        {sHostIdentifier, sHostMajorVersion, sHostMinorVersion}, sSPBasicSuite));
   } catch (...) {
     return kADOBESDK_NotImplemented;
   }
@@ -247,6 +250,8 @@ DIALFORGE_MODULE_EXPORT ADOBESDK_Error EntryPoint(SPBasicSuite* basicSuite, int3
   Tracer::SetLog(MarkerFileExists(home, "enablelogs"));
   Tracer::TRACE("Plugin loaded, version %d.%d", majorVersion, minorVersion);
   sHostIdentifier = hostIdentifier;
+  sHostMajorVersion = majorVersion;
+  sHostMinorVersion = minorVersion;
   sSPBasicSuite = basicSuite;
   if (basicSuite == nullptr || pluginFuncs == nullptr) {
     return kADOBESDK_BadParameter;

@@ -1,8 +1,11 @@
 // The handlers that run host commands, navigate and drive the transport.
 #include <cstddef>
+#include <iterator>
+#include <string_view>
 
 #include "compose/AdobeSdkString.h"
 #include "compose/ErrorMessage.h"
+#include "grammar/RequestGrammar.h"
 #include "surface/Dialforge.h"
 #include "surface/HostText.h"
 #include "surface/RequestParsing.h"
@@ -15,32 +18,18 @@ namespace {
 
 using TransportAction = ADOBESDK_TransportAction ADOBESDK_ControlSurfaceHostTransportSuite1::*;
 
-struct TransportKeyword {
-  const char* keyword;
-  TransportAction action;
-};
-
 using Suite = ADOBESDK_ControlSurfaceHostTransportSuite1;
-constexpr TransportKeyword kTransportKeywords[] = {
-    {"BeginRewind", &Suite::BeginRewind},
-    {"EndRewind", &Suite::EndRewind},
-    {"BeginForward", &Suite::BeginForward},
-    {"EndForward", &Suite::EndForward},
-    {"Stop", &Suite::Stop},
-    {"Play", &Suite::Play},
-    {"Record", &Suite::Record},
-    {"Pause", &Suite::Pause},
-    {"ToggleCycle", &Suite::ToggleCycle},
-    {"GotoPrevious", &Suite::GotoPrevious},
-    {"GotoNext", &Suite::GotoNext},
-    {"GotoStart", &Suite::GotoStart},
-    {"ShuttleLeft", &Suite::ShuttleLeft},
-    {"ShuttleStop", &Suite::ShuttleStop},
-    {"ShuttleRight", &Suite::ShuttleRight},
+// In the order of the grammar's transport keywords; JogDial, the last of them, takes values.
+constexpr TransportAction kTransportActions[] = {
+    &Suite::BeginRewind, &Suite::EndRewind,    &Suite::BeginForward, &Suite::EndForward,
+    &Suite::Stop,        &Suite::Play,         &Suite::Record,       &Suite::Pause,
+    &Suite::ToggleCycle, &Suite::GotoPrevious, &Suite::GotoNext,     &Suite::GotoStart,
+    &Suite::ShuttleLeft, &Suite::ShuttleStop,  &Suite::ShuttleRight,
 };
-
-// "JogDial" and its flag and two values.
-constexpr size_t kJogDialFieldCount = 6;
+constexpr std::string_view kJogDial = kTransportKeywords[std::size(kTransportActions)];
+static_assert(kJogDial == "JogDial" &&
+                  std::size(kTransportActions) + 1 == std::size(kTransportKeywords),
+              "one transport operation for each keyword");
 
 RequestOutcome CommandMissing() {
   return RequestOutcome::Failed(RequestError::Unavailable, "Command suite not available");
@@ -119,8 +108,8 @@ RequestOutcome Dialforge::Transport(std::vector<std::string> fields) {
     return RequestOutcome::Failed(RequestError::InvalidMessage, "Transport needs a keyword");
   }
   const std::string& keyword = fields[2];
-  if (keyword == "JogDial") {
-    if (fields.size() < kJogDialFieldCount) {
+  if (keyword == kJogDial) {
+    if (fields.size() < kJogDialFields) {
       Tracer::TRACE("Transport(): invalid parameters");
       return RequestOutcome::Failed(RequestError::InvalidMessage,
                                     "JogDial needs two values and a flag");
@@ -134,12 +123,12 @@ RequestOutcome Dialforge::Transport(std::vector<std::string> fields) {
                                 static_cast<float>(ReadLeadingInteger(fields[4]))),
         "JogDial failed");
   }
-  for (const TransportKeyword& entry : kTransportKeywords) {
-    if (keyword == entry.keyword) {
+  for (size_t at = 0; at < std::size(kTransportActions); ++at) {
+    if (keyword == kTransportKeywords[at]) {
       if (!TransportAvailable()) {
         return TransportMissing();
       }
-      return RequestOutcome::FromHost((transportSuite->*entry.action)(hostTransportRef),
+      return RequestOutcome::FromHost((transportSuite->*kTransportActions[at])(hostTransportRef),
                                       "Transport failed");
     }
   }

@@ -68,13 +68,13 @@ void Unbind(SPBasicSuite* basicSuite, const char* name, const Suite*& suite,
 
 }  // namespace
 
-Dialforge::Dialforge(unsigned int hostIdentifier, SPBasicSuite* basicSuite)
-    : hostIdentifier(hostIdentifier), basicSuite(basicSuite) {}
+Dialforge::Dialforge(const HostEntry& entry, SPBasicSuite* basicSuite)
+    : entry(entry), basicSuite(basicSuite) {}
 
 Dialforge::~Dialforge() = default;
 
-Dialforge* Dialforge::CreateInstance(unsigned int hostIdentifier, SPBasicSuite* basicSuite) {
-  auto* created = new Dialforge(hostIdentifier, basicSuite);
+Dialforge* Dialforge::CreateInstance(const HostEntry& entry, SPBasicSuite* basicSuite) {
+  auto* created = new Dialforge(entry, basicSuite);
   sInstance.store(created);
   return created;
 }

@@ -20,6 +20,7 @@
 #include "sdk/ControlSurfaceTransportBase.h"
 #include "sdk/SPBasic.h"
 #include "sdk/SPSuites.h"
+#include "surface/HostFacts.h"
 #include "surface/HostNotifications.h"
 #include "surface/RequestOutcome.h"
 
@@ -32,7 +33,7 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
                   public adobesdk::ControlSurfaceCommandBase,
                   public adobesdk::ControlSurfaceMixerBase {
  public:
-  Dialforge(unsigned int hostIdentifier, SPBasicSuite* basicSuite);
+  Dialforge(const HostEntry& entry, SPBasicSuite* basicSuite);
   // Releases nothing: the owner unbinds with SetDialforgeHost(nullptr) first.
   ~Dialforge() override;
 
@@ -41,7 +42,7 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
 
   // A new object becomes the class-wide instance; the previous one is not deleted here. The new
   // object is also returned, so a caller never mistakes another thread's for its own.
-  static Dialforge* CreateInstance(unsigned int hostIdentifier, SPBasicSuite* basicSuite);
+  static Dialforge* CreateInstance(const HostEntry& entry, SPBasicSuite* basicSuite);
   static Dialforge* GetInstance();
   static void RegisterSuites(const SPSuitesSuite* suitesSuite, SPSuiteList* suiteList);
 
@@ -51,7 +52,10 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   // Releases the program-wide string suite, once no listener runs any more (module shutdown).
   static void ReleaseStringSuite();
   ADOBESDK_ControlSurface* GetDialforgeRef();
-  unsigned int GetHostIdentifier() const { return hostIdentifier; }
+  unsigned int GetHostIdentifier() const { return entry.identifier; }
+  const HostEntry& GetHostEntry() const { return entry; }
+  // Set while the connection holds the host suite.
+  const ADOBESDK_ControlSurfaceHostSuite1* GetHostSuite() const { return hostSuite; }
   // Set while the transport or the command suite is bound.
   ADOBESDK_ControlSurfaceHost* GetHost() const { return host; }
 
@@ -142,8 +146,6 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   void ChangeMixer();
 
  private:
-  // Appends the snapshot the name asks for to the reply.
-  void ComposeSnapshot(const std::string& name, std::string& reply);
   // Traces "<name> suite not available" when a part the handler needs is missing.
   bool LumetriAvailable() const;
   bool CommandAvailable() const;
@@ -152,7 +154,7 @@ class Dialforge : public adobesdk::ControlSurfaceBase,
   // cannot give it, and then the identifier must not reach the host.
   bool ReadMenuIdAt(uint32_t index, AdobeSdkString& menuId) const;
 
-  unsigned int hostIdentifier;
+  HostEntry entry;
   SPBasicSuite* basicSuite;
   const ADOBESDK_ControlSurfaceHostSuite1* hostSuite = nullptr;
   const ADOBESDK_ControlSurfaceHostTransportSuite1* transportSuite = nullptr;

@@ -52,7 +52,7 @@ std::string DialforgeListener::ProcessMessage(std::string message) {
       return answer;
     }
     if (fields.size() >= 2 && fields[1] == "Hello") {
-      return session.Hello(fields);
+      return session.Hello(fields, surface.load());
     }
     if (fields.size() < 3) {
       Tracer::TRACE("Invalid message");

@@ -1,6 +1,7 @@
 // The handlers that change the host's Lumetri colour controls.
 #include "compose/AdobeSdkString.h"
 #include "compose/ErrorMessage.h"
+#include "grammar/RequestGrammar.h"
 #include "surface/Dialforge.h"
 #include "surface/HostText.h"
 #include "surface/RequestParsing.h"
@@ -10,8 +11,6 @@
 namespace VazezeveDudOzizezUziriv {
 
 namespace {
-
-constexpr unsigned int kPanelModeCount = 7;
 
 RequestOutcome LumetriMissing() {
   return RequestOutcome::Failed(RequestError::Unavailable, "Lumetri suite not available");
@@ -101,7 +100,7 @@ RequestOutcome Dialforge::ChangeLumetriMenu(std::string menuId) {
 
 RequestOutcome Dialforge::SetMode(unsigned int mode) {
   Tracer::TRACE("SetMode(%d)", static_cast<int>(mode));
-  if (mode >= kPanelModeCount) {
+  if (mode >= static_cast<unsigned int>(kPanelModeCount)) {
     Tracer::TRACE("Invalid mode");
     return RequestOutcome::Failed(RequestError::InvalidValue, "Invalid mode");
   }

@@ -23,13 +23,19 @@ void AppendOptional(std::string& json, const std::optional<Value>& value, Append
   }
 }
 
-void AppendChange(std::string& json, const MixerChange& change) {
+void AppendChange(std::string& json, const MixerChange& change, const ChannelIdOfRow& channelId) {
   using Kind = MixerChange::Kind;
   const auto number = [&](const char* key, uint32_t value) {
     json += ",\"";
     json += key;
     json += "\":";
     AppendJsonUnsigned(json, value);
+  };
+  // The host notifies a channel by its row; requests and snapshots name it by its id.
+  const auto channel = [&]() {
+    json += ",\"channel\":";
+    AppendOptional(json, channelId(change.channel), AppendJsonUnsigned);
+    number("row", change.channel);
   };
   const auto flag = [&](bool value) {
     json += ",\"value\":";
@@ -46,13 +52,13 @@ void AppendChange(std::string& json, const MixerChange& change) {
       break;
     case Kind::ChannelState:
       json += "{\"change\":\"channelState\"";
-      number("channel", change.channel);
+      channel();
       number("state", change.item);
       flag(change.flag);
       break;
     case Kind::AutomationMode:
       json += "{\"change\":\"automationMode\"";
-      number("channel", change.channel);
+      channel();
       number("mode", change.number);
       break;
     case Kind::ChannelOffset:
@@ -69,13 +75,13 @@ void AppendChange(std::string& json, const MixerChange& change) {
       break;
     case Kind::ComponentBypass:
       json += "{\"change\":\"componentBypass\"";
-      number("channel", change.channel);
+      channel();
       number("component", change.item);
       flag(change.flag);
       break;
     case Kind::ComponentParameter:
       json += "{\"change\":\"componentParameter\"";
-      number("channel", change.channel);
+      channel();
       number("component", change.item);
       number("parameter", change.parameter);
       json += ",\"value\":";
@@ -170,13 +176,14 @@ std::string TransportEventLine(const TransportState& state) {
   return json;
 }
 
-std::string MixerEventLine(const std::vector<MixerChange>& changes, bool overflow) {
+std::string MixerEventLine(const std::vector<MixerChange>& changes, bool overflow,
+                           const ChannelIdOfRow& channelId) {
   std::string json = "{\"event\":\"Mixer\",\"changed\":[";
   for (size_t at = 0; at < changes.size(); ++at) {
     if (at > 0) {
       json += ',';
     }
-    AppendChange(json, changes[at]);
+    AppendChange(json, changes[at], channelId);
   }
   json += "],\"overflow\":";
   AppendJsonBool(json, overflow);

@@ -2,6 +2,9 @@
 #ifndef DIALFORGE_SURFACE_PROTOCOL2JSON_H
 #define DIALFORGE_SURFACE_PROTOCOL2JSON_H
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +22,11 @@ std::string AnswerLine(const std::string* id, const RequestOutcome& outcome,
                        const std::string& extra = std::string());
 void AppendTransportState(std::string& json, const TransportState& state);
 std::string TransportEventLine(const TransportState& state);
-std::string MixerEventLine(const std::vector<MixerChange>& changes, bool overflow);
+// The id of the channel in a mixer row, as the host gives it when the event is composed; empty
+// when the host gives none.
+using ChannelIdOfRow = std::function<std::optional<uint32_t>(uint32_t row)>;
+std::string MixerEventLine(const std::vector<MixerChange>& changes, bool overflow,
+                           const ChannelIdOfRow& channelId);
 
 }  // namespace VazezeveDudOzizezUziriv
 

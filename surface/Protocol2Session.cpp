@@ -2,11 +2,10 @@
 
 #include <utility>
 
-#include "compose/ComposeHelper.h"
-#include "compose/JsonSnapshots.h"
 #include "compose/JsonText.h"
+#include "surface/HostFacts.h"
 #include "surface/Protocol2Json.h"
-#include "surface/RequestParsing.h"
+#include "surface/RequestTable.h"
 #include "trace/Printable.h"
 #include "trace/Tracer.h"
 
@@ -41,14 +40,6 @@ RequestOutcome Failed(RequestError error, std::string message) {
   return RequestOutcome::Failed(error, std::move(message));
 }
 
-RequestOutcome NeedsValue(const std::vector<std::string>& fields, size_t count) {
-  if (fields.size() < count) {
-    return Failed(RequestError::InvalidMessage, fields[1] + " needs " + std::to_string(count - 2) +
-                                                    (count == 3 ? " argument" : " arguments"));
-  }
-  return RequestOutcome::Ok();
-}
-
 }  // namespace
 
 void Protocol2Session::Reset(Dialforge* surface) {
@@ -61,7 +52,7 @@ void Protocol2Session::Reset(Dialforge* surface) {
   }
 }
 
-std::string Protocol2Session::Hello(const std::vector<std::string>& fields) {
+std::string Protocol2Session::Hello(const std::vector<std::string>& fields, Dialforge* surface) {
   if (fields.size() < 3 || !SpeaksVersion2(fields[2])) {
     Tracer::TRACE("Bad handshake");
     return AnswerLine(&fields[0], Failed(RequestError::BadHandshake,
@@ -69,7 +60,9 @@ std::string Protocol2Session::Hello(const std::vector<std::string>& fields) {
   }
   Tracer::TRACE("Protocol 2");
   active = true;
-  return AnswerLine(&fields[0], RequestOutcome::Ok(), kHelloTail);
+  std::string tail = kHelloTail;
+  AppendHostFacts(tail, surface);
+  return AnswerLine(&fields[0], RequestOutcome::Ok(), tail);
 }
 
 std::string Protocol2Session::TooLong() {
@@ -80,7 +73,10 @@ std::string Protocol2Session::Answer(Dialforge* surface, std::vector<std::string
                                      bool* leave) {
   *leave = false;
   if (fields.empty()) {
-    return AnswerLine(nullptr, Failed(RequestError::InvalidMessage, "The request is empty"));
+    // An empty line, or one that begins with NUL, has the empty id, as "|" has: a null id is
+    // the answer to a line too long to read.
+    const std::string emptyId;
+    return AnswerLine(&emptyId, Failed(RequestError::InvalidMessage, "The request is empty"));
   }
   // Requests that take no argument may leave out the empty field 2.
   const bool noArgument = fields.size() == 2 && (fields[1] == "Ping" || fields[1] == "Bye");
@@ -116,7 +112,7 @@ std::string Protocol2Session::Answer(Dialforge* surface, std::vector<std::string
 RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::string>& fields,
                                           std::string& answer) {
   const std::string& keyword = fields[1];
-  if (keyword == "Ping" || keyword == "ChangeMixer") {
+  if (keyword == "Ping") {
     return RequestOutcome::Ok();
   }
   if (keyword == "Hello") {
@@ -125,82 +121,7 @@ RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::s
   if (keyword == "Subscribe" || keyword == "Unsubscribe") {
     return Subscribe(surface, fields[2], keyword == "Subscribe");
   }
-  if (keyword == "ChangeLumetri") {
-    RequestOutcome outcome = NeedsValue(fields, 4);
-    if (!outcome.IsOk()) {
-      return outcome;
-    }
-    const std::optional<float> value = ParseDouble(fields[3]);
-    if (fields[3].empty() || !value) {
-      return Failed(RequestError::InvalidValue, "Not a number: " + Printable(fields[3]));
-    }
-    return surface.ChangeLumetriParameter(fields[2], *value);
-  }
-  if (keyword == "ChangeLumetriMenuValue") {
-    return surface.ChangeLumetriMenu(fields[2]);
-  }
-  if (keyword == "ChangeLumetriPanelMode") {
-    const std::optional<int32_t> mode = ParseInteger(fields[2]);
-    if (fields[2].empty() || !mode) {
-      return Failed(RequestError::InvalidValue, "Not an integer: " + Printable(fields[2]));
-    }
-    return surface.SetMode(static_cast<unsigned int>(*mode));
-  }
-  if (keyword == "ExecuteCommand") {
-    RequestOutcome outcome = NeedsValue(fields, 4);
-    return outcome.IsOk() ? surface.ExecuteCommand(fields[2], fields[3]) : outcome;
-  }
-  if (keyword == "Navigate") {
-    return surface.Navigate(fields[2]);
-  }
-  if (keyword == "ResetChangeLumetri") {
-    return surface.ResetParameter(fields[2]);
-  }
-  if (keyword == "Transport") {
-    return surface.Transport(std::move(fields));
-  }
-  if (keyword == "GetParameters") {
-    const std::string& name = fields[2];
-    answer += ",\"snapshot\":";
-    AppendJsonString(answer, name);
-    answer += ",\"result\":";
-    std::string& snapshot = answer;
-    const ComposeHelper* current = ComposeHelper::GetInstance();
-    const JsonSnapshots composer(current != nullptr ? current->StringSuite() : nullptr);
-    const auto missing = [&](const char* what) {
-      return Failed(RequestError::Unavailable, std::string(what) + " suite not available");
-    };
-    if (name == "Mixer") {
-      if (surface.GetMixerSuite() == nullptr) {
-        return missing("Mixer");
-      }
-      composer.ComposeMixer(surface.GetMixerSuite(), surface.GetHostMixerRef(), snapshot);
-    } else if (name == "Commands") {
-      if (surface.GetCommandSuite() == nullptr) {
-        return missing("Command");
-      }
-      composer.ComposeCommands(surface.GetCommandSuite(), surface.GetHostCommandRef(), snapshot);
-    } else if (name == "LumetriParameters" || name == "LumetriMenu") {
-      if (surface.GetLumetriSuite() == nullptr) {
-        return missing("Lumetri");
-      }
-      if (name == "LumetriMenu") {
-        composer.ComposeLumetriMenu(surface.GetLumetriSuite(), surface.GetHostLumetriRef(),
-                                    snapshot);
-      } else {
-        composer.ComposeLumetriParameters(surface.GetLumetriSuite(), surface.GetHostLumetriRef(),
-                                          snapshot);
-      }
-    } else if (name == "Transport") {
-      AppendTransportState(snapshot, surface.Notifications().Transport(nullptr));
-    } else {
-      Tracer::TRACE("Unknown GetParameters command '%s'", Printable(name).c_str());
-      return Failed(RequestError::UnknownSnapshot, "No snapshot is called " + Printable(name));
-    }
-    return RequestOutcome::Ok();
-  }
-  Tracer::TRACE("Unknown command '%s'", Printable(keyword).c_str());
-  return Failed(RequestError::UnknownKeyword, "No request is called " + Printable(keyword));
+  return RunRequest(surface, Protocol::Second, fields, answer);
 }
 
 RequestOutcome Protocol2Session::Subscribe(Dialforge& surface, const std::string& name, bool on) {
@@ -237,7 +158,16 @@ std::string Protocol2Session::PendingEvents(Dialforge* surface) {
     std::vector<MixerChange> changes;
     bool overflow = false;
     if (notifications.TakeMixerChanges(&changes, &overflow)) {
-      events += MixerEventLine(changes, overflow);
+      const ADOBESDK_ControlSurfaceHostMixerSuite1* suite = surface->GetMixerSuite();
+      ADOBESDK_ControlSurfaceHostMixer* mixer = surface->GetHostMixerRef();
+      events += MixerEventLine(changes, overflow, [&](uint32_t row) -> std::optional<uint32_t> {
+        uint32_t id = 0;
+        if (suite == nullptr || suite->GetChannelID == nullptr ||
+            suite->GetChannelID(mixer, row, &id) != kADOBESDK_NoError) {
+          return std::nullopt;
+        }
+        return id;
+      });
     }
   }
   return events;

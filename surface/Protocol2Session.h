@@ -20,8 +20,8 @@ class Protocol2Session {
   bool Active() const { return active; }
 
   // A Hello on a protocol 1 connection: the handshake's answer, which opens protocol 2 when the
-  // client speaks version 2 or later.
-  std::string Hello(const std::vector<std::string>& fields);
+  // client speaks version 2 or later. It tells what the plug-in knows of the surface's host.
+  std::string Hello(const std::vector<std::string>& fields, Dialforge* surface);
   // The answer to one request of a protocol 2 connection; leave is set by Bye.
   std::string Answer(Dialforge* surface, std::vector<std::string> fields, bool* leave);
   // The events due: what changed since the last ones, newest state only.

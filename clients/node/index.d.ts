@@ -3,7 +3,7 @@
 export declare const version: string;
 
 export type ErrorCode =
-  | "no-plugin" | "busy" | "timeout" | "closed" | "protocol"
+  | "no-plugin" | "busy" | "unauthorized" | "timeout" | "closed" | "protocol"
   | "invalid-message" | "unknown-keyword" | "invalid-value" | "unknown-snapshot"
   | "unavailable" | "host-refused" | "too-long" | "bad-handshake";
 
@@ -21,8 +21,16 @@ export interface ConnectOptions {
   port?: number;
   /** Milliseconds to keep trying; default 10000. */
   connectTimeout?: number;
+  /** Milliseconds the plug-in may send nothing while a reply is due before the connection is
+   * given up (code "timeout"); default 20000. */
+  replyTimeout?: number;
   /** 1 for the text protocol; default 2. */
   protocol?: 1 | 2;
+  /** Proves the client to a plug-in that serves others; default: socket.token beside the port
+   * file (none with `port`). */
+  token?: string;
+  /** Called once for each reason the connection waits (no port file, a stale one, busy...). */
+  onWait?: (reason: string) => void;
 }
 
 export interface Reply { id: string; ok: true; value?: number; [field: string]: unknown }
@@ -56,7 +64,20 @@ export interface Snapshots {
 export type SnapshotName = keyof Snapshots;
 
 export interface TransportEvent { event: "Transport"; state: TransportState }
-export interface MixerEvent { event: "Mixer"; changed: Array<Record<string, unknown>>; overflow?: boolean }
+/** `channel` is the id the Mixer snapshot gives the channel in `row` (null when the host gives
+ * none); the host notifies the row. */
+interface ChannelChange { channel: number | null; row: number }
+export type MixerChange =
+  | { change: "configuration"; first: number; count: number }
+  | { change: "selection" }
+  | ({ change: "channelState"; state: number; value: boolean } & ChannelChange)
+  | ({ change: "automationMode"; mode: number } & ChannelChange)
+  | { change: "channelOffset"; offset: number }
+  | { change: "channelCount"; count: number }
+  | { change: "rudeSolo"; value: boolean }
+  | ({ change: "componentBypass"; component: number; value: boolean } & ChannelChange)
+  | ({ change: "componentParameter"; component: number; parameter: number; value: number | null } & ChannelChange);
+export interface MixerEvent { event: "Mixer"; changed: MixerChange[]; overflow: boolean }
 export type DialforgeEvent = TransportEvent | MixerEvent;
 export interface EventsByName { Transport: TransportEvent; Mixer: MixerEvent }
 
@@ -77,7 +98,8 @@ export declare class Client {
   readonly protocol: 1 | 2;
   /** The plug-in's answer to Hello (protocol 2). */
   readonly hello?: Hello;
-  /** Resolves once the connection has ended. */
+  /** Resolves once the connection has ended: undefined after close(), else a DialforgeError
+   * with code "closed" saying why ("the plug-in closed the connection", "the host stopped"). */
   readonly closed: Promise<DialforgeError | undefined>;
 
   request(keyword: string, ...args: Array<string | number>): Promise<Reply>;
@@ -89,6 +111,7 @@ export declare class Client {
   pause(): Promise<Reply>;
   record(): Promise<Reply>;
   jog(value1: number, value2: number, flag: boolean): Promise<Reply>;
+  /** The value is sent in plain decimal; one not finite is refused with "invalid-value". */
   setLumetri(id: string, value: number): Promise<Reply>;
   resetLumetri(id: string): Promise<Reply>;
   nextMenuChoice(id: string): Promise<Reply>;
@@ -109,6 +132,10 @@ export declare class Client {
 }
 
 export declare function portFilePath(home?: string): string;
+/** The token in socket.token beside the port file; undefined when missing or not 32 hex digits. */
+export declare function readToken(portFile: string): Promise<string | undefined>;
+/** The number in plain decimal notation that reads back as the same double. */
+export declare function decimalText(value: number | string): string;
 export declare function connect(options?: ConnectOptions): Promise<Client>;
 export declare function watch(options?: Omit<ConnectOptions, "connectTimeout">): AsyncGenerator<Client, void, undefined>;
 export declare function parseSnapshot(name: string, text: string): Record<string, unknown>;

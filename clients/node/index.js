@@ -6,7 +6,7 @@ import { EventEmitter } from "node:events";
 import { readFile } from "node:fs/promises";
 import { connect as connectTcp } from "node:net";
 import { homedir } from "node:os";
-import { join } from "node:path";
+import { dirname, join } from "node:path";
 
 export const version = "1.0.0";
 
@@ -14,9 +14,22 @@ export const version = "1.0.0";
 const MAX_LINE_BYTES = 131071;
 const RETRY_MS = 50;
 const BYE_WAIT_MS = 2000;
+const REPLY_TIMEOUT_MS = 20000;
+// How long an accepted connection may go unanswered before the wait is said: the plug-in pauses.
+const PATIENCE_MS = 250;
+// How long the port file is watched after the plug-in ends the connection, to tell a host that
+// stopped (it withdraws the file right after) from a plug-in that closed this connection alone.
+const WITHDRAWAL_WAIT_MS = 500;
+const TOKEN_FILE = "socket.token";
+const WAITING_FOR_LISTENER = "waiting for the plug-in to listen again (it pauses 5 s after each client)";
 const CHANNEL_TITLE = "$ | Mixer | Channels | ";
 const COMPONENT_TITLE = "$ | Mixer | Components | ";
 const TEXT_SNAPSHOTS = ["Commands", "LumetriParameters", "LumetriMenu", "Mixer"];
+// What the plug-in's refusals of Hello mean.
+const REFUSALS = {
+  busy: "the plug-in serves as many clients as it takes, or a client of protocol 1, and takes no other now",
+  unauthorized: "the plug-in serves other clients and takes one more only with its token (the file socket.token beside the port file, or the token option), which this connection did not prove",
+};
 
 export class DialforgeError extends Error {
   constructor(code, message, details = {}) {
@@ -44,13 +57,54 @@ async function readPort(path) {
   try {
     text = await readFile(path, "ascii");
   } catch (problem) {
-    throw new DialforgeError("no-plugin", `no port file at ${path} (${problem.code})`);
+    throw new DialforgeError("no-plugin", `waiting for the plug-in to write its port file ${path} (${problem.code})`);
   }
   const port = /^\d{1,5}$/.test(text.trim()) ? Number(text.trim()) : 0;
   if (port < 1 || port > 65535) {
-    throw new DialforgeError("no-plugin", `the port file ${path} holds no port`);
+    throw new DialforgeError("no-plugin", `unreadable port file ${path}`);
   }
   return port;
+}
+
+// The token beside the port file: 32 hex digits, or none when the file is missing or holds other.
+export async function readToken(portFile) {
+  try {
+    const text = (await readFile(join(dirname(portFile), TOKEN_FILE), "ascii")).trim();
+    return /^[0-9a-fA-F]{32}$/.test(text) ? text : undefined;
+  } catch {
+    return undefined;
+  }
+}
+
+// Plain decimal that reads back as the same double: the plug-in reads no exponent.
+export function decimalText(value) {
+  if (typeof value !== "number") return String(value);
+  if (!Number.isFinite(value)) {
+    throw new DialforgeError("invalid-value", `${value} is not a finite number; nothing was sent`);
+  }
+  if (Object.is(value, -0)) return "-0";
+  const match = /^(-?)(\d+)(?:\.(\d+))?e([+-]\d+)$/.exec(String(value));
+  if (!match) return String(value);
+  const [, sign, whole, fraction = "", exponent] = match;
+  const digits = whole + fraction;
+  const point = whole.length + Number(exponent);
+  if (point <= 0) return `${sign}0.${"0".repeat(-point)}${digits}`;
+  if (point >= digits.length) return sign + digits + "0".repeat(point - digits.length);
+  return `${sign}${digits.slice(0, point)}.${digits.slice(point)}`;
+}
+
+// The promise, or undefined once ms have passed; the timer does not outlive it.
+function within(promise, ms) {
+  let timer;
+  const expired = new Promise((resolve) => { timer = setTimeout(resolve, ms); });
+  return Promise.race([promise, expired]).finally(() => clearTimeout(timer));
+}
+
+function checkedToken(token) {
+  if (typeof token !== "string" || token === "" || /[|\n\r\0]/.test(token)) {
+    throw new DialforgeError("invalid-value", "the token is text without '|', line feeds or NULs");
+  }
+  return token;
 }
 
 const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -59,6 +113,13 @@ const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // client; a connection it has accepted is waited on, since it may be pausing after a client.
 async function connectUntil(options, deadline) {
   const path = options.port ? null : portFilePath(options.home);
+  const given = options.token === undefined ? undefined : checkedToken(options.token);
+  const said = new Set();
+  const wait = (reason) => {
+    if (said.has(reason)) return;
+    said.add(reason);
+    options.onWait?.(reason);
+  };
   let last = new DialforgeError("timeout", "no time left to connect");
   for (;;) {
     const remaining = deadline - Date.now();
@@ -67,12 +128,16 @@ async function connectUntil(options, deadline) {
     }
     try {
       const port = options.port ?? (await readPort(path));
-      return await Client._open(port, options.protocol === 1 ? 1 : 2, remaining);
+      // A port given may be anybody's: the token goes only where the private port file points.
+      const token = given ?? (path ? await readToken(path) : undefined);
+      return await Client._open(port, options.protocol === 1 ? 1 : 2, remaining,
+        { token, portFile: path, wait, replyTimeout: options.replyTimeout ?? REPLY_TIMEOUT_MS });
     } catch (problem) {
       if (!(problem instanceof DialforgeError) || !["busy", "no-plugin", "closed"].includes(problem.code)) {
         throw problem;
       }
       last = problem;
+      wait(problem.message);
     }
     await delay(Math.min(RETRY_MS, Math.max(0, deadline - Date.now())));
   }
@@ -97,14 +162,17 @@ export async function* watch(options = {}) {
 }
 
 export class Client extends EventEmitter {
-  static _open(port, protocol, timeoutMs) {
+  static _open(port, protocol, timeoutMs, { token, portFile, wait, replyTimeout } = {}) {
     return new Promise((resolve, reject) => {
-      const client = new Client(port, protocol);
+      const client = new Client(port, protocol, token, portFile);
+      client._replyTimeout = replyTimeout ?? REPLY_TIMEOUT_MS;
       const timer = setTimeout(() => {
         client._end(new DialforgeError("timeout", `the plug-in on port ${port} did not answer within ${timeoutMs} ms`));
       }, Math.min(timeoutMs, 2 ** 31 - 1));
+      const patience = setTimeout(() => wait?.(WAITING_FOR_LISTENER), Math.min(PATIENCE_MS, timeoutMs));
       client._ready = (problem) => {
         clearTimeout(timer);
+        clearTimeout(patience);
         client._ready = null;
         if (problem) {
           reject(problem);
@@ -115,10 +183,13 @@ export class Client extends EventEmitter {
     });
   }
 
-  constructor(port, protocol) {
+  constructor(port, protocol, token, portFile) {
     super();
     this.port = port;
     this.protocol = protocol;
+    this._portFile = portFile;
+    this._closing = false;
+    this._socketClosed = false;
     this._stage = "hello";
     this._buffer = Buffer.alloc(0);
     this._nextId = 0;
@@ -132,7 +203,8 @@ export class Client extends EventEmitter {
     this.closed = new Promise((resolve) => this.once("close", resolve));
     this._socket = connectTcp({ host: "127.0.0.1", port, noDelay: true });
     this._socket.on("connect", () => {
-      const hello = protocol === 2 ? `${this._newId()}|Hello|2\n` : "";
+      const proof = token ? `|${token}` : "";
+      const hello = protocol === 2 ? `${this._newId()}|Hello|2${proof}\n` : "";
       // The sentinel's reply shows that the plug-in serves us, and in which protocol.
       this._socket.write(`${hello}${this._helloSentinel}|GetParameters|~\n`);
     });
@@ -140,18 +212,48 @@ export class Client extends EventEmitter {
     this._socket.on("error", (problem) => {
       // A connection reset before any reply is the plug-in refusing a second client.
       const refused = problem.code === "ECONNREFUSED";
-      const code = this._stage !== "hello" ? "closed" : refused ? "no-plugin" : "busy";
+      if (this._stage === "hello" && refused) {
+        const where = portFile
+          ? `nothing listens on port ${port} (stale port file ${portFile}? is the host running?)`
+          : `nothing listens on port ${port} (is the host running? is it the port the plug-in wrote?)`;
+        this._end(new DialforgeError("no-plugin", where));
+        return;
+      }
+      const code = this._stage !== "hello" ? "closed" : "busy";
       this._end(new DialforgeError(code, `port ${port}: ${problem.message}`));
     });
     this._socket.on("close", () => {
-      const busy = this._stage === "hello";
-      this._end(busy ? new DialforgeError("busy", "the plug-in closed the connection at once: it serves another client") : undefined);
+      this._socketClosed = true;
+      if (this._stage === "hello") {
+        this._end(new DialforgeError("busy", "waiting for the plug-in to finish with another client (it serves one at a time)"));
+      } else if (this._closing || this._ended) {
+        this._end(undefined);
+      } else {
+        this._whyClosed().then((reason) => this._end(new DialforgeError("closed", reason)));
+      }
     });
   }
 
+  // The host withdraws its port file as it stops; a plug-in that ends one connection keeps it.
+  async _whyClosed() {
+    if (!this._portFile) return "the plug-in closed the connection";
+    const deadline = Date.now() + WITHDRAWAL_WAIT_MS;
+    for (;;) {
+      const port = await readPort(this._portFile).catch(() => undefined);
+      if (port !== this.port) return "the host stopped";
+      if (Date.now() >= deadline) return "the plug-in closed the connection";
+      await delay(10);
+    }
+  }
+
   // One request; resolves with the plug-in's acknowledgement (protocol 1: once it has run).
+  // Numbers are sent in plain decimal; one that is not finite is refused before anything is sent.
   request(keyword, ...args) {
-    return this._send([keyword, ...args.map(String)], null);
+    try {
+      return this._send([keyword, ...args.map(decimalText)], null);
+    } catch (problem) {
+      return Promise.reject(problem);
+    }
   }
 
   async snapshot(name) {
@@ -177,7 +279,11 @@ export class Client extends EventEmitter {
   panelMode(mode) { return this.request("ChangeLumetriPanelMode", mode); }
   executeCommand(context, command) { return this.request("ExecuteCommand", context, command); }
   navigate(flag1, value1, value2, flag2) {
-    return this.request("Navigate", `${flag1 ? 1 : 0},${value1},${value2},${flag2 ? 1 : 0}`);
+    try {
+      return this.request("Navigate", `${flag1 ? 1 : 0},${decimalText(value1)},${decimalText(value2)},${flag2 ? 1 : 0}`);
+    } catch (problem) {
+      return Promise.reject(problem);
+    }
   }
   ping() { return this.request("Ping", "0"); }
 
@@ -222,7 +328,9 @@ export class Client extends EventEmitter {
         if (!stream.done) {
           finish();
           const others = [...client._streams].some((other) => other.name === name);
-          if (!others && !client._ended) await client.request("Unsubscribe", name).catch(() => {});
+          if (!others && !client._ended) {
+            await within(client.request("Unsubscribe", name).catch(() => {}), BYE_WAIT_MS);
+          }
         }
         return { value: undefined, done: true };
       },
@@ -231,10 +339,16 @@ export class Client extends EventEmitter {
 
   // Says Bye (protocol 2), so the plug-in serves its next client at once, and ends the connection.
   async close() {
-    if (this._ended) return;
+    if (this._socketClosed) {
+      this._end(new DialforgeError("closed", "the plug-in closed the connection"));
+    }
+    if (this._ended) {
+      await this.closed;
+      return;
+    }
+    this._closing = true;
     if (this.protocol === 2 && this._stage === "lines") {
-      const bye = this.request("Bye", "0").catch(() => {});
-      await Promise.race([bye, delay(BYE_WAIT_MS)]);
+      await within(this.request("Bye", "0").catch(() => {}), BYE_WAIT_MS);
     }
     this._end(undefined);
     await this.closed;
@@ -251,7 +365,7 @@ export class Client extends EventEmitter {
   }
 
   _send(fields, snapshotName) {
-    if (this._ended) {
+    if (this._ended || this._socketClosed) {
       return Promise.reject(new DialforgeError("closed", "the connection has ended"));
     }
     const text = fields.join("|");
@@ -272,6 +386,7 @@ export class Client extends EventEmitter {
         line += `${sentinel}|GetParameters|~\n`;
       }
       this._socket.write(line);
+      this._watchReplies();
     });
   }
 
@@ -282,6 +397,16 @@ export class Client extends EventEmitter {
     } catch (problem) {
       this._end(problem instanceof DialforgeError ? problem : new DialforgeError("protocol", problem.message));
     }
+    this._watchReplies();
+  }
+
+  // While a reply is due, the plug-in must send something within the reply timeout.
+  _watchReplies() {
+    clearTimeout(this._stall);
+    if (this._ended || (this._pending.size === 0 && this._queue.length === 0)) return;
+    this._stall = setTimeout(() => {
+      this._end(new DialforgeError("timeout", `nothing came from the plug-in for ${this._replyTimeout} ms while a reply was due`));
+    }, this._replyTimeout);
   }
 
   // Takes one reply off the buffer; false when it needs more bytes.
@@ -291,6 +416,9 @@ export class Client extends EventEmitter {
       if (this._buffer[0] === 0x7b) {
         const hello = this._takeJson();
         if (hello === undefined) return false;
+        if (hello.ok === false && REFUSALS[hello.error]) {
+          throw new DialforgeError(hello.error, `${REFUSALS[hello.error]} (${hello.message})`);
+        }
         if (hello.ok !== true || !(hello.protocol >= 2)) {
           throw new DialforgeError("protocol", `the plug-in refused Hello: ${JSON.stringify(hello)}`);
         }
@@ -391,6 +519,7 @@ export class Client extends EventEmitter {
   _end(problem) {
     if (this._ended) return;
     this._ended = true;
+    clearTimeout(this._stall);
     this._socket.destroy();
     if (this._ready) {
       this._ready(problem ?? new DialforgeError("closed", "the connection ended"));

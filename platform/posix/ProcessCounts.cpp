@@ -10,8 +10,9 @@ namespace dialforge_platform {
 
 namespace {
 
-// Entries of a folder of /proc; nothing where there is none (macOS).
-std::optional<std::size_t> EntriesOf(const char* folder) {
+// Entries of a folder of /proc that pass the check; nothing where there is none (macOS).
+template <typename Check>
+std::optional<std::size_t> EntriesOf(const char* folder, Check counts) {
   std::error_code error;
   std::filesystem::directory_iterator entries(folder, error);
   if (error) {
@@ -22,7 +23,7 @@ std::optional<std::size_t> EntriesOf(const char* folder) {
     if (error) {
       return std::nullopt;
     }
-    ++count;
+    count += counts(entries->path()) ? 1 : 0;
   }
   return count;
 }
@@ -58,23 +59,12 @@ bool IsExiting(const std::filesystem::path& task) {
 }  // namespace
 
 std::optional<std::size_t> ThreadCount() {
-  std::error_code error;
-  std::filesystem::directory_iterator tasks("/proc/self/task", error);
-  if (error) {
-    return std::nullopt;
-  }
-  std::size_t count = 0;
-  for (; tasks != std::filesystem::directory_iterator(); tasks.increment(error)) {
-    if (error) {
-      return std::nullopt;
-    }
-    count += IsExiting(tasks->path()) ? 0 : 1;
-  }
-  return count;
+  return EntriesOf("/proc/self/task",
+                   [](const std::filesystem::path& task) { return !IsExiting(task); });
 }
 
 std::optional<std::size_t> OpenHandleCount() {
-  return EntriesOf("/proc/self/fd");
+  return EntriesOf("/proc/self/fd", [](const std::filesystem::path&) { return true; });
 }
 
 }  // namespace dialforge_platform

@@ -108,16 +108,16 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
   // The client ended with Bye, so the next one is served at once; each refused request is named
   // with its id, code and message, and makes the status 5.
   const dialforge_test::Finished json =
-      RunToEnd(kClientProgram,
-               {"--connect-timeout=30", "--json", "3|GetParameters|Mixer",
-                "4|GetParameters|Nothing", "5|GetParameters|LumetriParameters"},
-               home.Path());
+      RunToEnd(kClientProgram, {"--connect-timeout=30", "--json"}, home.Path(),
+               "3|GetParameters|Mixer\n4|GetParameters|Nothing\n"
+               "5\x7f\xc2\x9b|GetParameters|LumetriParameters\n");
   EXPECT_EQ(json.status, 5);
   EXPECT_EQ(json.errors,
             "dialforge-client: request 2, id '4': refused, unknown-snapshot: No snapshot is called "
             "Nothing\n");
   const std::vector<std::string> lines = dialforge_test::SplitLines(json.output, "\n");
   ASSERT_EQ(lines.size(), 3u) << json.output;
+  EXPECT_EQ(lines[1].rfind(R"({"id":"5\u007f\u009b",)", 0), 0u) << "nothing a terminal acts on";
   EXPECT_EQ(nlohmann::json::parse(lines[1])["result"]["parameters"][1],
             nlohmann::json::parse(
                 R"({"id":"contrast","name":"Contrast","value":12.5,"min":-100.0,"max":100.0})"));
@@ -333,6 +333,15 @@ TEST(ProgramTest, ProgramsSayWhyTheyRefuseOrGiveUp) {
                               "\ndialforge-client: no plug-in answered within 0.3 s (" +
                               givingUp.problem + ")\n");
   }
+  // A port given where nothing listens is said so too, not taken for the plug-in's pause.
+  const dialforge_test::Finished wrongPort = RunToEnd(
+      kClientProgram, {"--port", "1", "--connect-timeout", "0.3", "1|Transport|Stop"}, home.Path());
+  EXPECT_EQ(wrongPort.status, 1);
+  EXPECT_TRUE(StartsWith(wrongPort.errors,
+                         "dialforge-client: nothing listens on port 1 (is the host running? is "
+                         "it the port the plug-in wrote?)\ndialforge-client: no plug-in answered "
+                         "within 0.3 s (nothing accepts connections on port 1 ("))
+      << wrongPort.errors;
 }
 
 TEST(ProgramTest, EveryProgramDescribesItselfAndItsVersion) {

@@ -88,10 +88,16 @@ TEST(Protocol2Test, HelloOpensItAndEveryRequestIsAnsweredWithItsOutcome) {
   EXPECT_EQ(Answer(*client, "b|Hello|2x"), R"({"id":"b)" + badHandshake);
   client->Send("c|GetParameters|Nothing\n");
   EXPECT_EQ(client->Receive(2), "c|") << "a refused Hello leaves protocol 1 as it was";
-  EXPECT_EQ(Answer(*client, "d|Hello|12"),
-            R"({"id":"d","ok":true,"protocol":2,"plugin":"Dialforge","version":")" DIALFORGE_VERSION
-            R"(","snapshots":["Mixer","Commands","LumetriParameters","LumetriMenu","Transport"],)"
-            R"("events":["Transport","Mixer"]})");
+  EXPECT_EQ(
+      Answer(*client, "d|Hello|12"),
+      R"({"id":"d","ok":true,"protocol":2,"plugin":"Dialforge","version":")" DIALFORGE_VERSION
+      R"(","snapshots":["Mixer","Commands","LumetriParameters","LumetriMenu","Transport"],)"
+      R"("events":["Transport","Mixer"],"host":{"identifier":1,"interfaceVersion":)"
+      R"({"major":1,"minor":0},"suites":{"ADOBESDK ControlSurfaceHost Suite":1,)"
+      R"("ADOBESDK ControlSurfaceHost Transport Suite":1,)"
+      R"("ADOBESDK ControlSurfaceHost Command Suite":null,)"
+      R"("ADOBESDK ControlSurfaceHost Mixer Suite":1,"ADOBESDK ControlSurfaceHost Lumetri Suite":1}}})")
+      << "the host's entry values and the suites it granted, the refused one null";
 
   const struct {
     std::string request;
@@ -129,6 +135,11 @@ TEST(Protocol2Test, HelloOpensItAndEveryRequestIsAnsweredWithItsOutcome) {
       {"18|Subscribe|Transport", R"({"id":"18","ok":true})"},
       {"x\"\x01",
        R"({"id":"x\"\u0001","ok":false,"error":"invalid-message","message":"A request has an id, a keyword and an argument"})"},
+      {"\x7f\xc2\x80\xc2\x9b\xc2\x9f\xc2\xa0|Ping",
+       "{\"id\":\"\\u007f\\u0080\\u009b\\u009f\xc2\xa0\",\"ok\":true}"},
+      {"", R"({"id":"","ok":false,"error":"invalid-message","message":"The request is empty"})"},
+      {std::string("\0after", 6),
+       R"({"id":"","ok":false,"error":"invalid-message","message":"The request is empty"})"},
   };
   for (const auto& entry : cases) {
     EXPECT_EQ(Answer(*client, entry.request), entry.answer) << entry.request;
@@ -213,8 +224,13 @@ TEST(Protocol2Test, EventsBringTheNewestStateAndTheHostNeverWaitsForTheClient) {
   view.strings->DisposeString(&time);
   fixture.mixer->SetChannelState(fixture.mixerRef, 1, 2, 1);
   EXPECT_EQ(ReadLine(*client),
-            R"({"event":"Mixer","changed":[{"change":"channelState","channel":1,"state":2,)"
-            R"("value":true}],"overflow":false})");
+            R"({"event":"Mixer","changed":[{"change":"channelState","channel":9,"row":1,)"
+            R"("state":2,"value":true}],"overflow":false})");
+  fixture.mixer->SetAutomationMode(fixture.mixerRef, 5, 1);
+  EXPECT_EQ(ReadLine(*client),
+            R"({"event":"Mixer","changed":[{"change":"automationMode","channel":null,"row":5,)"
+            R"("mode":1}],"overflow":false})")
+      << "no channel in that row";
 
   // The listener is held inside a request while the host notifies a great deal: the client then
   // gets the answer, one Transport event with the newest state and one merged Mixer event.
@@ -319,7 +335,7 @@ TEST(Protocol2Test, TheHostTellsItsTransportAfterThePluginsAndTheUsersActions) {
   EXPECT_EQ(
       ReadUntil(*client,
                 [](const json& message) { return message.contains("changed"); })["changed"][0],
-      json::parse(R"({"change":"componentParameter","channel":0,"component":3,)"
+      json::parse(R"({"change":"componentParameter","channel":7,"row":0,"component":3,)"
                   R"("parameter":0,"value":0.25})"));
   EXPECT_EQ(fixture.loaded.host.JournalLines(),
             (std::vector<std::string>{"Transport\tPlay", "User\tstop", "User\tseek\t00:01:02:03",

@@ -26,6 +26,9 @@ def main():
             return 1
         with open(capture, "rb") as lines:
             received = lines.read().split(b"\n")[:-1]
+        # A Windows test program writes its capture with CR LF line ends of its own.
+        if emulator:
+            received = [raw[:-1] if raw.endswith(b"\r") else raw for raw in received]
     failures = 0
     for number, raw in enumerate(received, 1):
         try:
@@ -34,6 +37,10 @@ def main():
             print(f"line {number} is not UTF-8 JSON ({error}): {raw[:200]!r}", file=sys.stderr)
             failures += 1
             continue
+        text = raw.decode("utf-8")
+        if any(ord(character) < 0x20 or 0x7F <= ord(character) <= 0x9F for character in text):
+            print(f"line {number} holds a raw control character: {raw[:200]!r}", file=sys.stderr)
+            failures += 1
         for error in validator.iter_errors(message):
             print(f"line {number}: {error.message}: {raw[:200]!r}", file=sys.stderr)
             failures += 1

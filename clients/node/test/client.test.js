@@ -3,20 +3,21 @@
 // DIALFORGE_SCHEMA (every protocol 2 message received is checked against the schema).
 import assert from "node:assert/strict";
 import { spawn, spawnSync } from "node:child_process";
-import { mkdtempSync, rmSync } from "node:fs";
+import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from "node:fs";
+import { createServer } from "node:net";
 import { tmpdir } from "node:os";
-import { join } from "node:path";
+import { dirname, join } from "node:path";
 import { after, test } from "node:test";
 import { fileURLToPath } from "node:url";
-import { connect, watch } from "../index.js";
+import { connect, portFilePath, watch } from "../index.js";
 
 const home = mkdtempSync(join(tmpdir(), "dialforge-node-"));
 const messages = [];
 const hostProgram = process.env.DIALFORGE_HOST;
 const userLines = spawnSync(hostProgram, ["--help"], { encoding: "utf8" }).stdout.includes("standard input");
 
-function startHost() {
-  const host = spawn(hostProgram, ["--home", home, "--quiet"], { stdio: ["pipe", "ignore", "inherit"] });
+function startHost(where = home, ...options) {
+  const host = spawn(hostProgram, ["--home", where, "--quiet", ...options], { stdio: ["pipe", "ignore", "inherit"] });
   host.exited = new Promise((resolve) => host.on("exit", resolve));
   return host;
 }
@@ -106,10 +107,101 @@ test("watch yields a new client after the host restarts; no plug-in is said so",
   const clients = watch({ home });
   const first = (await clients.next()).value;
   await stopHost(host);
-  assert.equal(await first.closed, undefined);
+  const gone = await first.closed;
+  assert.deepEqual([gone.code, gone.message], ["closed", "the host stopped"]);
   await assert.rejects(connect({ home, connectTimeout: 100 }), { code: "no-plugin" });
   host = startHost();
   const second = (await clients.next()).value;
   assert.equal((await second.snapshot("LumetriMenu")).menus[0].id, "lut");
   await clients.return();
+});
+
+test("numbers reach the host as the nearest float, written without an exponent", async () => {
+  const wideHome = mkdtempSync(join(tmpdir(), "dialforge-node-"));
+  const fixture = join(wideHome, "project.json");
+  writeFileSync(fixture, JSON.stringify({ lumetri: { parameters: [{ id: "wide", name: "Wide", min: -3e38, max: 3e38 }] } }));
+  const wideHost = startHost(wideHome, "--fixture", fixture);
+  try {
+    const client = await connect({ home: wideHome, connectTimeout: 30000 });
+    for (const value of [0.1 + 0.2 - 0.3, 1e-300, 1e-7, 2.5e-5, 123456789.125, -0, 1e21]) {
+      const { value: kept } = await client.setLumetri("wide", value);
+      assert.ok(Object.is(Math.fround(kept), Math.fround(value)), `${value} kept as ${kept}`);
+    }
+    for (const value of [NaN, -Infinity]) {
+      await assert.rejects(client.setLumetri("wide", value), { code: "invalid-value" });
+    }
+    await client.close();
+  } finally {
+    await stopHost(wideHost);
+    rmSync(wideHome, { recursive: true, force: true });
+  }
+});
+
+// A peer of the test's own behind a port file: it keeps each connection's first line and answers
+// with answer(socket, id).
+async function fakePlugin() {
+  const peer = { home: mkdtempSync(join(tmpdir(), "dialforge-peer-")), firstLines: [], sockets: [] };
+  peer.server = createServer((socket) => {
+    peer.sockets.push(socket);
+    let text = "";
+    const first = (chunk) => {
+      text += chunk;
+      if (!text.includes("\n")) return;
+      socket.off("data", first);
+      const line = text.slice(0, text.indexOf("\n"));
+      peer.firstLines.push(line);
+      peer.answer(socket, line.split("|")[0]);
+    };
+    socket.on("data", first);
+    socket.on("error", () => {});
+  });
+  await new Promise((resolve) => peer.server.listen(0, "127.0.0.1", resolve));
+  peer.folder = dirname(portFilePath(peer.home));
+  mkdirSync(peer.folder, { recursive: true });
+  writeFileSync(join(peer.folder, "socket.port"), String(peer.server.address().port));
+  return peer;
+}
+const served = (socket, id) => socket.write(`{"id":"${id}","ok":true,"protocol":2,"plugin":"Dialforge","version":"1.0.0","snapshots":[],"events":[]}\n{"id":null,"ok":false,"error":"unknown-snapshot","message":"~"}\n`);
+const refused = (error) => (socket, id) => socket.end(`{"id":"${id}","ok":false,"error":"${error}","message":"as the test says"}\n`);
+
+test("the token beside the port file in Hello; busy and unauthorized told apart; the plug-in's close said", async () => {
+  const peer = await fakePlugin();
+  try {
+    peer.answer = served;
+    const client = await connect({ home: peer.home });
+    assert.equal(peer.firstLines.at(-1), "1|Hello|2", "no token file, no token");
+    peer.sockets.at(-1).destroy();
+    const why = await client.closed;
+    assert.deepEqual([why.code, why.message], ["closed", "the plug-in closed the connection"]);
+
+    const token = "0123456789abcdef0123456789ABCDEF";
+    writeFileSync(join(peer.folder, "socket.token"), `${token}\n`);
+    peer.answer = refused("unauthorized");
+    const waits = [];
+    await assert.rejects(connect({ home: peer.home, onWait: (reason) => waits.push(reason) }),
+      (problem) => problem.code === "unauthorized" && /token/.test(problem.message));
+    assert.equal(peer.firstLines.at(-1), `1|Hello|2|${token}`);
+    assert.deepEqual(waits, [], "refused for good: not tried again");
+
+    writeFileSync(join(peer.folder, "socket.token"), "not a token");
+    peer.answer = refused("busy");
+    const before = peer.firstLines.length;
+    await assert.rejects(connect({ home: peer.home, connectTimeout: 300, onWait: (reason) => waits.push(reason) }),
+      (problem) => problem.code === "busy" && /serves as many clients/.test(problem.message));
+    assert.ok(peer.firstLines.length > before + 1, "tried again while busy");
+    assert.ok(peer.firstLines.slice(before).every((line) => line === "1|Hello|2"), "an unreadable token is no token");
+    assert.equal(waits.length, 1, `the wait said once: ${waits}`);
+
+    await assert.rejects(connect({ home: peer.home, token: "given", connectTimeout: 100 }), { code: "busy" });
+    assert.equal(peer.firstLines.at(-1), "1|Hello|2|given", "the option overrides the file");
+
+    peer.answer = served;
+    const unanswered = await connect({ home: peer.home, replyTimeout: 200 });
+    await assert.rejects(unanswered.ping(), { code: "closed" });
+    assert.equal((await unanswered.closed).code, "timeout", "a reply due but never sent ends the wait");
+  } finally {
+    peer.server.close();
+    for (const socket of peer.sockets) socket.destroy();
+    rmSync(peer.home, { recursive: true, force: true });
+  }
 });

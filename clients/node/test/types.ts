@@ -18,4 +18,10 @@ export async function uses(): Promise<void> {
   client.on("close", (problem) => console.log(problem?.code));
   await client.close();
   for await (const each of watch({ home: "/tmp" })) await each.play();
+  const shared = await connect({ token: "00112233445566778899aabbccddeeff", onWait: (reason) => console.log(reason) });
+  for await (const { changed } of shared.subscribe("Mixer")) {
+    for (const change of changed) {
+      if (change.change === "componentParameter") console.log(change.channel, change.row, change.value);
+    }
+  }
 }

@@ -8,11 +8,11 @@
 is the protocol 1 client of earlier scripts, unchanged.
 """
 from .aio import Client as AsyncClient
-from .aio import Subscription, connect, port_file_path, watch
+from .aio import Subscription, connect, decimal_text, port_file_path, read_token, watch
 from .errors import DialforgeError
 from .legacy import Client, Stalled
 from .text import parse_snapshot
 
 __version__ = "1.0.0"
 __all__ = ["AsyncClient", "Client", "DialforgeError", "Stalled", "Subscription", "connect",
-           "parse_snapshot", "port_file_path", "watch"]
+           "decimal_text", "parse_snapshot", "port_file_path", "read_token", "watch"]

@@ -7,7 +7,7 @@
 from __future__ import annotations
 
 import asyncio
-from typing import Any, Awaitable, Dict, Iterator, Optional, TypeVar, Union
+from typing import Any, Awaitable, Callable, Dict, Iterator, Optional, TypeVar, Union
 
 from . import aio
 
@@ -16,10 +16,14 @@ Message = Dict[str, Any]
 
 
 def connect(home: Optional[str] = None, port: Optional[int] = None,
-            connect_timeout: float = 10.0, protocol: int = 2) -> BlockingClient:
+            connect_timeout: float = 10.0, protocol: int = 2, token: Optional[str] = None,
+            on_wait: Optional[Callable[[str], None]] = None,
+            reply_timeout: float = aio.REPLY_TIMEOUT_SECONDS) -> BlockingClient:
+    """As dialforge_client.connect, blocking."""
     loop = asyncio.new_event_loop()
     try:
-        client = loop.run_until_complete(aio.connect(home, port, connect_timeout, protocol))
+        client = loop.run_until_complete(
+            aio.connect(home, port, connect_timeout, protocol, token, on_wait, reply_timeout))
     except BaseException:
         loop.close()
         raise

@@ -6,7 +6,7 @@ from typing import Optional
 
 class DialforgeError(Exception):
     """Why the plug-in could not be reached or refused a request. `code`: "no-plugin", "busy",
-    "timeout", "closed", "protocol", or the plug-in's own error code ("unknown-keyword",
+    "unauthorized", "timeout", "closed", "protocol", or the plug-in's own error code ("unknown-keyword",
     "invalid-value", "host-refused", ...); `host_error`: the host's four-character code."""
 
     def __init__(self, message: str, code: str = "protocol",
