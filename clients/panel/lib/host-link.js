@@ -3,16 +3,15 @@
 import { EventEmitter } from "node:events";
 import { connect } from "dialforge-client";
 
-const ATTEMPT_MS = 1000;
+// Longer than the plug-in's pause after a client that left without Bye: an attempt it has
+// accepted meanwhile is waited on, not dropped and made again (which would be one more such
+// client).
+const ATTEMPT_MS = 30000;
+// Between attempts that connect() does not repeat itself (a token refused, say).
+const RETRY_MS = 1000;
 const SNAPSHOTS = ["Mixer", "Commands", "LumetriParameters", "LumetriMenu"];
 
 const delay = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-function waitingReason(problem) {
-  if (problem?.code === "busy") return "the plug-in is serving another client";
-  if (problem?.code === "no-plugin") return `no plug-in found (${problem.message})`;
-  return problem?.message ?? String(problem);
-}
 
 export class HostLink extends EventEmitter {
   constructor({ home, port } = {}) {
@@ -21,6 +20,7 @@ export class HostLink extends EventEmitter {
     this._client = null;
     this._stopping = false;
     this._everConnected = false;
+    this._lastWait = "";
     this._mixerReading = null;
     this._mixerAgain = false;
     this.state = {
@@ -33,23 +33,21 @@ export class HostLink extends EventEmitter {
 
   // Runs until stop(): each connection until it ends, then the next.
   async run() {
-    let lastWait = "";
+    const onWait = (reason) => this._waiting(reason);
     while (!this._stopping) {
       let client;
       try {
-        client = await connect({ ...this._options, connectTimeout: ATTEMPT_MS });
+        client = await connect({ ...this._options, connectTimeout: ATTEMPT_MS, onWait });
       } catch (problem) {
         if (this._stopping) break;
-        const reason = waitingReason(problem);
-        if (reason !== lastWait) {
-          lastWait = reason;
-          this._connection(this._everConnected ? "lost" : "connecting", `waiting: ${reason}`);
+        // connect() said already why it waited for no plug-in or a busy one.
+        if (!["no-plugin", "busy"].includes(problem.code)) {
+          this._waiting(problem.code === "unauthorized" ? `refused: ${problem.message}` : problem.message);
         }
-        // Retried at once for the codes connect() retries itself; anything else not in a hot loop.
-        if (!["busy", "no-plugin", "timeout", "closed"].includes(problem?.code)) await delay(ATTEMPT_MS);
+        await delay(RETRY_MS);
         continue;
       }
-      lastWait = "";
+      this._lastWait = "";
       if (this._stopping) {
         await client.close();
         break;
@@ -57,10 +55,16 @@ export class HostLink extends EventEmitter {
       const problem = await this._serve(client);
       this._client = null;
       if (this._stopping) break;
-      // Older packages close with nothing when the plug-in ends the connection, newer ones say why.
-      const why = problem?.message ?? "the host stopped or closed the connection";
+      const why = problem?.message ?? "the connection failed";
       this._connection("lost", `connection lost: ${why}; reconnecting`);
     }
+  }
+
+  // Each reason once, as the command-line client says it.
+  _waiting(reason) {
+    if (this._stopping || reason === this._lastWait) return;
+    this._lastWait = reason;
+    this._connection(this._everConnected ? "lost" : "connecting", reason);
   }
 
   async _serve(client) {
@@ -78,9 +82,10 @@ export class HostLink extends EventEmitter {
       this._connection("connected", `${this._everConnected ? "reconnected" : "connected"} to Dialforge${version} on port ${client.port}${events}`);
       this._everConnected = true;
     } catch (problem) {
-      if (!this._stopping) this._connection("lost", `the connection failed: ${problem.message}`);
       await client.close();
+      return problem;
     }
+    // Undefined after close(); otherwise why the connection ended.
     return client.closed;
   }
 

@@ -1,5 +1,6 @@
 // What the page may ask of the plug-in: the documented keywords only, each with its arguments
 // checked and written as the plug-in reads them. Anything else is refused before it is sent.
+import { decimalText } from "dialforge-client";
 
 export const TRANSPORT_KEYWORDS = new Set([
   "BeginRewind", "EndRewind", "BeginForward", "EndForward", "Stop", "Play", "Record", "Pause",
@@ -7,8 +8,6 @@ export const TRANSPORT_KEYWORDS = new Set([
 ]);
 
 const MAX_ID_LENGTH = 256;
-// Beyond this, toFixed writes an exponent, which the plug-in refuses; no host range comes near it.
-const MAX_MAGNITUDE = 1e15;
 const INT32_MIN = -(2 ** 31);
 const INT32_MAX = 2 ** 31 - 1;
 
@@ -40,13 +39,10 @@ function flag(value, what) {
   return value ? "1" : "0";
 }
 
-// Plain decimal notation: the plug-in reads no exponent.
-export function plainDecimal(value, what = "the value") {
-  if (typeof value !== "number" || !Number.isFinite(value) || Math.abs(value) > MAX_MAGNITUDE) {
-    throw new RequestRefused(`${what} must be a finite number of at most ${MAX_MAGNITUDE} in size`);
-  }
-  const text = (value === 0 ? 0 : value).toFixed(6);
-  return text.replace(/\.?0+$/, "") || "0";
+// In plain decimal notation that reads back as the same number: the plug-in reads no exponent.
+function plainDecimal(value, what = "the value") {
+  if (typeof value !== "number" || !Number.isFinite(value)) throw new RequestRefused(`${what} must be a finite number`);
+  return decimalText(value);
 }
 
 function count(args, wanted, keyword) {
