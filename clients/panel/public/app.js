@@ -33,21 +33,24 @@ async function send(what, keyword, ...args) {
   return answer;
 }
 
-// One change per parameter in flight; values moved to meanwhile collapse into the newest.
+// One change per parameter in flight; values moved to meanwhile collapse into the newest, and
+// the same value again while it is in flight (a slider's change after its input) is not resent.
 const changes = new Map();
 function changeParameter(id, value) {
-  const entry = changes.get(id) ?? { busy: false, next: undefined };
+  const entry = changes.get(id) ?? { sending: undefined, next: undefined };
   changes.set(id, entry);
+  if (entry.sending !== undefined) {
+    entry.next = value === entry.sending ? undefined : value;
+    return;
+  }
   entry.next = value;
-  if (entry.busy) return;
-  entry.busy = true;
   (async () => {
     while (entry.next !== undefined) {
-      const wanted = entry.next;
+      entry.sending = entry.next;
       entry.next = undefined;
-      await send(`${id} to ${wanted}`, "ChangeLumetri", id, wanted);
+      await send(`${id} to ${entry.sending}`, "ChangeLumetri", id, entry.sending);
     }
-    entry.busy = false;
+    entry.sending = undefined;
   })();
 }
 

@@ -24,6 +24,12 @@ export function renderTransport(state) {
   }
 }
 
+// The host's text and the value: a host may keep its text while the value moves.
+function parameterText(parameter) {
+  const value = typeof parameter.value === "number" ? String(Math.round(parameter.value * 1e6) / 1e6) : "?";
+  return parameter.text ? `${parameter.text} (${value})` : value;
+}
+
 function channelStrip(channel) {
   const states = element("div", { class: "states", "aria-label": "Channel states 0 to 5" },
     ...channel.states.map((on, index) => element("span", {
@@ -33,7 +39,7 @@ function channelStrip(channel) {
     element("strong", { textContent: shown(component.name) }),
     component.bypass ? element("span", { class: "badge", textContent: "bypassed" }) : "",
     element("ul", {}, ...component.parameters.map((parameter) => element("li", {},
-      `${shown(parameter.name)}: `, element("span", { class: "value", textContent: shown(parameter.text ?? parameter.value) })))))));
+      `${shown(parameter.name)}: `, element("span", { class: "value", textContent: parameterText(parameter) })))))));
   const volume = typeof channel.volume === "number" ? channel.volume : 0;
   return element("article", { class: "strip", "data-channel": shown(channel.id) },
     element("h3", { textContent: channel.name ?? `row ${channel.row}` }),
@@ -69,7 +75,7 @@ function parameterRow(parameter, index, actions) {
     step: (high - low) / 1000 || "any", class: "slider" });
   const entry = element("input", { type: "number", step: "any", class: "entry", "aria-label": `${name}: value to send` });
   const kept = element("output", { class: "kept", "aria-label": `${name}: value the host kept` });
-  slider.addEventListener("input", () => actions.change(parameter.id, Number(slider.value)));
+  for (const kind of ["input", "change"]) slider.addEventListener(kind, () => actions.change(parameter.id, Number(slider.value)));
   entry.addEventListener("change", () => {
     if (entry.value !== "") actions.change(parameter.id, Number(entry.value));
   });
