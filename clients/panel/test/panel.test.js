@@ -4,7 +4,7 @@
 // /usr/bin/chromium), DIALFORGE_PANEL_SCREENSHOT (where the picture goes).
 import assert from "node:assert/strict";
 import { spawn } from "node:child_process";
-import { existsSync, mkdtempSync, readFileSync, rmSync } from "node:fs";
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { request as httpRequest } from "node:http";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
@@ -21,6 +21,8 @@ const scratch = mkdtempSync(join(tmpdir(), "dialforge-panel-"));
 const home = join(scratch, "home");
 const journal = join(scratch, "journal");
 const DEADLINE_MS = 15000;
+// What the plug-in traces on the host's standard output (the enabletraces marker is made).
+let hostOutput = "";
 let host;
 let panel;
 let address;
@@ -30,7 +32,9 @@ let page;
 function startHost() {
   const child = spawn(process.env.DIALFORGE_HOST,
     ["--home", home, "--fixture", here("fixture.json"), "--journal", journal, "--quiet"],
-    { stdio: ["pipe", "ignore", "inherit"] });
+    { stdio: ["pipe", "pipe", "inherit"] });
+  child.stdout.setEncoding("utf8");
+  child.stdout.on("data", (text) => { hostOutput += text; });
   child.exited = new Promise((resolve) => child.on("exit", resolve));
   return child;
 }
@@ -52,8 +56,13 @@ const journalCount = (line) => (existsSync(journal) ? readFileSync(journal, "utf
 const journalHas = (line, before = 0) => until(() => journalCount(line) > before, `journal line ${JSON.stringify(line)}`);
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
+const traced = (line) => hostOutput.split("\n").filter((entry) => entry.includes(line)).length;
+
 before(async () => {
   if (skip) return;
+  const dialforge = join(home, ".local", "share", "Dialforge");
+  mkdirSync(dialforge, { recursive: true });
+  writeFileSync(join(dialforge, "enabletraces"), "");
   host = startHost();
   panel = spawn(process.execPath, [here("../bin/dialforge-panel.js"), "--home", home], { stdio: ["ignore", "pipe", "inherit"] });
   panel.exited = new Promise((resolve) => panel.on("exit", resolve));
@@ -239,8 +248,10 @@ test("other web pages and a wrong token are refused", { skip }, async () => {
 });
 
 test("stopping the panel says Bye: the next client is served at once", { skip }, async () => {
+  const goodbyes = traced("Client said goodbye");
   panel.kill("SIGINT");
   assert.equal(await panel.exited, 0);
+  await until(() => traced("Client said goodbye") > goodbyes, "goodbye traced by the plug-in");
   const { connect } = await import("dialforge-client");
   // Without Bye, the plug-in would pause 5 s before serving this one.
   const client = await connect({ home, connectTimeout: 3000 });
