@@ -40,6 +40,7 @@ constexpr int kExitLost = 3;
 constexpr int kExitUnreadable = 4;
 constexpr int kExitRefusedByPlugin = 5;
 constexpr int kExitBusy = 6;
+constexpr int kExitUnauthorized = 7;
 
 // A day: longer waits are a mistake, and they must fit poll()'s milliseconds.
 constexpr double kLongestWaitSeconds = 86400;
@@ -52,6 +53,7 @@ struct Options {
   bool json = false;
   bool strict = false;
   int protocol = 2;
+  std::optional<std::string> token;
   std::string watch;
   std::vector<std::string> requests;
 };
@@ -106,6 +108,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
                  "spoken to in protocol 1) or 1 (never offers protocol 2)")
       ->type_name("1|2")
       ->check(Quiet(CLI::IsMember({1, 2})));
+  app.add_option("--token", options.token,
+                 "The token to prove in the Hello, instead of the one in socket.token beside the "
+                 "port file (none is sent with --port alone)")
+      ->type_name("TOKEN")
+      ->check(Quiet(CLI::Validator(
+          [](const std::string& token) {
+            return token.empty() || token.find_first_of("|\r\n") != std::string::npos
+                       ? std::string("a token is text without '|' or line feeds")
+                       : std::string();
+          },
+          "")));
   app.add_option("--watch", options.watch,
                  "Subscribes to the events (Transport or Mixer) and prints "
                  "each as a line of JSON (the REQUESTs sent after subscribing) until SIGINT, "
@@ -124,7 +137,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* status) {
       "  4  a reply that could not be read as its snapshot (with --json its line has \"error\")\n"
       "  5  the plug-in refused a request (protocol 2; each named on standard error with its id,\n"
       "     error code and message), or --watch and a plug-in that sends no events\n"
-      "  6  the plug-in was serving another client until --connect-timeout: nothing was sent\n";
+      "  6  the plug-in was serving another client until --connect-timeout: nothing was sent\n"
+      "  7  the plug-in serves other clients and refused this one's token (socket.token beside\n"
+      "     the port file, or --token): nothing was sent\n";
   if (const std::optional<int> exit = dialforge_cli::Parse(app, exitStatuses, argc, argv)) {
     *status = *exit;
     return std::nullopt;
@@ -496,6 +511,7 @@ int Run(int argc, char** argv) {
   settings.connectTimeout = Milliseconds(options->connectTimeoutSeconds);
   settings.replyTimeout = Milliseconds(options->replyTimeoutSeconds);
   settings.hello = options->protocol != 1;
+  settings.token = options->token;
   settings.note = [&](const std::string& note) {
     if (said.insert(note).second) {
       Say(note);
@@ -505,7 +521,7 @@ int Run(int argc, char** argv) {
       dialforge_client::ConnectServed(settings, sentinelStart + ".0");
   if (!connected.connection) {
     Say(connected.problem);
-    return connected.busy ? kExitBusy : kExitNoPlugin;
+    return connected.unauthorized ? kExitUnauthorized : connected.busy ? kExitBusy : kExitNoPlugin;
   }
   if (!options->watch.empty() && connected.protocol != 2) {
     Say("--watch " + options->watch +

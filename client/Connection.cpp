@@ -30,7 +30,8 @@ const char* const kWaitingForPortFile = "waiting for the plug-in to write its po
 const char* const kWaitingForListener =
     "waiting for the plug-in to listen again (it pauses 5 s after each client)";
 const char* const kWaitingForOtherClient =
-    "waiting for the plug-in to finish with another client (it serves one at a time)";
+    "waiting for the plug-in to finish with another client (it shares itself only among "
+    "protocol 2 clients, and only with so many)";
 const char* const kServingAnother = "another client is being served";
 
 // The port the file names: nothing when there is no file, 0 when it holds no port.
@@ -83,7 +84,7 @@ std::string Failure(const SocketError& error) {
   return "the connection failed (" + platform::SocketErrorText(error.number) + ")";
 }
 
-enum class Probe { Served, Closed, Failed };
+enum class Probe { Served, Closed, Failed, Unauthorized };
 
 // Reads the answers to the Hello (when offered) and to the probe as they arrive.
 class ProbeAnswers {
@@ -117,6 +118,11 @@ class ProbeAnswers {
         awaitingHello = false;
         if (answer.value("ok", false) && answer.value("protocol", 0) == 2) {
           protocol = 2;
+        } else if (answer.value("error", std::string()) == "busy") {
+          return Probe::Closed;
+        } else if (answer.value("error", std::string()) == "unauthorized") {
+          refusal = answer.value("message", std::string());
+          return Probe::Unauthorized;
         }
         continue;
       }
@@ -129,6 +135,8 @@ class ProbeAnswers {
   }
 
   int Protocol() const { return protocol; }
+  // The plug-in's message with an unauthorized answer.
+  const std::string& Refusal() const { return refusal; }
 
  private:
   const std::string helloId;
@@ -137,6 +145,7 @@ class ProbeAnswers {
   bool awaitingHello;
   int protocol = 1;
   std::string arrived;
+  std::string refusal;
 };
 
 // Waits for the probe's reply alone: nothing else has been sent. A connection made while the
@@ -152,6 +161,11 @@ Probe AwaitProbe(Connection& connection, const ConnectSettings& settings, ProbeA
         if (const std::optional<Probe> probe = answers.Take(received)) {
           if (*probe == Probe::Failed) {
             *problem = "the program on the port does not answer as the plug-in does";
+          } else if (*probe == Probe::Closed) {
+            *problem = kServingAnother;
+          } else if (*probe == Probe::Unauthorized) {
+            *problem = "the plug-in serves other clients and refused this one's token (" +
+                       answers.Refusal() + ")";
           }
           return *probe;
         }
@@ -175,6 +189,25 @@ Probe AwaitProbe(Connection& connection, const ConnectSettings& settings, ProbeA
 }
 
 }  // namespace
+
+std::optional<std::string> TokenBeside(const std::string& portFile) {
+  const std::size_t folderEnd = portFile.find_last_of("/\\");
+  std::ifstream file(
+      (folderEnd == std::string::npos ? std::string() : portFile.substr(0, folderEnd + 1)) +
+      "socket.token");
+  std::string digits;
+  if (!file || !std::getline(file, digits)) {
+    return std::nullopt;
+  }
+  if (!digits.empty() && digits.back() == '\r') {
+    digits.pop_back();
+  }
+  if (digits.size() != 32 ||
+      digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    return std::nullopt;
+  }
+  return digits;
+}
 
 std::string SecondsText(std::chrono::milliseconds duration) {
   char text[32];
@@ -286,7 +319,11 @@ Connected ConnectServed(const ConnectSettings& settings, const std::string& prob
         auto connection = std::make_unique<Connection>(socket);
         ProbeAnswers answers(probeId, settings.hello);
         if (settings.hello) {
-          connection->Queue(probeId + ".h|Hello|2\n");
+          std::optional<std::string> token = settings.token;
+          if (!token && !settings.port) {
+            token = TokenBeside(settings.portFile);
+          }
+          connection->Queue(probeId + ".h|Hello|2" + (token ? "|" + *token : std::string()) + "\n");
         }
         connection->Queue(probeId + "|GetParameters|" + kSentinelSnapshot + "\n");
         switch (AwaitProbe(*connection, settings, answers, &problem)) {
@@ -294,6 +331,8 @@ Connected ConnectServed(const ConnectSettings& settings, const std::string& prob
             return {std::move(connection), answers.Protocol(), std::string(), false};
           case Probe::Failed:
             return {nullptr, 0, problem, false};
+          case Probe::Unauthorized:
+            return {nullptr, 0, problem, false, true};
           case Probe::Closed:
             busy = true;
             settings.note(kWaitingForOtherClient);

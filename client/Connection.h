@@ -24,6 +24,9 @@ struct ConnectSettings {
   std::chrono::milliseconds replyTimeout{0};
   // Offers protocol 2 with a Hello before the probe.
   bool hello = true;
+  // Proved in the Hello, so that the plug-in shares itself with this client; none: the token
+  // file beside the port file, read at each try (never with a port given, which may be anyone's).
+  std::optional<std::string> token;
   // Tells the user, once per kind, what the client is waiting for.
   std::function<void(const std::string&)> note;
 };
@@ -59,20 +62,27 @@ class Connection {
 std::string SecondsText(std::chrono::milliseconds duration);
 
 // The outcome of connecting: a served connection and the protocol it speaks, or why none was
-// made (busy: the plug-in was serving another client at the last try).
+// made (busy: the plug-in was serving another client at the last try and took no other;
+// unauthorized: it serves others and refused the token).
 struct Connected {
   std::unique_ptr<Connection> connection;
   int protocol = 1;
   std::string problem;
   bool busy = false;
+  bool unauthorized = false;
 };
 
-// Connects and sends "<probeId>.h|Hello|2" (with settings.hello) and the probe
+// The token in the file beside the port file: 32 hex digits, or nothing when the file is
+// missing or holds anything else.
+std::optional<std::string> TokenBeside(const std::string& portFile);
+
+// Connects and sends "<probeId>.h|Hello|2[|<token>]" (with settings.hello) and the probe
 // "<probeId>|GetParameters|~". The probe's reply shows the plug-in serves this connection, with
 // nothing of the client's run yet; a Hello answered before it, with protocol 2, shows the
 // plug-in speaks protocol 2 from then on (a plug-in that does not know Hello answers nothing to
 // it). Tries again until the connect timeout while there is no port file, the port refuses, or
-// the plug-in closes the connection before the probe's reply (it is serving another client).
+// the plug-in closes the connection before the probe's reply or answers the Hello "busy" (it is
+// serving another client); a Hello answered "unauthorized" ends the tries.
 Connected ConnectServed(const ConnectSettings& settings, const std::string& probeId);
 
 }  // namespace dialforge_client

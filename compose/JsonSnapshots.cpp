@@ -61,11 +61,24 @@ void AppendIfGiven(std::string& json, bool given, Value value, Append append) {
 
 void JsonSnapshots::ComposeMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                                  ADOBESDK_ControlSurfaceHostMixer* mixer, std::string& json) const {
-  const uint32_t count = ReadChannelCount(suite, mixer);
+  const uint32_t count = OpenMixer(suite, mixer, json);
   // Room for a channel of a few components; a count beyond this is not believed for it.
   json.reserve(json.size() + std::min<uint32_t>(count, 65536) * kChannelBytes);
+  AppendChannels(suite, mixer, 0, count, json);
+  json += kCloseRows;
+}
+
+uint32_t JsonSnapshots::OpenMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                                  ADOBESDK_ControlSurfaceHostMixer* mixer,
+                                  std::string& json) const {
   json += "{\"channels\":[";
-  for (uint32_t row = 0; row < count; ++row) {
+  return ReadChannelCount(suite, mixer);
+}
+
+void JsonSnapshots::AppendChannels(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                                   ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t first,
+                                   uint32_t end, std::string& json) const {
+  for (uint32_t row = first; row < end; ++row) {
     if (row > 0) {
       json += ',';
     }
@@ -106,7 +119,6 @@ void JsonSnapshots::ComposeMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* s
     }
     json += "]}";
   }
-  json += "]}";
 }
 
 void JsonSnapshots::AppendComponents(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
@@ -159,9 +171,22 @@ void JsonSnapshots::AppendComponents(const ADOBESDK_ControlSurfaceHostMixerSuite
 void JsonSnapshots::ComposeCommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
                                     ADOBESDK_ControlSurfaceHostCommand* command,
                                     std::string& json) const {
-  const uint32_t count = ReadCommandCount(suite, command);
+  const uint32_t count = OpenCommands(suite, command, json);
+  AppendCommands(suite, command, 0, count, json);
+  json += kCloseRows;
+}
+
+uint32_t JsonSnapshots::OpenCommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
+                                     ADOBESDK_ControlSurfaceHostCommand* command,
+                                     std::string& json) const {
   json += "{\"commands\":[";
-  for (uint32_t index = 0; index < count; ++index) {
+  return ReadCommandCount(suite, command);
+}
+
+void JsonSnapshots::AppendCommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
+                                   ADOBESDK_ControlSurfaceHostCommand* command, uint32_t first,
+                                   uint32_t end, std::string& json) const {
+  for (uint32_t index = first; index < end; ++index) {
     AdobeSdkString contextId(stringSuite);
     AdobeSdkString contextName(stringSuite);
     AdobeSdkString commandId(stringSuite);
@@ -177,7 +202,6 @@ void JsonSnapshots::ComposeCommands(const ADOBESDK_ControlSurfaceHostCommandSuit
     AppendHostString(json, commandName);
     json += '}';
   }
-  json += "]}";
 }
 
 void JsonSnapshots::ComposeLumetriParameters(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,

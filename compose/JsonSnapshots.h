@@ -28,6 +28,20 @@ class JsonSnapshots {
   void ComposeLumetriMenu(const ADOBESDK_ControlSurfaceHostLumetriSuite1* suite,
                           ADOBESDK_ControlSurfaceHostLumetri* lumetri, std::string& json) const;
 
+  // The mixer and command objects a few rows at a time: the opening, which gives the count of
+  // rows, then the rows from first up to end, then kCloseRows.
+  static constexpr const char* kCloseRows = "]}";
+  uint32_t OpenMixer(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                     ADOBESDK_ControlSurfaceHostMixer* mixer, std::string& json) const;
+  void AppendChannels(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
+                      ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t first, uint32_t end,
+                      std::string& json) const;
+  uint32_t OpenCommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
+                        ADOBESDK_ControlSurfaceHostCommand* command, std::string& json) const;
+  void AppendCommands(const ADOBESDK_ControlSurfaceHostCommandSuite1* suite,
+                      ADOBESDK_ControlSurfaceHostCommand* command, uint32_t first, uint32_t end,
+                      std::string& json) const;
+
  private:
   void AppendComponents(const ADOBESDK_ControlSurfaceHostMixerSuite1* suite,
                         ADOBESDK_ControlSurfaceHostMixer* mixer, uint32_t row,

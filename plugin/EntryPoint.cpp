@@ -10,9 +10,11 @@
 #include "plugin/DialforgePlugin.h"
 #include "sdk/ControlSurfacePlugin.h"
 #include "surface/Dialforge.h"
+#include "surface/DialforgeListener.h"
 #include "trace/Tracer.h"
 
 using VazezeveDudOzizezUziriv::Dialforge;
+using VazezeveDudOzizezUziriv::DialforgeListener;
 using VazezeveDudOzizezUziriv::DialforgePlugin;
 using VazezeveDudOzizezUziriv::Tracer;
 
@@ -248,6 +250,7 @@ DIALFORGE_MODULE_EXPORT ADOBESDK_Error EntryPoint(SPBasicSuite* basicSuite, int3
       dialforge_platform::Variable(dialforge_platform::HomeVariable());
   Tracer::SetTracing(MarkerFileExists(home, "enabletraces"));
   Tracer::SetLog(MarkerFileExists(home, "enablelogs"));
+  DialforgeListener::RequireToken(MarkerFileExists(home, "requiretoken"));
   Tracer::TRACE("Plugin loaded, version %d.%d", majorVersion, minorVersion);
   sHostIdentifier = hostIdentifier;
   sHostMajorVersion = majorVersion;

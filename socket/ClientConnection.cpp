@@ -9,10 +9,8 @@ using dialforge_platform::kNoSocket;
 using dialforge_platform::SocketError;
 using dialforge_platform::SocketErrorKind;
 using dialforge_platform::SocketHandle;
-using dialforge_platform::WatchedSocket;
 
-ClientConnection::ClientConnection(SocketHandle descriptor, WakePipe& wakePipe)
-    : descriptor(descriptor), wakePipe(wakePipe) {}
+ClientConnection::ClientConnection(SocketHandle descriptor) : descriptor(descriptor) {}
 
 ClientConnection::~ClientConnection() {
   Close();
@@ -28,76 +26,42 @@ bool ClientConnection::Prepare() {
   return Succeeded(dialforge_platform::KeepSendsFromSignalling(descriptor));
 }
 
-ClientConnection::Input ClientConnection::Receive(char* buffer, size_t capacity,
-                                                  SocketHandle listenSocket, size_t* received,
-                                                  SocketHandle outputSignal) {
+ClientConnection::Input ClientConnection::Receive(char* buffer, size_t capacity, size_t* received) {
   for (;;) {
-    WatchedSocket watched[3] = {{descriptor, dialforge_platform::kReadable, 0},
-                                {listenSocket, dialforge_platform::kReadable, 0},
-                                {outputSignal, dialforge_platform::kReadable, 0}};
-    const WakePipe::Wait wait = wakePipe.WaitFor(watched);
-    if (wait == WakePipe::Wait::Woken) {
-      return Input::Woken;
-    }
-    if (wait == WakePipe::Wait::Failed) {
-      return Input::Failed;
-    }
-    if (watched[2].ready != 0) {
-      return Input::OutputWanted;
-    }
-    if (watched[0].ready == 0) {
-      if (watched[1].ready != 0) {
-        return Input::AnotherClient;
-      }
-      continue;
-    }
     size_t count = 0;
     const SocketError error = dialforge_platform::Receive(descriptor, buffer, capacity, &count);
-    if (!error && count > 0) {
-      *received = count;
-      return Input::Received;
-    }
     if (!error) {
-      return Input::Ended;
+      *received = count;
+      return count > 0 ? Input::Received : Input::Ended;
     }
     const SocketErrorKind kind = dialforge_platform::KindOf(error.number);
-    if (kind == SocketErrorKind::Interrupted || kind == SocketErrorKind::WouldBlock) {
+    if (kind == SocketErrorKind::Interrupted) {
       continue;
+    }
+    if (kind == SocketErrorKind::WouldBlock) {
+      return Input::Nothing;
     }
     Succeeded(error);
     return Input::Failed;
   }
 }
 
-ClientConnection::Sent ClientConnection::SendAll(const std::string& reply) {
-  const char* data = reply.data();
-  size_t remaining = reply.size();
-  while (remaining > 0) {
-    size_t sent = 0;
-    const SocketError error = dialforge_platform::Send(descriptor, data, remaining, &sent);
+ClientConnection::Sent ClientConnection::Send(const char* bytes, size_t size, size_t* sent) {
+  for (;;) {
+    const SocketError error = dialforge_platform::Send(descriptor, bytes, size, sent);
     if (!error) {
-      data += sent;
-      remaining -= sent;
-      continue;
+      return Sent::Some;
     }
     const SocketErrorKind kind = dialforge_platform::KindOf(error.number);
     if (kind == SocketErrorKind::Interrupted) {
       continue;
     }
-    if (kind != SocketErrorKind::WouldBlock) {
-      Succeeded(error);
-      return Sent::Failed;
+    if (kind == SocketErrorKind::WouldBlock) {
+      return Sent::Nothing;
     }
-    WatchedSocket watched[1] = {{descriptor, dialforge_platform::kWritable, 0}};
-    const WakePipe::Wait wait = wakePipe.WaitFor(watched);
-    if (wait == WakePipe::Wait::Woken) {
-      return Sent::Woken;
-    }
-    if (wait == WakePipe::Wait::Failed) {
-      return Sent::Failed;
-    }
+    Succeeded(error);
+    return Sent::Failed;
   }
-  return Sent::All;
 }
 
 void ClientConnection::Close() {

@@ -4,9 +4,9 @@
 #include <climits>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 #include "platform/DataFolder.h"
-#include "socket/ClientConnection.h"
 #include "socket/DescriptorOptions.h"
 #include "trace/Printable.h"
 #include "trace/Tracer.h"
@@ -43,7 +43,7 @@ bool IsShortageAcceptError(int error) {
 
 }  // namespace
 
-DialforgeSocket::DialforgeSocket() : portFile(HomeFolder()) {}
+DialforgeSocket::DialforgeSocket() : tokenFile(HomeFolder()), portFile(HomeFolder()) {}
 
 DialforgeSocket::~DialforgeSocket() {
   StopListeningIfStarted();
@@ -140,6 +140,7 @@ void DialforgeSocket::BackgroundThread() {
     Tracer::TRACE("Listen socket closed");
   }
   portFile.Withdraw();
+  tokenFile.Withdraw();
   wakePipe.Close();
   Tracer::TRACE("Background thread exited");
   listenerThreadId.store(std::thread::id());
@@ -169,13 +170,14 @@ bool DialforgeSocket::StartListeningOne() {
       return true;
     }
   } else {
+    tokenFile.RepublishIfMissing();
     portFile.RepublishIfMissing(port.load());
   }
   Tracer::TRACE("Listening...");
   state.store(ListenerState::Listening);
   const SocketHandle client = AcceptClient();
   // A failed accept pauses: the failure may repeat at once.
-  return client == kNoSocket || ServeClient(client);
+  return client == kNoSocket || ServeClients(client);
 }
 
 bool DialforgeSocket::OpenListeningSocket() {
@@ -210,7 +212,9 @@ bool DialforgeSocket::OpenListeningSocket() {
     CloseListenSocket();
     return false;
   }
-  // Only now: a client that reads the port file must find the port listening.
+  // Only now: a client that reads the port file must find the port listening, and the token
+  // beside it.
+  tokenFile.Publish();
   portFile.Publish(port.load());
   return true;
 }
@@ -225,6 +229,7 @@ SocketHandle DialforgeSocket::AcceptClient() {
       return kNoSocket;
     }
     if (wait == WakePipe::Wait::TimedOut) {
+      tokenFile.RepublishIfMissing();
       portFile.RepublishIfMissing(port.load());
       continue;
     }
@@ -246,164 +251,365 @@ SocketHandle DialforgeSocket::AcceptClient() {
   }
 }
 
-bool DialforgeSocket::RefuseAnotherClient() {
+SocketHandle DialforgeSocket::TakeAnother(bool* sound) {
   for (;;) {
     SocketHandle other = kNoSocket;
     const SocketError error = dialforge_platform::Accept(listenSocket, &other);
     if (!error) {
-      closeSocket(other);
-      Tracer::TRACE("Another client refused");
-      return true;
+      return other;
     }
     if (dialforge_platform::KindOf(error.number) == SocketErrorKind::Interrupted) {
       continue;
     }
-    if (IsPassingAcceptError(error.number)) {
-      return true;
+    if (!IsPassingAcceptError(error.number)) {
+      // Left waiting until the clients have gone; the attempt after the pause sees the failure.
+      Succeeded(error);
+      *sound = false;
     }
-    // Left waiting until this client has gone; the attempt after the pause sees the failure.
-    Succeeded(error);
-    return false;
+    return kNoSocket;
   }
 }
 
-bool DialforgeSocket::ServeClient(SocketHandle descriptor) {
-  ClientConnection connection(descriptor, wakePipe);
-  if (!connection.Prepare()) {
+bool DialforgeSocket::RefuseAnotherClient() {
+  bool sound = true;
+  const SocketHandle other = TakeAnother(&sound);
+  if (other != kNoSocket) {
+    closeSocket(other);
+    Tracer::TRACE("Another client refused");
+  }
+  return sound;
+}
+
+void DialforgeSocket::TakeCandidate(bool* watchingForOthers) {
+  const SocketHandle other = TakeAnother(watchingForOthers);
+  if (other == kNoSocket) {
+    return;
+  }
+  auto candidate = std::make_unique<ServedClient>(other, ServedClient::kCandidate);
+  if (candidate->connection.Prepare()) {
+    clients.push_back(std::move(candidate));
+  }
+}
+
+bool DialforgeSocket::ServeClients(SocketHandle descriptor) {
+  auto first = std::make_unique<ServedClient>(descriptor, 0);
+  if (!first->connection.Prepare()) {
     return false;
   }
   state.store(ListenerState::Serving);
-  assembler.Reset();
   closeAfterReply = false;
-  struct ClientScope {
+  clients.clear();
+  clients.push_back(std::move(first));
+  // Whatever ends the serving, an exception of a subclass included, every client is ended.
+  struct ClientsScope {
     DialforgeSocket& socket;
-    explicit ClientScope(DialforgeSocket& socket) : socket(socket) { socket.ClientBegins(); }
-    ~ClientScope() { socket.ClientEnded(); }
-  } clientScope(*this);
+    ~ClientsScope() { socket.CloseEveryClient(); }
+  } clientsScope{*this};
+  BeginClient(*clients.front());
   bool watchingForOthers = true;
   // Until the connection has sent a byte it is no client: one that ends so (a port scan, a
   // program probing) or whose first message is a web request costs the next client no pause.
-  bool sentAnything = false;
+  // Only the last client to leave decides.
+  bool pauseDue = false;
+  std::vector<dialforge_platform::WatchedSocket> watched;
   for (;;) {
-    size_t received = 0;
-    const ClientConnection::Input input =
-        connection.Receive(buffer, sizeof buffer - 1, watchingForOthers ? listenSocket : kNoSocket,
-                           &received, outputSignal.ReadEnd());
-    Outcome outcome = Outcome::KeepServing;
-    switch (input) {
-      case ClientConnection::Input::OutputWanted:
-        outputSignal.Drain();
-        outcome = SendPendingOutput(connection);
-        if (outcome == Outcome::KeepServing) {
-          continue;
-        }
-        break;
-      case ClientConnection::Input::AnotherClient:
-        watchingForOthers = RefuseAnotherClient();
-        continue;
-      case ClientConnection::Input::Failed:
-        return sentAnything;
-      case ClientConnection::Input::Woken:
-        outcome = Outcome::Stopped;
-        break;
-      case ClientConnection::Input::Ended:
-        Tracer::TRACE("Connection closed");
-        // A client that half-closed still reads the reply to its last, unfinished line.
-        assembler.Close();
-        outcome = DeliverMessages(connection);
-        if (outcome == Outcome::KeepServing) {
-          return sentAnything;
-        }
-        break;
-      case ClientConnection::Input::Received:
-        Tracer::TRACE("%d bytes received %d", static_cast<int>(received),
-                      static_cast<int>(sizeof buffer));
-        assembler.Receive(buffer, received);
-        outcome = DeliverMessages(connection);
-        // A web request is refused before anything of it runs, so it is no client either.
-        sentAnything = sentAnything || outcome != Outcome::Refused;
-        if (outcome == Outcome::KeepServing) {
-          Tracer::TRACE("All processed");
-          continue;
-        }
-        break;
+    watched.clear();
+    for (const auto& client : clients) {
+      unsigned wanted = 0;
+      if (client->reading && !client->inputPending && !client->Full()) {
+        wanted |= dialforge_platform::kReadable;
+      }
+      if (client->Queued() > 0) {
+        wanted |= dialforge_platform::kWritable;
+      }
+      watched.push_back({wanted != 0 ? client->connection.Handle() : kNoSocket, wanted, 0});
     }
-    if (outcome == Outcome::Leaving) {
-      // A client that said goodbye leaves no doubt: the next one is served at once.
-      Tracer::TRACE("Client said goodbye");
-      return false;
+    const size_t count = clients.size();
+    watched.push_back(
+        {watchingForOthers ? listenSocket : kNoSocket, dialforge_platform::kReadable, 0});
+    watched.push_back({outputSignal.ReadEnd(), dialforge_platform::kReadable, 0});
+    const WakePipe::Wait wait = wakePipe.WaitFor(watched, NextWaitMs(ServedClient::Clock::now()));
+    if (wait == WakePipe::Wait::Failed) {
+      return true;
     }
-    if (outcome == Outcome::Stopped) {
+    if (wait == WakePipe::Wait::Woken) {
       CloseListenSocket();
       Tracer::TRACE("Listen socket closed");
-      connection.Close();
-      Tracer::TRACE("Client socket closed");
+      for (const auto& client : clients) {
+        client->connection.Close();
+        Tracer::TRACE("Client socket closed");
+      }
+      return true;
     }
-    return sentAnything;
+    const unsigned wantedOut = dialforge_platform::kWritable | dialforge_platform::kHangUp;
+    const unsigned wantedIn = dialforge_platform::kReadable | dialforge_platform::kHangUp;
+    for (size_t i = 0; i < count; ++i) {
+      ServedClient& client = *clients[i];
+      if ((watched[i].ready & wantedOut) != 0 && client.Queued() > 0) {
+        if (!client.Flush()) {
+          // The client is gone; its next receive tells.
+          client.assembler.SkipRestOfChunk();
+        }
+        OfferOutput(client);
+      }
+    }
+    if (watched[count + 1].ready != 0) {
+      outputSignal.Drain();
+      for (size_t i = 0; i < count; ++i) {
+        OfferOutput(*clients[i]);
+      }
+    }
+    for (size_t i = 0; i < count; ++i) {
+      if ((watched[i].wanted & dialforge_platform::kReadable) != 0 &&
+          (watched[i].ready & wantedIn) != 0) {
+        Receive(*clients[i]);
+      }
+    }
+    for (size_t i = 0; i < count && isListening.load(); ++i) {
+      ServedClient& client = *clients[i];
+      if (client.Full() || client.closed) {
+        continue;
+      }
+      if (client.replyContinues) {
+        ContinueOne(client);
+      } else if (client.inputPending) {
+        DeliverOne(client);
+      }
+    }
+    CloseOverdue(ServedClient::Clock::now());
+    for (size_t i = 0; i < clients.size();) {
+      ServedClient& client = *clients[i];
+      if (!client.Finished()) {
+        ++i;
+        continue;
+      }
+      if (!client.IsCandidate()) {
+        if (client.saidGoodbye) {
+          // A client that said goodbye leaves no doubt: the next one is served at once.
+          Tracer::TRACE("Client said goodbye");
+        }
+        pauseDue = client.sentAnything && !client.saidGoodbye;
+        EndClient(client);
+      }
+      clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    if (ServedCount() == 0) {
+      return pauseDue;
+    }
+    // Only once the clients that have gone are gone: the connection may be the next client.
+    if (watched[count].ready != 0) {
+      if (SharingOpen() && clients.size() - ServedCount() < mostClients.load()) {
+        TakeCandidate(&watchingForOthers);
+      } else {
+        watchingForOthers = RefuseAnotherClient();
+      }
+    }
   }
 }
 
-DialforgeSocket::Outcome DialforgeSocket::DeliverMessages(ClientConnection& connection) {
+int DialforgeSocket::NextWaitMs(ServedClient::Clock::time_point now) const {
+  ServedClient::Clock::time_point next = ServedClient::Clock::time_point::max();
+  for (const auto& client : clients) {
+    if ((client->inputPending || client->replyContinues) && !client->Full() && !client->closed) {
+      return 0;
+    }
+    if (client->IsCandidate()) {
+      next = std::min(next, client->since + std::chrono::milliseconds(firstLineMs.load()));
+    } else if (client->Full()) {
+      next = std::min(next, client->since + std::chrono::milliseconds(slowClientMs.load()));
+    }
+  }
+  if (next == ServedClient::Clock::time_point::max()) {
+    return -1;
+  }
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(next - now).count();
+  return static_cast<int>(std::max<std::int64_t>(0, std::min<std::int64_t>(left + 1, INT_MAX)));
+}
+
+void DialforgeSocket::CloseOverdue(ServedClient::Clock::time_point now) {
+  for (const auto& client : clients) {
+    if (client->closed) {
+      continue;
+    }
+    if (client->IsCandidate() &&
+        now >= client->since + std::chrono::milliseconds(firstLineMs.load())) {
+      Tracer::TRACE("Another client refused");
+      client->closed = true;
+    } else if (client->Full() &&
+               now >= client->since + std::chrono::milliseconds(slowClientMs.load())) {
+      Tracer::TRACE("Client too slow: closed");
+      client->closed = true;
+    }
+  }
+}
+
+void DialforgeSocket::Receive(ServedClient& client) {
+  size_t received = 0;
+  switch (
+      client.connection.Receive(client.buffer.get(), ServedClient::kBufferSize - 1, &received)) {
+    case ClientConnection::Input::Nothing:
+      return;
+    case ClientConnection::Input::Failed:
+      client.closed = true;
+      return;
+    case ClientConnection::Input::Ended:
+      Tracer::TRACE("Connection closed");
+      // A client that half-closed still reads the reply to its last, unfinished line.
+      client.assembler.Close();
+      client.reading = false;
+      client.chunkReceived = false;
+      break;
+    case ClientConnection::Input::Received:
+      Tracer::TRACE("%d bytes received %d", static_cast<int>(received),
+                    static_cast<int>(ServedClient::kBufferSize));
+      client.assembler.Receive(client.buffer.get(), received);
+      client.chunkReceived = true;
+      client.sentBeforeChunk = client.sentAnything;
+      client.sentAnything = true;
+      break;
+  }
+  client.inputPending = true;
+}
+
+void DialforgeSocket::DeliverOne(ServedClient& client) {
   std::string message;
-  for (;;) {
-    switch (assembler.Next(message)) {
-      case LineAssembler::Event::None:
-        return Outcome::KeepServing;
-      case LineAssembler::Event::MessageTooLong: {
-        Tracer::TRACE("Message too long");
-        const Outcome outcome = Send(connection, ReplyToTooLong());
-        if (outcome != Outcome::KeepServing) {
-          return outcome;
-        }
-        break;
+  switch (client.assembler.Next(message)) {
+    case LineAssembler::Event::None:
+      client.inputPending = false;
+      if (client.chunkReceived) {
+        Tracer::TRACE("All processed");
       }
-      case LineAssembler::Event::HttpRefused:
-        Tracer::TRACE("Refused HTTP request");
-        return Outcome::Refused;
-      case LineAssembler::Event::Message: {
-        if (!isListening.load()) {
-          return Outcome::Stopped;
-        }
-        if (Tracer::IsOn()) {
-          Tracer::TRACE("Processing message '%s'", Printable(message).c_str());
-        }
-        const std::string reply = ProcessMessage(std::move(message));
-        message.clear();
-        Outcome outcome = Send(connection, reply);
-        if (outcome == Outcome::KeepServing && closeAfterReply) {
-          return Outcome::Leaving;
-        }
-        if (outcome == Outcome::KeepServing) {
-          outcome = SendPendingOutput(connection);
-        }
-        if (outcome != Outcome::KeepServing) {
-          return outcome;
-        }
-        break;
+      if (client.IsCandidate() && !client.reading) {
+        Refuse(client, std::string());
       }
-    }
+      return;
+    case LineAssembler::Event::MessageTooLong:
+      Tracer::TRACE("Message too long");
+      if (client.IsCandidate()) {
+        Refuse(client, std::string());
+      } else {
+        currentClient = client.slot;
+        Send(client, ReplyToTooLong());
+      }
+      return;
+    case LineAssembler::Event::HttpRefused:
+      Tracer::TRACE("Refused HTTP request");
+      // A web request is refused before anything of it runs, so it is no client either.
+      client.sentAnything = client.sentBeforeChunk;
+      client.reading = false;
+      client.inputPending = false;
+      return;
+    case LineAssembler::Event::Message:
+      break;
+  }
+  if (client.IsCandidate() && !Admits(client, message)) {
+    return;
+  }
+  if (Tracer::IsOn()) {
+    std::string traced = Printable(message);
+    tokenFile.Hide(traced);
+    Tracer::TRACE("Processing message '%s'", traced.c_str());
+  }
+  currentClient = client.slot;
+  closeAfterReply = false;
+  replyContinues = false;
+  const std::string reply = ProcessMessage(std::move(message));
+  Send(client, reply);
+  client.replyContinues = std::exchange(replyContinues, false);
+  if (client.replyContinues) {
+    return;
+  }
+  if (closeAfterReply) {
+    closeAfterReply = false;
+    client.saidGoodbye = true;
+    client.reading = false;
+    client.inputPending = false;
+    return;
+  }
+  OfferOutput(client);
+}
+
+void DialforgeSocket::ContinueOne(ServedClient& client) {
+  currentClient = client.slot;
+  replyContinues = false;
+  Send(client, ContinueReply());
+  client.replyContinues = std::exchange(replyContinues, false);
+  if (!client.replyContinues) {
+    OfferOutput(client);
   }
 }
 
-DialforgeSocket::Outcome DialforgeSocket::Send(ClientConnection& connection,
-                                               const std::string& bytes) {
+bool DialforgeSocket::Admits(ServedClient& client, const std::string& firstLine) {
+  const size_t served = ServedCount();
+  const bool full = served >= mostClients.load();
+  std::string reply;
+  if (AdmitAnother(firstLine, full, &reply) != Admission::Admit || full) {
+    Refuse(client, reply);
+    return false;
+  }
+  std::vector<bool> taken(kMostClients, false);
+  for (const auto& other : clients) {
+    if (!other->IsCandidate()) {
+      taken[other->slot] = true;
+    }
+  }
+  client.slot = static_cast<size_t>(std::find(taken.begin(), taken.end(), false) - taken.begin());
+  BeginClient(client);
+  return true;
+}
+
+void DialforgeSocket::Refuse(ServedClient& client, const std::string& reply) {
+  Send(client, reply);
+  Tracer::TRACE("Another client refused");
+  client.reading = false;
+  client.inputPending = false;
+}
+
+void DialforgeSocket::Send(ServedClient& client, const std::string& bytes) {
   if (bytes.empty()) {
-    return Outcome::KeepServing;
+    return;
   }
   Tracer::TRACE("Sending %d bytes", static_cast<int>(bytes.size()));
-  const ClientConnection::Sent sent = connection.SendAll(bytes);
-  if (sent == ClientConnection::Sent::Woken) {
-    return Outcome::Stopped;
-  }
-  if (sent == ClientConnection::Sent::Failed) {
+  if (!client.Queue(bytes)) {
     // The client is gone; the next receive tells and ends the session.
-    assembler.SkipRestOfChunk();
+    client.assembler.SkipRestOfChunk();
   }
-  return Outcome::KeepServing;
 }
 
-DialforgeSocket::Outcome DialforgeSocket::SendPendingOutput(ClientConnection& connection) {
-  return Send(connection, PendingOutput());
+void DialforgeSocket::OfferOutput(ServedClient& client) {
+  // Events wait at their source, newest state replacing older, until the client has taken all
+  // it was sent.
+  if (client.IsCandidate() || client.closed || client.saidGoodbye || client.replyContinues ||
+      client.Queued() > 0) {
+    return;
+  }
+  currentClient = client.slot;
+  Send(client, PendingOutput());
+}
+
+void DialforgeSocket::BeginClient(ServedClient& client) {
+  currentClient = client.slot;
+  ClientBegins();
+}
+
+void DialforgeSocket::EndClient(ServedClient& client) {
+  client.connection.Close();
+  currentClient = client.slot;
+  ClientEnded();
+}
+
+size_t DialforgeSocket::ServedCount() const {
+  return static_cast<size_t>(std::count_if(
+      clients.begin(), clients.end(), [](const auto& client) { return !client->IsCandidate(); }));
+}
+
+void DialforgeSocket::CloseEveryClient() {
+  for (const auto& client : clients) {
+    if (!client->IsCandidate()) {
+      EndClient(*client);
+    }
+  }
+  clients.clear();
 }
 
 void DialforgeSocket::Pause() {

@@ -16,27 +16,28 @@ constexpr const char* kFileName = "socket.port";
 // Longer than any port's digits, so a file that holds more is never taken for ours.
 constexpr size_t kMostDigits = 16;
 
-// The folder's path below the home.
-std::string FolderBelowHome() {
+}  // namespace
+
+std::string ListenerFolderBelowHome() {
   return JoinPath(JoinPath(dialforge_platform::kDataFolderInHome, "PluginData"), "PremierePro");
 }
 
-}  // namespace
+std::string ListenerFilePath(const std::string& home, const char* name) {
+  return home.empty()
+             ? std::string()
+             : JoinPath(JoinPath(JoinPath(dialforge_platform::DataFolderUnder(home), "PluginData"),
+                                 "PremierePro"),
+                        name);
+}
 
-PortFile::PortFile(const std::string& home)
-    : home(home),
-      path(home.empty() ? std::string()
-                        : JoinPath(JoinPath(JoinPath(dialforge_platform::DataFolderUnder(home),
-                                                     "PluginData"),
-                                            "PremierePro"),
-                                   kFileName)) {}
+PortFile::PortFile(const std::string& home) : home(home), path(ListenerFilePath(home, kFileName)) {}
 
 void PortFile::Publish(int port) {
   if (path.empty()) {
     Tracer::TRACE("%s is not set; no port file", dialforge_platform::HomeVariable());
     return;
   }
-  const PrivateFolder folder(home, FolderBelowHome(), true);
+  const PrivateFolder folder(home, ListenerFolderBelowHome(), true);
   if (!folder.IsOpen()) {
     if (!folder.NotPrivate().empty()) {
       if (!refusalTraced) {
@@ -71,7 +72,7 @@ void PortFile::Withdraw() {
   if (path.empty() || published.empty()) {
     return;
   }
-  const PrivateFolder folder(home, FolderBelowHome(), false);
+  const PrivateFolder folder(home, ListenerFolderBelowHome(), false);
   std::string held;
   if (!folder.IsOpen() || !folder.ReadPlainFile(kFileName, kMostDigits + 1, &held)) {
     Tracer::TRACE("File delete failed: %s", path.c_str());

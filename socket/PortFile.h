@@ -8,6 +8,11 @@
 
 namespace VazezeveDudOzizezUziriv {
 
+// The folder of the port file below the home, and the path of a file of the name in it; the
+// token file lives beside the port file.
+std::string ListenerFolderBelowHome();
+std::string ListenerFilePath(const std::string& home, const char* name);
+
 class PortFile {
  public:
   // The file under the home folder; an empty home (HOME, or LOCALAPPDATA on Windows, not set) means

@@ -49,6 +49,13 @@ WakePipe::Wait WakePipe::SleepUntil(std::chrono::steady_clock::time_point deadli
   return wakeup.wait_until(lock, deadline, [this] { return woken; }) ? Wait::Woken : Wait::TimedOut;
 }
 
+WakePipe::Wait WakePipe::WaitFor(std::vector<WatchedSocket>& watched, int timeoutMs) {
+  watched.emplace_back();
+  const Wait wait = Poll(watched.data(), watched.size(), timeoutMs);
+  watched.pop_back();
+  return wait;
+}
+
 WakePipe::Wait WakePipe::Poll(WatchedSocket* all, size_t count, int timeoutMs) {
   WatchedSocket& wake = all[count - 1];
   wake = {pipe.Watched(), dialforge_platform::kReadable, 0};

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <vector>
 
 #include "platform/WakeUp.h"
 
@@ -47,6 +48,8 @@ class WakePipe {
     }
     return wait;
   }
+  // The same for as many sockets as the vector holds.
+  Wait WaitFor(std::vector<dialforge_platform::WatchedSocket>& watched, int timeoutMs);
   // Waits until woken or until the deadline.
   Wait SleepUntil(std::chrono::steady_clock::time_point deadline);
 

@@ -10,6 +10,8 @@
 
 namespace VazezeveDudOzizezUziriv {
 
+std::atomic<bool> DialforgeListener::tokenRequired{false};
+
 DialforgeListener::~DialforgeListener() {
   StopListeningIfStarted();
 }
@@ -25,33 +27,83 @@ void DialforgeListener::ServeSurface(Dialforge* target) {
 }
 
 void DialforgeListener::ClientBegins() {
-  session.Reset(surface.load());
+  Session().Reset(surface.load(), CurrentClient());
+  served[CurrentClient()] = true;
 }
 
 void DialforgeListener::ClientEnded() {
-  session.Reset(surface.load());
+  Session().Reset(surface.load(), CurrentClient());
+  served[CurrentClient()] = false;
 }
 
 std::string DialforgeListener::PendingOutput() {
-  return session.PendingEvents(surface.load());
+  return Session().PendingEvents(surface.load());
+}
+
+std::string DialforgeListener::ContinueReply() {
+  Protocol2Session& session = Session();
+  std::string part;
+  try {
+    part = session.NextPart(surface.load());
+  } catch (const std::exception& failure) {
+    Tracer::TRACE("Request failed: %s", failure.what());
+    part = session.AbandonParts();
+  }
+  if (session.Continues()) {
+    ReplyContinues();
+  }
+  return part;
 }
 
 std::string DialforgeListener::ReplyToTooLong() {
-  return session.Active() ? Protocol2Session::TooLong() : std::string();
+  return Session().Active() ? Protocol2Session::TooLong() : std::string();
+}
+
+bool DialforgeListener::SharingOpen() {
+  bool any = false;
+  for (size_t slot = 0; slot < kMostClients; ++slot) {
+    if (served[slot] && !sessions[slot].Active()) {
+      return false;
+    }
+    any = any || served[slot];
+  }
+  return any;
+}
+
+DialforgeSocket::Admission DialforgeListener::AdmitAnother(const std::string& firstLine, bool full,
+                                                           std::string* reply) {
+  const std::vector<std::string> fields = SplitString(firstLine, '|');
+  const Protocol2Session::Admission admission =
+      Protocol2Session::AdmitAnother(fields, ProvesToken(fields), full);
+  *reply = admission.refusal;
+  return admission.admitted ? Admission::Admit : Admission::Refuse;
+}
+
+bool DialforgeListener::ProvesToken(const std::vector<std::string>& fields) const {
+  return fields.size() >= 4 && TokenMatches(fields[3]);
 }
 
 std::string DialforgeListener::ProcessMessage(std::string message) {
   try {
     std::vector<std::string> fields = SplitString(std::move(message), '|');
+    Protocol2Session& session = Session();
+    const bool hello = fields.size() >= 2 && fields[1] == "Hello";
+    if (!session.Active() && tokenRequired.load() && !(hello && ProvesToken(fields))) {
+      Tracer::TRACE("Client without token refused");
+      CloseAfterReply();
+      return hello ? Protocol2Session::Unauthorized(fields) : std::string();
+    }
     if (session.Active()) {
       bool leave = false;
       std::string answer = session.Answer(surface.load(), std::move(fields), &leave);
       if (leave) {
         CloseAfterReply();
+      } else if (session.Continues()) {
+        ReplyContinues();
       }
       return answer;
     }
-    if (fields.size() >= 2 && fields[1] == "Hello") {
+    if (hello) {
       return session.Hello(fields, surface.load());
     }
     if (fields.size() < 3) {
@@ -70,9 +122,9 @@ std::string DialforgeListener::ProcessMessage(std::string message) {
     Tracer::TRACE("Request failed");
   }
   // A protocol 2 client is still answered, though its id may be lost with the failure.
-  return session.Active() ? AnswerLine(nullptr, RequestOutcome::Failed(RequestError::Unavailable,
-                                                                       "The request failed"))
-                          : std::string();
+  return Session().Active() ? AnswerLine(nullptr, RequestOutcome::Failed(RequestError::Unavailable,
+                                                                         "The request failed"))
+                            : std::string();
 }
 
 }  // namespace VazezeveDudOzizezUziriv

@@ -55,7 +55,7 @@ void HostNotifications::SetTransportFlag(TransportFlag flag, bool state) {
     }
     ++transportGeneration;
   }
-  if (transportSubscribed.load()) {
+  if (transportSubscribers.load() != 0) {
     Wake();
   }
 }
@@ -67,34 +67,39 @@ void HostNotifications::SetTimeDisplay(uint32_t format, std::optional<std::strin
     transport.time = std::move(time);
     ++transportGeneration;
   }
-  if (transportSubscribed.load()) {
+  if (transportSubscribers.load() != 0) {
     Wake();
   }
 }
 
 void HostNotifications::AddMixerChange(const MixerChange& change) {
-  if (!mixerSubscribed.load()) {
+  const unsigned subscribers = mixerSubscribers.load();
+  if (subscribers == 0) {
     return;
   }
   {
     std::lock_guard<std::mutex> lock(mutex);
-    bool merged = false;
-    for (MixerChange& kept : mixerChanges) {
-      if (kept.SameSubject(change)) {
-        kept = change;
-        merged = true;
-        break;
-      }
-    }
-    if (!merged) {
-      if (mixerChanges.size() < kMostMixerChanges) {
-        mixerChanges.push_back(change);
-      } else {
-        mixerOverflow = true;
+    for (size_t client = 0; client < DialforgeSocket::kMostClients; ++client) {
+      if ((subscribers & Bit(client)) != 0) {
+        Merge(mixerBacklogs[client], change);
       }
     }
   }
   Wake();
+}
+
+void HostNotifications::Merge(MixerBacklog& backlog, const MixerChange& change) {
+  for (MixerChange& kept : backlog.changes) {
+    if (kept.SameSubject(change)) {
+      kept = change;
+      return;
+    }
+  }
+  if (backlog.changes.size() < kMostMixerChanges) {
+    backlog.changes.push_back(change);
+  } else {
+    backlog.overflow = true;
+  }
 }
 
 TransportState HostNotifications::Transport(uint64_t* generation) const {
@@ -105,24 +110,35 @@ TransportState HostNotifications::Transport(uint64_t* generation) const {
   return transport;
 }
 
-void HostNotifications::SubscribeMixer(bool on) {
-  mixerSubscribed.store(on);
-  if (!on) {
-    std::lock_guard<std::mutex> lock(mutex);
-    mixerChanges.clear();
-    mixerOverflow = false;
+void HostNotifications::SubscribeTransport(size_t client, bool on) {
+  if (on) {
+    transportSubscribers.fetch_or(Bit(client));
+  } else {
+    transportSubscribers.fetch_and(~Bit(client));
   }
 }
 
-bool HostNotifications::TakeMixerChanges(std::vector<MixerChange>* changes, bool* overflow) {
+void HostNotifications::SubscribeMixer(size_t client, bool on) {
+  if (on) {
+    mixerSubscribers.fetch_or(Bit(client));
+    return;
+  }
+  mixerSubscribers.fetch_and(~Bit(client));
   std::lock_guard<std::mutex> lock(mutex);
-  if (mixerChanges.empty() && !mixerOverflow) {
+  mixerBacklogs[client] = MixerBacklog();
+}
+
+bool HostNotifications::TakeMixerChanges(size_t client, std::vector<MixerChange>* changes,
+                                         bool* overflow) {
+  std::lock_guard<std::mutex> lock(mutex);
+  MixerBacklog& backlog = mixerBacklogs[client];
+  if (backlog.changes.empty() && !backlog.overflow) {
     return false;
   }
-  changes->swap(mixerChanges);
-  mixerChanges.clear();
-  *overflow = mixerOverflow;
-  mixerOverflow = false;
+  changes->swap(backlog.changes);
+  backlog.changes.clear();
+  *overflow = backlog.overflow;
+  backlog.overflow = false;
   return true;
 }
 

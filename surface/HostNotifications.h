@@ -1,7 +1,9 @@
 // What the host last told the control surface of its transport and its mixer, recorded on the
 // host's thread and read by the listener thread for protocol 2 snapshots and events. The host's
 // thread only records, under a small lock never held while anything is sent, and raises the
-// listener's output signal when a client is subscribed; it never waits for the client.
+// listener's output signal when a client is subscribed; it never waits for a client. Each
+// client (by its listener slot) subscribes for itself and takes its own mixer changes, merged
+// for it alone.
 #ifndef DIALFORGE_SURFACE_HOSTNOTIFICATIONS_H
 #define DIALFORGE_SURFACE_HOSTNOTIFICATIONS_H
 
@@ -71,24 +73,31 @@ class HostNotifications {
 
   // The listener thread. The generation grows with every transport notification.
   TransportState Transport(uint64_t* generation) const;
-  // Subscriptions of the client being served; none when it is served no longer.
-  void SubscribeTransport(bool on) { transportSubscribed.store(on); }
+  // Subscriptions of the client of a slot; none when it is served no longer.
+  void SubscribeTransport(size_t client, bool on);
   // Off also forgets the changes not yet taken.
-  void SubscribeMixer(bool on);
-  // The changes since the last take, merged, and whether some were dropped; false when none.
-  bool TakeMixerChanges(std::vector<MixerChange>* changes, bool* overflow);
+  void SubscribeMixer(size_t client, bool on);
+  // The changes since the client's last take, merged, and whether some were dropped; false when
+  // none.
+  bool TakeMixerChanges(size_t client, std::vector<MixerChange>* changes, bool* overflow);
 
  private:
+  struct MixerBacklog {
+    std::vector<MixerChange> changes;
+    bool overflow = false;
+  };
+  static void Merge(MixerBacklog& backlog, const MixerChange& change);
+  static unsigned Bit(size_t client) { return 1u << client; }
   void Wake();
 
   std::atomic<DialforgeSocket*> listener{nullptr};
-  std::atomic<bool> transportSubscribed{false};
-  std::atomic<bool> mixerSubscribed{false};
+  // One bit per listener slot.
+  std::atomic<unsigned> transportSubscribers{0};
+  std::atomic<unsigned> mixerSubscribers{0};
   mutable std::mutex mutex;
   TransportState transport;
   uint64_t transportGeneration = 0;
-  std::vector<MixerChange> mixerChanges;
-  bool mixerOverflow = false;
+  MixerBacklog mixerBacklogs[DialforgeSocket::kMostClients];
 };
 
 }  // namespace VazezeveDudOzizezUziriv

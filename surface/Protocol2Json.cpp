@@ -113,6 +113,10 @@ const char* ErrorCode(RequestError error) {
       return "too-long";
     case RequestError::BadHandshake:
       return "bad-handshake";
+    case RequestError::Unauthorized:
+      return "unauthorized";
+    case RequestError::Busy:
+      return "busy";
   }
   return "";
 }

@@ -42,14 +42,42 @@ RequestOutcome Failed(RequestError error, std::string message) {
 
 }  // namespace
 
-void Protocol2Session::Reset(Dialforge* surface) {
+void Protocol2Session::Reset(Dialforge* surface, size_t slot) {
+  client = slot;
   active = false;
+  parts = SnapshotParts();
   transportSubscribed = false;
   mixerSubscribed = false;
   if (surface != nullptr) {
-    surface->Notifications().SubscribeTransport(false);
-    surface->Notifications().SubscribeMixer(false);
+    surface->Notifications().SubscribeTransport(client, false);
+    surface->Notifications().SubscribeMixer(client, false);
   }
+}
+
+Protocol2Session::Admission Protocol2Session::AdmitAnother(const std::vector<std::string>& fields,
+                                                           bool tokenMatches, bool full) {
+  Admission admission;
+  if (fields.size() < 2 || fields[1] != "Hello") {
+    return admission;
+  }
+  if (!tokenMatches) {
+    admission.refusal = Unauthorized(fields);
+  } else if (full) {
+    admission.refusal =
+        AnswerLine(&fields[0], Failed(RequestError::Busy, "As many clients as can be are served"));
+  } else if (fields.size() < 3 || !SpeaksVersion2(fields[2])) {
+    admission.refusal = AnswerLine(
+        &fields[0],
+        Failed(RequestError::BadHandshake, "Hello needs a protocol version of 2 or more"));
+  } else {
+    admission.admitted = true;
+  }
+  return admission;
+}
+
+std::string Protocol2Session::Unauthorized(const std::vector<std::string>& fields) {
+  return AnswerLine(fields.empty() ? nullptr : &fields[0],
+                    Failed(RequestError::Unauthorized, "Hello needs the listener's token"));
 }
 
 std::string Protocol2Session::Hello(const std::vector<std::string>& fields, Dialforge* surface) {
@@ -101,12 +129,33 @@ std::string Protocol2Session::Answer(Dialforge* surface, std::vector<std::string
   if (!outcome.IsOk()) {
     return AnswerLine(&id, outcome);
   }
+  if (parts.Composing()) {
+    line += NextPart(surface);
+    return line;
+  }
   if (outcome.value) {
     line += ",\"value\":";
     AppendJsonFloat(line, *outcome.value);
   }
   line += "}\n";
   return line;
+}
+
+std::string Protocol2Session::NextPart(Dialforge* surface) {
+  std::string part;
+  if (parts.AppendNext(surface, part) && !parts.Composing()) {
+    part += "}\n";
+  }
+  return part;
+}
+
+std::string Protocol2Session::AbandonParts() {
+  std::string end;
+  if (parts.Composing()) {
+    parts.Close(end);
+    end += "}\n";
+  }
+  return end;
 }
 
 RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::string>& fields,
@@ -121,7 +170,7 @@ RequestOutcome Protocol2Session::Dispatch(Dialforge& surface, std::vector<std::s
   if (keyword == "Subscribe" || keyword == "Unsubscribe") {
     return Subscribe(surface, fields[2], keyword == "Subscribe");
   }
-  return RunRequest(surface, Protocol::Second, fields, answer);
+  return RunRequest(surface, Protocol::Second, fields, answer, &parts);
 }
 
 RequestOutcome Protocol2Session::Subscribe(Dialforge& surface, const std::string& name, bool on) {
@@ -130,10 +179,10 @@ RequestOutcome Protocol2Session::Subscribe(Dialforge& surface, const std::string
     // Only what the host notifies from now on is an event.
     notifications.Transport(&sentTransportGeneration);
     transportSubscribed = on;
-    notifications.SubscribeTransport(on);
+    notifications.SubscribeTransport(client, on);
   } else if (name == "Mixer") {
     mixerSubscribed = on;
-    notifications.SubscribeMixer(on);
+    notifications.SubscribeMixer(client, on);
   } else {
     return Failed(RequestError::InvalidValue, "No events are called " + Printable(name));
   }
@@ -157,7 +206,7 @@ std::string Protocol2Session::PendingEvents(Dialforge* surface) {
   if (mixerSubscribed) {
     std::vector<MixerChange> changes;
     bool overflow = false;
-    if (notifications.TakeMixerChanges(&changes, &overflow)) {
+    if (notifications.TakeMixerChanges(client, &changes, &overflow)) {
       const ADOBESDK_ControlSurfaceHostMixerSuite1* suite = surface->GetMixerSuite();
       ADOBESDK_ControlSurfaceHostMixer* mixer = surface->GetHostMixerRef();
       events += MixerEventLine(changes, overflow, [&](uint32_t row) -> std::optional<uint32_t> {

@@ -21,6 +21,8 @@ enum class RequestError {
   HostRefused,      // the host answered with an error code
   TooLong,          // the line was over the limit
   BadHandshake,     // Hello once too often, or below version 2
+  Unauthorized,     // the token is missing or wrong where one is needed
+  Busy,             // no room for another client, or a protocol 1 client is served
 };
 
 struct RequestOutcome {

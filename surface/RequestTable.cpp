@@ -26,6 +26,7 @@ struct RequestCall {
   std::vector<std::string>& fields;
   Protocol protocol;
   std::string& answer;
+  SnapshotParts* parts;
   float decimal = 0.0f;
   int32_t integer = 0;
 };
@@ -88,8 +89,13 @@ RequestOutcome GetParameters(RequestCall& call) {
     AppendTransportState(call.answer, call.surface.Notifications().Transport(nullptr));
     return RequestOutcome::Ok();
   }
+  const char* missing = nullptr;
+  if (call.parts != nullptr && SnapshotParts::ComposedInParts(rule->name)) {
+    call.parts->Open(rule->name, call.surface, call.answer, &missing);
+    return missing == nullptr ? RequestOutcome::Ok() : Failed(RequestError::Unavailable, missing);
+  }
   const JsonSnapshots writer(current != nullptr ? current->StringSuite() : nullptr);
-  const char* missing = Compose(writer, rule->name, call.surface, call.answer);
+  missing = Compose(writer, rule->name, call.surface, call.answer);
   return missing == nullptr ? RequestOutcome::Ok() : Failed(RequestError::Unavailable, missing);
 }
 
@@ -161,7 +167,7 @@ std::optional<RequestOutcome> ReadNumbers(const RequestRule& rule, RequestCall& 
 }  // namespace
 
 RequestOutcome RunRequest(Dialforge& surface, Protocol protocol, std::vector<std::string>& fields,
-                          std::string& answer) {
+                          std::string& answer, SnapshotParts* parts) {
   const RequestRule* rule = FindRequestRule(fields[1]);
   if (rule == nullptr) {
     Tracer::TRACE("Unknown command '%s'", Printable(fields[1]).c_str());
@@ -174,7 +180,7 @@ RequestOutcome RunRequest(Dialforge& surface, Protocol protocol, std::vector<std
                                                     std::to_string(arguments) +
                                                     (arguments == 1 ? " argument" : " arguments"));
   }
-  RequestCall call{surface, fields, protocol, answer};
+  RequestCall call{surface, fields, protocol, answer, parts};
   if (std::optional<RequestOutcome> refused = ReadNumbers(*rule, call)) {
     return *refused;
   }

@@ -8,6 +8,7 @@
 
 #include "surface/Dialforge.h"
 #include "surface/RequestOutcome.h"
+#include "surface/SnapshotParts.h"
 
 namespace VazezeveDudOzizezUziriv {
 
@@ -16,9 +17,10 @@ enum class Protocol { First, Second };
 // Runs a request of at least three fields (a handler may take them). A snapshot is appended to
 // answer: in protocol 1 the request id, "|" and the text, even when the name is unknown; in
 // protocol 2 the answer's "snapshot" and "result" fields, to be dropped unless the outcome is
-// ok. Protocol 2 refuses an empty number, which protocol 1 reads as 0.
+// ok. Protocol 2 refuses an empty number, which protocol 1 reads as 0. Given parts, a protocol 2
+// snapshot of many rows gets only its opening in the answer, and its rows are for the parts.
 RequestOutcome RunRequest(Dialforge& surface, Protocol protocol, std::vector<std::string>& fields,
-                          std::string& answer);
+                          std::string& answer, SnapshotParts* parts = nullptr);
 
 }  // namespace VazezeveDudOzizezUziriv
 

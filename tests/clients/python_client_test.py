@@ -114,15 +114,21 @@ class AsyncClientTest(unittest.TestCase):
                     await refused
                 self.assertEqual(caught.exception.code, code)
             self.assertEqual(caught.exception.host_error, "Item")
+            other = await self.connected(connect_timeout=2)  # shared with the token
+            self.assertEqual((await other.snapshot("Commands"))["commands"][0]["commandName"],
+                             "Undo")
             with self.assertRaises(dialforge_client.DialforgeError) as caught:
-                await dialforge_client.connect(self.home, connect_timeout=0.3)
-            self.assertEqual(caught.exception.code, "busy")
-            await client.close()
+                await dialforge_client.connect(self.home, connect_timeout=2, token="0" * 32)
+            self.assertEqual(caught.exception.code, "unauthorized")
+            await asyncio.gather(client.close(), other.close())
             old = await self.connected(protocol=1, connect_timeout=2)  # served at once after Bye
             self.assertEqual(old.protocol, 1)
             mixer = await old.snapshot("Mixer")
             self.assertEqual(mixer["channels"][3]["name"], "Master")
             self.assertRaises(dialforge_client.DialforgeError, old.subscribe, "Transport")
+            with self.assertRaises(dialforge_client.DialforgeError) as caught:
+                await dialforge_client.connect(self.home, connect_timeout=0.3)
+            self.assertEqual(caught.exception.code, "busy")
             await old.close()
         asyncio.run(run())
 

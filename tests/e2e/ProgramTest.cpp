@@ -134,18 +134,34 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
     EXPECT_EQ(channel["components"].size(), channels[row].components.size());
   }
 
-  // A watch prints the events its own requests cause until it is interrupted, then says Bye.
+  // Beside a companion watching the same events, a watch proves the token beside the port file
+  // and prints the events its own requests cause until it is interrupted, then says Bye.
+  ChildProcess companion(kClientProgram, {"--watch", "Transport", "5|GetParameters|LumetriMenu"},
+                         home.Path());
+  EXPECT_TRUE(WaitUntil([&] { return StartsWith(companion.Output(), "5|lut|"); }))
+      << companion.Errors();
   ChildProcess watch(kClientProgram, {"--watch", "Transport", "6|Transport|Play"}, home.Path());
-  EXPECT_TRUE(WaitUntil([&] {
-    const std::vector<std::string> events = OutputLines(watch);
-    return !events.empty() && nlohmann::json::parse(events[0])["state"]["play"] == true;
-  })) << watch.Output()
-      << watch.Errors();
+  for (ChildProcess* watching : {&watch, &companion}) {
+    EXPECT_TRUE(WaitUntil([&] {
+      const std::vector<std::string> events = OutputLines(*watching);
+      return !events.empty() && StartsWith(events.back(), "{") &&
+             nlohmann::json::parse(events.back())["state"]["play"] == true;
+    })) << watching->Output()
+        << watching->Errors();
+  }
   watch.RequestStop(StopRequest::Interrupt);
   EXPECT_EQ(watch.Wait(), 0) << watch.Errors();
   EXPECT_EQ(watch.Errors(), "");
+  const dialforge_test::Finished unproved =
+      RunToEnd(kClientProgram, {"--token", std::string(32, '0'), "1|Transport|Stop"}, home.Path());
+  EXPECT_EQ(unproved.status, 7);
+  EXPECT_EQ(unproved.errors,
+            "dialforge-client: the plug-in serves other clients and refused this one's token "
+            "(Hello needs the listener's token)\n");
+  companion.RequestStop(StopRequest::Interrupt);
+  EXPECT_EQ(companion.Wait(), 0) << companion.Errors();
 
-  // While the plug-in serves another client, the client says so and gives up at its timeout.
+  // While the plug-in serves a protocol 1 client, the client says so and gives up at its timeout.
   const std::unique_ptr<dialforge_test::LoopbackClient> other =
       dialforge_test::ConnectWhenListening(*port);
   ASSERT_TRUE(other);
@@ -154,9 +170,9 @@ TEST(ProgramTest, HostServesTheSampleProjectToClientsUntilInterrupted) {
       RunToEnd(kClientProgram, {"--connect-timeout=0", "1|Transport|Stop"}, home.Path());
   EXPECT_EQ(busy.status, 6);
   EXPECT_EQ(busy.errors,
-            "dialforge-client: waiting for the plug-in to finish with another client (it serves "
-            "one at a time)\ndialforge-client: no plug-in answered within 0 s (another client is "
-            "being served)\n");
+            "dialforge-client: waiting for the plug-in to finish with another client (it shares "
+            "itself only among protocol 2 clients, and only with so many)\ndialforge-client: no "
+            "plug-in answered within 0 s (another client is being served)\n");
   other->Close();
 
   host.RequestStop(StopRequest::Interrupt);

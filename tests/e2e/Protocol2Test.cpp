@@ -1,10 +1,12 @@
 // Protocol 2 over TCP against the plug-in module in the simulated host: the handshake, an answer
 // for every request, JSON snapshots, and events pushed from the host's notifications. Every line
 // received is also appended to the file DIALFORGE_PROTOCOL2_CAPTURE names, for the schema check.
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,9 +30,19 @@ using nlohmann::json;
 
 // A connected plug-in instance and the control surface tables the host reaches it through.
 struct Protocol2Fixture {
-  explicit Protocol2Fixture(dialforge_host::Project project) : loaded(std::move(project)) {
+  // Marker files (as "requiretoken") are written before the module is loaded.
+  explicit Protocol2Fixture(dialforge_host::Project project,
+                            const std::vector<std::string>& markers = {})
+      : loaded(std::move(project)) {
     home.CreateCompanionFolders();
+    for (const std::string& marker : markers) {
+      dialforge_test::WriteFile(home.PathOf(TempHome::kDataFolder + "/" + marker), "");
+    }
     loaded.module.Start();
+  }
+  std::string Token() const {
+    return dialforge_test::ReadFile(
+        home.PathOf(TempHome::kDataFolder + "/PluginData/PremierePro/socket.token"));
   }
   void Connect() {
     instance = std::make_unique<dialforge_host::PluginInstance>(loaded.module);
@@ -56,6 +68,13 @@ struct Protocol2Fixture {
   int port = 0;
 };
 
+std::string Captured(const std::string& line) {
+  if (const char* capture = std::getenv("DIALFORGE_PROTOCOL2_CAPTURE")) {
+    std::ofstream(capture, std::ios::app) << line << '\n';
+  }
+  return line;
+}
+
 // Reads line by line, so that nothing after a line is taken before it is asked for.
 std::string ReadLine(dialforge_test::LoopbackClient& client) {
   std::string line;
@@ -63,10 +82,7 @@ std::string ReadLine(dialforge_test::LoopbackClient& client) {
        byte = client.Receive(1, 1)) {
     line += byte;
   }
-  if (const char* capture = std::getenv("DIALFORGE_PROTOCOL2_CAPTURE")) {
-    std::ofstream(capture, std::ios::app) << line << '\n';
-  }
-  return line;
+  return Captured(line);
 }
 
 std::string Answer(dialforge_test::LoopbackClient& client, const std::string& request) {
@@ -340,6 +356,157 @@ TEST(Protocol2Test, TheHostTellsItsTransportAfterThePluginsAndTheUsersActions) {
   EXPECT_EQ(fixture.loaded.host.JournalLines(),
             (std::vector<std::string>{"Transport\tPlay", "User\tstop", "User\tseek\t00:01:02:03",
                                       "User\tselect\t9", "User\tset\t7/3/0\t0.250000"}));
+  fixture.instance->Disconnect();
+}
+
+}  // namespace
+
+namespace {
+
+// The answer to a first line that is refused, and whether the listener then closed.
+json Refusal(int port, const std::string& hello) {
+  dialforge_test::LoopbackClient client(port);
+  client.Send(hello + "\n");
+  // Up to the close, which follows the answer if there is one.
+  const std::string answer = client.Receive(4096);
+  EXPECT_TRUE(client.ClosedByListener()) << hello;
+  if (answer.empty() || answer.back() != '\n') {
+    EXPECT_EQ(answer, "") << hello;
+    return json();
+  }
+  return json::parse(Captured(answer.substr(0, answer.size() - 1)));
+}
+
+bool IsOk(const std::string& answer) {
+  return !answer.empty() && json::parse(answer)["ok"] == true;
+}
+
+TEST(Protocol2Test, EightClientsShareTheListenerEachWithItsOwnSessionAndOthersAreRefused) {
+  Protocol2Fixture fixture(dialforge_test::ExampleProject());
+  fixture.Connect();
+  auto first = dialforge_test::ConnectWhenListening(fixture.port);
+  ASSERT_TRUE(first);
+  const std::string token = fixture.Token();
+  ASSERT_EQ(token.size(), 32u);
+  EXPECT_EQ(token.find_first_not_of("0123456789abcdef"), std::string::npos);
+
+  // While a protocol 1 client is served, nobody else is, token or not.
+  first->Send("0|Unknown|x\n");
+  EXPECT_TRUE(Refusal(fixture.port, "0|Hello|2|" + token).is_null());
+  ASSERT_TRUE(IsOk(Answer(*first, "0|Hello|2")));
+
+  EXPECT_EQ(Refusal(fixture.port, "7|Hello|2")["error"], "unauthorized");
+  EXPECT_EQ(Refusal(fixture.port, "7|Hello|2|" + std::string(32, '0'))["error"], "unauthorized");
+  EXPECT_TRUE(Refusal(fixture.port, "7|Ping|" + token).is_null()) << "no Hello, no client";
+  std::vector<std::unique_ptr<dialforge_test::LoopbackClient>> others;
+  for (int i = 1; i < 8; ++i) {
+    others.push_back(std::make_unique<dialforge_test::LoopbackClient>(fixture.port));
+    EXPECT_TRUE(IsOk(Answer(*others.back(), "0|Hello|2|" + token))) << i;
+  }
+  EXPECT_EQ(Refusal(fixture.port, "9|Hello|2|" + token)["error"], "busy");
+
+  // Each its own ids and subscriptions; an event reaches only its subscribers.
+  EXPECT_TRUE(IsOk(Answer(*first, "1|Subscribe|Transport")));
+  EXPECT_TRUE(IsOk(Answer(*others[0], "1|Subscribe|Mixer")));
+  EXPECT_TRUE(IsOk(Answer(*others[1], "1|Subscribe|Mixer")));
+  fixture.transport->SetPlayState(fixture.transportRef, 1);
+  fixture.mixer->SetChannelState(fixture.mixerRef, 1, 2, 1);
+  EXPECT_EQ(json::parse(ReadLine(*first))["event"], "Transport");
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(json::parse(ReadLine(*others[i]))["event"], "Mixer");
+  }
+  EXPECT_EQ(Answer(*first, "2|Ping"), R"({"id":"2","ok":true})") << "no Mixer event";
+  EXPECT_EQ(Answer(*others[0], "2|Ping"), R"({"id":"2","ok":true})") << "no Transport event";
+
+  // Bye frees a place; the first client's leaving costs the others nothing.
+  EXPECT_TRUE(IsOk(Answer(*others[6], "3|Bye")));
+  EXPECT_TRUE(others[6]->ClosedByListener());
+  others[6] = std::make_unique<dialforge_test::LoopbackClient>(fixture.port);
+  EXPECT_TRUE(IsOk(Answer(*others[6], "0|Hello|2|" + token)));
+  first.reset();
+  EXPECT_EQ(Answer(*others[2], "4|Ping"), R"({"id":"4","ok":true})");
+
+  // The host disconnects with eight clients, some of them not reading a snapshot at all.
+  for (int i = 0; i < 3; ++i) {
+    for (int snapshot = 0; snapshot < 20; ++snapshot) {
+      others[i]->Send("5|GetParameters|Commands\n");
+    }
+  }
+  const auto stopped = std::async(std::launch::async, [&] { fixture.instance->Disconnect(); });
+  EXPECT_EQ(stopped.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+  for (const auto& other : others) {
+    EXPECT_TRUE(other->ClosedByListener());
+  }
+  EXPECT_TRUE(fixture.Token().empty()) << "withdrawn with the port file";
+}
+
+TEST(Protocol2Test, ALargeSnapshotComesInPartsAsOneLineInOrderWhileOthersAreServed) {
+  dialforge_host::Project project = dialforge_test::ExampleProject();
+  constexpr size_t kCommands = 30000;  // over a megabyte of JSON
+  for (size_t index = project.commands.size(); index < kCommands; ++index) {
+    project.commands.push_back({"12", "Timeline", std::to_string(index), "Command"});
+  }
+  Protocol2Fixture fixture(std::move(project));
+  fixture.Connect();
+  auto slow = std::make_unique<dialforge_test::LoopbackClient>(fixture.port, 4096);
+  ASSERT_TRUE(IsOk(Answer(*slow, "0|Hello|2")));
+  ASSERT_TRUE(IsOk(Answer(*slow, "1|Subscribe|Transport")));
+  dialforge_test::LoopbackClient other(fixture.port);
+  ASSERT_TRUE(IsOk(Answer(other, "0|Hello|2|" + fixture.Token())));
+
+  // The slow client reads nothing while its snapshot is composed; the other is served meanwhile,
+  // and an event of the host's waits until the snapshot's line is whole.
+  slow->Send("2|GetParameters|Commands\n3|Ping\n");
+  for (int round = 0; round < 20; ++round) {
+    EXPECT_EQ(Answer(other, "1|Ping"), R"({"id":"1","ok":true})");
+  }
+  fixture.transport->SetPlayState(fixture.transportRef, 1);
+  EXPECT_TRUE(IsOk(Answer(other, "2|Bye")));
+  slow->Send("4|Bye\n");
+  const std::vector<std::string> lines =
+      dialforge_test::SplitLines(slow->Receive(size_t{16} << 20), "\n");
+  ASSERT_EQ(lines.size(), 5u);  // and the empty text after the last line feed
+  const json answer = json::parse(Captured(lines[0]));
+  EXPECT_EQ(answer["id"], "2");
+  ASSERT_EQ(answer["result"]["commands"].size(), kCommands);
+  for (size_t index = 0; index < kCommands; ++index) {
+    ASSERT_EQ(answer["result"]["commands"][index]["commandId"],
+              index < 2 ? dialforge_test::ExampleProject().commands[index].commandId
+                        : std::to_string(index));
+  }
+  // The event is due as soon as the snapshot's line is whole, beside the next answer.
+  const bool eventFirst = lines[1] != R"({"id":"3","ok":true})";
+  EXPECT_EQ(Captured(lines[eventFirst ? 2 : 1]), R"({"id":"3","ok":true})");
+  EXPECT_EQ(json::parse(Captured(lines[eventFirst ? 1 : 2]))["event"], "Transport");
+  EXPECT_EQ(Captured(lines[3]), R"({"id":"4","ok":true})");
+}
+
+TEST(Protocol2Test, WithRequireTokenNothingRunsWithoutTheTokenWhichIsNeverTraced) {
+  Protocol2Fixture fixture(dialforge_test::ExampleProject(), {"requiretoken", "enablelogs"});
+  fixture.Connect();
+  ASSERT_TRUE(dialforge_test::ConnectWhenListening(fixture.port));
+  const std::string token = fixture.Token();
+  ASSERT_EQ(token.size(), 32u);
+  {
+    dialforge_test::LoopbackClient protocol1(fixture.port);
+    protocol1.Send("0|GetParameters|Commands\n");
+    EXPECT_TRUE(protocol1.ClosedByListener());
+    EXPECT_EQ(protocol1.Receive(1), "");
+  }
+  EXPECT_EQ(Refusal(fixture.port, "0|Hello|2")["error"], "unauthorized");
+  {
+    auto proved = dialforge_test::ConnectWhenListening(fixture.port);
+    EXPECT_TRUE(IsOk(Answer(*proved, "0|Hello|2|" + token)));
+    EXPECT_TRUE(IsOk(Answer(*proved, "1|Ping")));
+  }
+  fixture.instance->Disconnect();
+  const std::vector<std::string> traces = dialforge_test::LoggedTraces(fixture.home.Path());
+  EXPECT_EQ(std::count(traces.begin(), traces.end(), "Client without token refused"), 2);
+  for (const std::string& line : traces) {
+    EXPECT_EQ(line.find(token), std::string::npos) << line;
+  }
+  fixture.Connect();
+  EXPECT_NE(fixture.Token(), token) << "a new token at each publish";
   fixture.instance->Disconnect();
 }
 

@@ -333,6 +333,52 @@ TEST_F(DialforgeSocketTest, StopListeningIsPromptWhereverTheThreadWaits) {
   EXPECT_EQ(CountTrace("Background thread exited"), 4u) << "a second stop does nothing";
 }
 
+// A client that stops reading holds a megabyte at most and is closed; one that proves nothing is
+// refused; the others are served meanwhile, and a stop closes them all at once.
+TEST_F(DialforgeSocketTest, SharedClientsAreServedWhileASlowOrSilentOneIsClosed) {
+  listener.Share();
+  listener.SetMostClients(3);
+  listener.SetSlowClientLimit(1h);
+  listener.SetFirstLineLimit(200ms);
+  listener.AnswerWith([](const std::string& message) {
+    return message == "big" ? std::string(kEightMiB, 'b') : "ok:" + message + "\n";
+  });
+  listener.StartListening(0);
+  ASSERT_TRUE(WaitForState(ListenerState::Listening));
+  const int port = listener.GetPort();
+  LoopbackClient slow(port, 4096);
+  slow.Send("big\nbig\nafter\n");
+  ASSERT_TRUE(WaitForTrace("Sending 8388608 bytes"));
+  LoopbackClient shared(port);
+  shared.Send("join\nb1\n");
+  EXPECT_EQ(shared.Receive(14), "ok:join\nok:b1\n") << "served beside a client that reads nothing";
+  LoopbackClient silent(port);
+  EXPECT_TRUE(silent.ClosedByListener());
+  LoopbackClient knocking(port);
+  knocking.Send("knock\nrun me\n");
+  EXPECT_EQ(knocking.Receive(3), "no\n");
+  EXPECT_TRUE(knocking.ClosedByListener());
+  LoopbackClient third(port);
+  third.Send("join\n");
+  EXPECT_EQ(third.Receive(8), "ok:join\n");
+  LoopbackClient fourth(port);
+  fourth.Send("join\n");
+  EXPECT_EQ(fourth.Receive(5), "busy\n");
+  EXPECT_TRUE(fourth.ClosedByListener());
+  EXPECT_EQ(listener.Messages(), (std::vector<std::string>{"big", "join", "b1", "join"}))
+      << "the slow client's later requests are not read, the refused' never run";
+  EXPECT_EQ(CountTrace("Another client refused"), 3u);
+  listener.SetSlowClientLimit(0ms);
+  shared.Send("b2\n");
+  EXPECT_EQ(shared.Receive(6), "ok:b2\n");
+  ASSERT_TRUE(WaitForTrace("Client too slow: closed"));
+  shared.Send("b3\n");
+  EXPECT_EQ(shared.Receive(6), "ok:b3\n") << "no pause when a client leaves while others stay";
+  EXPECT_TRUE(StopsPromptly());
+  EXPECT_TRUE(shared.ClosedByListener());
+  EXPECT_TRUE(third.ClosedByListener());
+}
+
 TEST_F(DialforgeSocketTest, AMissingPortFileIsPublishedAgainAndANewerListenersIsLeftAlone) {
   // As when a folder of the path cannot be written at the first bind.
   const std::string pluginData = home.PathOf(TempHome::kDataFolder + "/PluginData");

@@ -19,10 +19,15 @@
 
 namespace dialforge_test {
 
-// Records each message and answers with what the test chose.
+// Records each message and answers with what the test chose. Once sharing, it admits further
+// connections whose first line is "join" (refused "busy" when full), and answers "no" to a first
+// line "knock" before it closes.
 class RecordingSocket : public VazezeveDudOzizezUziriv::DialforgeSocket {
  public:
   ~RecordingSocket() { StopListening(); }
+
+  // Before StartListening.
+  void Share() { sharing = true; }
 
   // Before StartListening: the listener thread calls it.
   void AnswerWith(std::function<std::string(const std::string&)> chosen) {
@@ -44,7 +49,18 @@ class RecordingSocket : public VazezeveDudOzizezUziriv::DialforgeSocket {
     return answer ? answer(message) : std::string();
   }
 
+ protected:
+  bool SharingOpen() override { return sharing; }
+  Admission AdmitAnother(const std::string& line, bool full, std::string* reply) override {
+    if (line == "join" && !full) {
+      return Admission::Admit;
+    }
+    *reply = line == "knock" ? "no\n" : line == "join" ? "busy\n" : "";
+    return Admission::Refuse;
+  }
+
  private:
+  bool sharing = false;
   std::function<std::string(const std::string&)> answer;
   mutable std::mutex mutex;
   std::vector<std::string> messages;

@@ -82,25 +82,22 @@ test("a Transport event after the user presses Play at the host", { skip: !userL
   await client.close();
 });
 
-test("a busy plug-in, then served at once after Bye", async () => {
+test("clients share the plug-in with the token; a wrong one is unauthorized; protocol 1 keeps others busy", async () => {
   const first = await connected();
-  // Long enough for a loaded machine to see the refusal at least once.
-  await assert.rejects(connect({ home, connectTimeout: 2000 }), { code: "busy" });
-  await first.close();
   const second = await connected({ connectTimeout: 2000 });
-  await second.ping();
-  await second.close();
-});
-
-test("protocol 1 when asked for", async () => {
-  const client = await connected({ protocol: 1 });
-  assert.equal(client.protocol, 1);
-  const { channels } = await client.snapshot("Mixer");
+  await Promise.all([first.ping(), second.ping()]);
+  await assert.rejects(connect({ home, connectTimeout: 2000, token: "0".repeat(32) }), { code: "unauthorized" });
+  await Promise.all([first.close(), second.close()]);
+  const old = await connected({ protocol: 1, connectTimeout: 2000 }); // at once after Bye
+  assert.equal(old.protocol, 1);
+  const { channels } = await old.snapshot("Mixer");
   assert.deepEqual(channels.map((channel) => channel.name), ["Dialogue", "Music", "Effects", "Master"]);
   assert.deepEqual(channels[0].components[1].parameters[0], { index: 0, name: "Threshold", value: 0.6, text: "-18.0 dB" });
-  await client.play();
-  assert.throws(() => client.subscribe("Transport"), { code: "protocol" });
-  await client.close();
+  await old.play();
+  assert.throws(() => old.subscribe("Transport"), { code: "protocol" });
+  // Long enough for a loaded machine to see the refusal at least once.
+  await assert.rejects(connect({ home, connectTimeout: 2000 }), { code: "busy" });
+  await old.close();
 });
 
 test("watch yields a new client after the host restarts; no plug-in is said so", async () => {
