@@ -247,14 +247,42 @@ test("other web pages and a wrong token are refused", { skip }, async () => {
   }
 });
 
-test("stopping the panel says Bye: the next client is served at once", { skip }, async () => {
+// The promise, or a failure once the deadline has passed.
+function within(promise, what) {
+  let timer;
+  const expired = new Promise((resolve, reject) => {
+    timer = setTimeout(() => reject(new Error(`no ${what} within ${DEADLINE_MS} ms`)), DEADLINE_MS);
+  });
+  return Promise.race([promise, expired]).finally(() => clearTimeout(timer));
+}
+
+test("beside a companion subscribed to Transport, which stays served; stopping the panel says Bye", { skip }, async () => {
+  const { connect } = await import("dialforge-client");
+  const companion = await connect({ home, connectTimeout: DEADLINE_MS });
+  const events = companion.subscribe("Transport");
+  await events.ready;
+  const stream = events[Symbol.asyncIterator]();
+  const companionSees = async (play) => {
+    for (;;) {
+      const { value, done } = await within(stream.next(), `Transport event with play ${play} at the companion`);
+      assert.ok(!done, "the companion's events ended");
+      if (value.state.play === play) return;
+    }
+  };
+  // The page drives the host while the companion is served, and both see what the host does.
+  await page.click("#play");
+  await page.waitForSelector("#play.lit", { timeout: DEADLINE_MS });
+  await companionSees(true);
+  host.stdin.write("stop\n");
+  await page.waitForSelector("#play:not(.lit)", { timeout: DEADLINE_MS });
+  await companionSees(false);
+
   const goodbyes = traced("Client said goodbye");
   panel.kill("SIGINT");
   assert.equal(await panel.exited, 0);
   await until(() => traced("Client said goodbye") > goodbyes, "goodbye traced by the plug-in");
-  const { connect } = await import("dialforge-client");
-  // Without Bye, the plug-in would pause 5 s before serving this one.
-  const client = await connect({ home, connectTimeout: 3000 });
-  await client.ping();
-  await client.close();
+  host.stdin.write("play\n");
+  await companionSees(true);
+  await companion.ping();
+  await companion.close();
 });
