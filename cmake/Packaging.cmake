@@ -35,7 +35,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 drive a video-editing host over a local TCP connection (Dialforge.so), with dialforge-host, \
 which runs the plug-in in a simulated host with a sample project, dialforge-client, which \
 sends requests to it, and the client packages for companion applications, a Node.js package \
-and a Python package, in /usr/share/dialforge/clients.")
+and a Python package, and a control panel in the browser, in /usr/share/dialforge/clients.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
