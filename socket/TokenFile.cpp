@@ -55,10 +55,12 @@ void TokenFile::Write() {
 void TokenFile::Withdraw() {
   if (written) {
     const dialforge_platform::PrivateFolder folder(home, ListenerFolderBelowHome(), false);
-    std::string held;
+    const dialforge_platform::Withdrawal withdrawal =
+        folder.IsOpen() ? folder.RemoveFileHolding(kFileName, token)
+                        : dialforge_platform::Withdrawal::Unreadable;
     // A newer listener's token is left in place.
-    if (!folder.IsOpen() || !folder.ReadPlainFile(kFileName, kDigits + 1, &held) ||
-        (held == token && !folder.RemoveFile(kFileName))) {
+    if (withdrawal != dialforge_platform::Withdrawal::Removed &&
+        withdrawal != dialforge_platform::Withdrawal::Differs) {
       Tracer::TRACE("Token file delete failed: %s", path.c_str());
     }
   }
