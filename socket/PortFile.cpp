@@ -21,11 +21,7 @@ std::string ListenerFolderBelowHome() {
 }
 
 std::string ListenerFilePath(const std::string& home, const char* name) {
-  return home.empty()
-             ? std::string()
-             : JoinPath(JoinPath(JoinPath(dialforge_platform::DataFolderUnder(home), "PluginData"),
-                                 "PremierePro"),
-                        name);
+  return home.empty() ? std::string() : JoinPath(JoinPath(home, ListenerFolderBelowHome()), name);
 }
 
 PortFile::PortFile(const std::string& home) : home(home), path(ListenerFilePath(home, kFileName)) {}
