@@ -34,6 +34,9 @@ TempHome::TempHome() : path(dialforge_platform::MakeTemporaryFolder("dialforge-h
 }
 
 TempHome::~TempHome() {
+  // The tracer's writer keeps this process's log file open until it ends, and Windows removes no
+  // folder that holds an open file.
+  VazezeveDudOzizezUziriv::Tracer::Stop();
   if (hadHome) {
     dialforge_platform::SetVariable(HomeVariable(), previousHome);
   } else {
