@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dialforge_platform {
@@ -18,9 +19,12 @@ namespace dialforge_platform {
 class AppendFile {
  public:
   AppendFile() = default;
-  explicit AppendFile(std::intptr_t handle) : handle(handle) {}
+  // `place` is the path the file was opened by, which StillInPlace looks at.
+  AppendFile(std::intptr_t handle, std::string place) : handle(handle), place(std::move(place)) {}
   ~AppendFile();
-  AppendFile(AppendFile&& other) noexcept : handle(other.handle) { other.handle = -1; }
+  AppendFile(AppendFile&& other) noexcept : handle(other.handle), place(std::move(other.place)) {
+    other.handle = -1;
+  }
   AppendFile& operator=(AppendFile&& other) = delete;
   AppendFile(const AppendFile&) = delete;
   AppendFile& operator=(const AppendFile&) = delete;
@@ -30,9 +34,14 @@ class AppendFile {
   long long Size() const;
   // Every byte of the text, at the end of the file, exactly as given (no line-end translation).
   bool Append(const std::string& text) const;
+  // Whether the file is still at the name it was opened by, and by no other: false once it was
+  // deleted, moved, replaced or given a second name, or when the system cannot say, so that a
+  // file kept open is opened afresh.
+  bool StillInPlace() const;
 
  private:
   std::intptr_t handle = -1;
+  std::string place;
 };
 
 // What became of a file to remove if it held what was expected.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -90,10 +91,30 @@ TraceQueue& Queue() {
 std::atomic<long long> sStopDeadline{0};
 std::mutex sStopMutex;  // one stop at a time
 
-// The log file's state; held by the writer for each line.
-std::mutex sFileMutex;
-bool sLogFileFull = false;
-bool sLogRefusalTraced = false;
+// The log file, kept open between lines until the writer ends: the walk to it is made when it is
+// opened, and again only once the file is gone from its name. Never destroyed, like the queue.
+struct LogFile {
+  std::mutex mutex;  // held by the writer for each line; taken after the queue's, never before
+  std::unique_ptr<dialforge_platform::AppendFile> file;
+  int linesSincePlaceCheck = 0;
+  bool full = false;
+  bool refusalTraced = false;
+};
+
+// Lines that were queued behind the one written before them share its look at the file's
+// place, up to this many: on Windows that look opens the file's path.
+constexpr int kLinesPerPlaceCheck = 64;
+
+LogFile& TheLogFile() {
+  static LogFile* const log = new LogFile;
+  return *log;
+}
+
+void CloseLogFile() {
+  LogFile& log = TheLogFile();
+  std::lock_guard<std::mutex> lock(log.mutex);
+  log.file.reset();
+}
 
 void SetSwitch(unsigned which, bool enabled) {
   if (enabled) {
@@ -131,41 +152,75 @@ bool NameLogFileLocked(TraceQueue& queue) {
   return true;
 }
 
-// Appends one stamped line; the writer's step, and LogToFile's.
+// Whether the open file may take the line. Callers hold the log file's mutex.
+bool StillUsableLocked(LogFile& log, bool queuedBehindLast) {
+  if (!log.file) {
+    return false;
+  }
+  if (queuedBehindLast && log.linesSincePlaceCheck < kLinesPerPlaceCheck) {
+    ++log.linesSincePlaceCheck;
+    return true;
+  }
+  log.linesSincePlaceCheck = 0;
+  return log.file->StillInPlace();
+}
+
+// The log file, opened afresh when it is not open or no longer at its name; null when it cannot
+// be, with the refusal to trace (once) in `refusal`. Callers hold the log file's mutex.
+dialforge_platform::AppendFile* OpenLogLocked(LogFile& log, const std::string& home,
+                                              const std::string& name, bool queuedBehindLast,
+                                              std::string* refusal) {
+  if (StillUsableLocked(log, queuedBehindLast)) {
+    return log.file.get();
+  }
+  log.file.reset();
+  const dialforge_platform::PrivateFolder folder(home, LogsBelowHome(), false);
+  bool notOurs = false;
+  dialforge_platform::AppendFile file =
+      folder.IsOpen() ? folder.OpenForAppend(name, &notOurs) : dialforge_platform::AppendFile();
+  if (!file.IsOpen()) {
+    // A missing folder only loses the file copy; one that another user could change, or a
+    // file that is not ours, is said once.
+    if (!log.refusalTraced && (!folder.NotPrivate().empty() || notOurs)) {
+      log.refusalTraced = true;
+      *refusal = folder.IsOpen() ? "Log file not private: " + JoinPath(LogsFolderOf(home), name)
+                                 : "Log file folder not private: " + folder.NotPrivate();
+    }
+    return nullptr;
+  }
+  log.file = std::make_unique<dialforge_platform::AppendFile>(std::move(file));
+  return log.file.get();
+}
+
+// Appends one stamped line; the writer's step, and LogToFile's. A line that cannot be made is
+// lost, as one whose file cannot be opened. `queuedBehindLast`: the line was waiting already when
+// the one before it was written.
 void AppendToLog(const std::string& home, const std::string& name, const std::string& stamp,
-                 const std::string& line) {
+                 const std::string& line, bool queuedBehindLast) {
   std::string refusal;
-  {
-    std::lock_guard<std::mutex> lock(sFileMutex);
-    if (sLogFileFull) {
+  try {
+    LogFile& log = TheLogFile();
+    std::lock_guard<std::mutex> lock(log.mutex);
+    if (log.full) {
       return;
     }
-    const dialforge_platform::PrivateFolder folder(home, LogsBelowHome(), false);
-    bool notOurs = false;
-    const dialforge_platform::AppendFile file =
-        folder.IsOpen() ? folder.OpenForAppend(name, &notOurs) : dialforge_platform::AppendFile();
-    if (!file.IsOpen()) {
-      // A missing folder only loses the file copy; one that another user could change, or a
-      // file that is not ours, is said once.
-      if (!sLogRefusalTraced && (!folder.NotPrivate().empty() || notOurs)) {
-        sLogRefusalTraced = true;
-        refusal = folder.IsOpen() ? "Log file not private: " + JoinPath(LogsFolderOf(home), name)
-                                  : "Log file folder not private: " + folder.NotPrivate();
-      }
-    } else {
+    if (const dialforge_platform::AppendFile* file =
+            OpenLogLocked(log, home, name, queuedBehindLast, &refusal)) {
       std::string stamped = stamp + " | " + line.c_str();
       const std::string limitLine = stamp + " | " + kLimitReached;
-      const long long size = file.Size();
+      const long long size = file->Size();
       // Room is always kept for the line that says the file is full.
       if (size + static_cast<long long>(stamped.size() + limitLine.size()) >
           Tracer::kLogFileLimit) {
         stamped = size + static_cast<long long>(limitLine.size()) <= Tracer::kLogFileLimit
                       ? limitLine
                       : std::string();
-        sLogFileFull = true;
+        log.full = true;
       }
-      file.Append(stamped);
+      file->Append(stamped);
     }
+  } catch (...) {
+    return;
   }
   if (!refusal.empty()) {
     Tracer::TRACE("%s", refusal.c_str());
@@ -196,6 +251,7 @@ std::string StampLocked(TraceQueue& queue, bool logged) {
 void WriterLoop() {
   TraceQueue& queue = Queue();
   std::unique_lock<std::mutex> lock(queue.mutex);
+  bool linesWereWaiting = false;
   while (true) {
     queue.wake.wait(lock,
                     [&] { return !queue.lines.empty() || queue.dropped > 0 || queue.stopping; });
@@ -209,6 +265,8 @@ void WriterLoop() {
     }
     const QueuedLine line = std::move(queue.lines.front());
     queue.lines.pop_front();
+    const bool queuedBehindLast = linesWereWaiting;
+    linesWereWaiting = !queue.lines.empty();
     queue.bytes -= line.text.size();
     const std::string home = queue.logHome;
     const std::string name = queue.logFileName;
@@ -216,10 +274,12 @@ void WriterLoop() {
     dialforge_platform::WriteStandardOutput(line.text, StopDeadlinePassed);
     dialforge_platform::WriteDebuggerOutput(line.text);
     if (!line.stamp.empty()) {
-      AppendToLog(home, name, line.stamp, line.text);
+      AppendToLog(home, name, line.stamp, line.text, queuedBehindLast);
     }
     lock.lock();
   }
+  // Until the next writer: a stopped plug-in holds no file that others may want to remove.
+  CloseLogFile();
   queue.writerRunning = false;
   queue.stopping = false;
   ++queue.endedWriters;
@@ -382,7 +442,13 @@ void Tracer::LogToFile(std::string line) {
     home = queue.logHome;
     name = queue.logFileName;
   }
-  AppendToLog(home, name, GetCurrentDateTime(), line);
+  AppendToLog(home, name, GetCurrentDateTime(), line, false);
+  // Without a writer nothing else would close the file.
+  TraceQueue& queue = Queue();
+  std::lock_guard<std::mutex> lock(queue.mutex);
+  if (!queue.writerRunning) {
+    CloseLogFile();
+  }
 }
 
 std::string FormatToString(int value) {

@@ -65,6 +65,14 @@ bool AppendFile::Append(const std::string& text) const {
   return WriteAll(static_cast<int>(handle), text);
 }
 
+bool AppendFile::StillInPlace() const {
+  struct stat opened {};
+  struct stat named {};
+  return fstat(static_cast<int>(handle), &opened) == 0 && opened.st_nlink == 1 &&
+         lstat(place.c_str(), &named) == 0 && named.st_dev == opened.st_dev &&
+         named.st_ino == opened.st_ino;
+}
+
 PrivateFolder::PrivateFolder(const std::string& home, const std::string& below,
                              bool createMissing) {
   int folder = open(home.c_str(), kFolderFlags);
@@ -191,7 +199,7 @@ AppendFile PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) 
                     O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (file != -1) {
     fchmod(file, 0600);
-    return AppendFile(file);
+    return AppendFile(file, path + "/" + name);
   }
   if (errno != EEXIST) {
     return AppendFile();
@@ -209,7 +217,7 @@ AppendFile PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) 
     }
     return AppendFile();
   }
-  return AppendFile(file);
+  return AppendFile(file, path + "/" + name);
 }
 
 }  // namespace dialforge_platform

@@ -115,6 +115,25 @@ bool IsPlainFileOfOneName(HANDLE file) {
          information.nNumberOfLinks == 1;
 }
 
+// Whether the path names the file itself, not a reparse point or another file.
+bool PathNamesFile(const std::wstring& path, HANDLE file) {
+  const HANDLE named = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (named == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  BY_HANDLE_FILE_INFORMATION atPath{};
+  BY_HANDLE_FILE_INFORMATION opened{};
+  const bool same = GetFileInformationByHandle(named, &atPath) &&
+                    GetFileInformationByHandle(file, &opened) &&
+                    atPath.dwVolumeSerialNumber == opened.dwVolumeSerialNumber &&
+                    atPath.nFileIndexHigh == opened.nFileIndexHigh &&
+                    atPath.nFileIndexLow == opened.nFileIndexLow;
+  CloseHandle(named);
+  return same;
+}
+
 // A plain file of ours at the path, opened without following a reparse point; else null.
 HANDLE OpenPlainFile(const std::wstring& path, DWORD access, DWORD disposition, DWORD* error) {
   const HANDLE file =
@@ -195,6 +214,17 @@ bool AppendFile::Append(const std::string& text) const {
     written += static_cast<size_t>(count);
   }
   return true;
+}
+
+bool AppendFile::StillInPlace() const {
+  // Deleting a file held open with FILE_SHARE_DELETE leaves it pending until its last handle
+  // closes; a file moved away keeps its handle, and its name may then name another file.
+  const HANDLE file = AsHandle(_get_osfhandle(static_cast<int>(handle)));
+  FILE_STANDARD_INFO standard{};
+  return file != INVALID_HANDLE_VALUE &&
+         GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) &&
+         !standard.DeletePending && standard.NumberOfLinks == 1 &&
+         PathNamesFile(ToUtf16(place), file);
 }
 
 PrivateFolder::PrivateFolder(const std::string& home, const std::string& below,
@@ -338,7 +368,7 @@ AppendFile PrivateFolder::OpenForAppend(const std::string& name, bool* notOurs) 
     CloseHandle(file);
     return AppendFile();
   }
-  return AppendFile(descriptor);
+  return AppendFile(descriptor, path + "\\" + name);
 }
 
 }  // namespace dialforge_platform

@@ -63,12 +63,37 @@ TEST_F(TracerTest, ALoggedLineIsWrittenOnceAndKeptInTheFileTheFirstOneNamed) {
             std::filesystem::u8path(LogsFolder() + "/" + files[0]));
   EXPECT_EQ(Tracer::GetDateTime(1799118245), "2027-01-05T03-04-05") << "UTC, zero-padded";
 
-  // The file is closed between lines, so a deleted one comes back under the same name.
-  std::filesystem::remove(LogsFolder() + "/" + files[0]);
-  CapturedOutput([] { Tracer::TRACE("again"); });
+  // The file is kept open between lines, yet given up once it is gone from its name: a deleted
+  // or moved file comes back under that name with the next line.
+  const std::string log = LogsFolder() + "/" + files[0];
+  const std::string moved = home.PathOf("moved.log");
+  const auto logHolds = [&](const char* text) {
+    return dialforge_test::WaitUntil(
+        [&] { return dialforge_test::ReadFile(log).find(text) != std::string::npos; }, 60s);
+  };
+  bool kept = false;
+  bool recreated = false;
+  bool movedAway = false;
+  CapturedOutput([&] {
+    std::error_code ignored;
+    Tracer::TRACE("kept");
+    kept = logHolds("kept");
+    std::filesystem::remove(std::filesystem::u8path(log), ignored);
+    Tracer::TRACE("after the deletion");
+    recreated = logHolds("after the deletion");
+    std::filesystem::rename(std::filesystem::u8path(log), std::filesystem::u8path(moved), ignored);
+    Tracer::TRACE("after the move");
+    movedAway = logHolds("after the move");
+  });
+  // Checked once the capture has ended, so that a failure is shown.
+  EXPECT_TRUE(kept);
+  EXPECT_TRUE(recreated) << "a deleted log file comes back at the next line";
+  EXPECT_TRUE(movedAway) << "a moved log file is left, and one made under its name";
+  EXPECT_EQ(dialforge_test::ReadFile(moved).find("after the move"), std::string::npos);
   EXPECT_EQ(ListFolder(LogsFolder()), files);
 
-  // Nor does the tracer create a folder: without one, too, only the file copy is lost.
+  // Nor does the tracer create a folder: without one, too, only the file copy is lost. (The stop
+  // that ended the capture closed the file, which Windows requires before removing its folder.)
   std::filesystem::remove_all(LogsFolder());
   EXPECT_EQ(CapturedOutput([] { Tracer::TRACE("lost"); }), "lost\r\n");
   EXPECT_FALSE(dialforge_test::FileExists(LogsFolder()));
@@ -114,8 +139,8 @@ TEST_F(TracerTest, TwoThreadsFloodingTheQueueKeepEveryLineWholeInOrderAndCountWh
     first.join();
     second.join();
     Tracer::TRACE("last");
-    // Written out before the stop, whose deadline would leave lines queued where opening the
-    // log file for each line is slow (wine).
+    // Written out before the stop, whose deadline would leave lines queued where writing is
+    // slow (wine).
     EXPECT_TRUE(dialforge_test::WaitUntil(
         [&] { return LinesAccountedFor(log) == 2 * kLinesPerThread + 1; }, 90s));
   });
