@@ -1,6 +1,7 @@
 #include "bench/AllocationCounter.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 
@@ -9,12 +10,32 @@ namespace dialforge_bench {
 namespace {
 
 std::atomic<uint64_t> sAllocations{0};
+std::atomic<long long> sLiveBytes{0};
 thread_local uint64_t tThreadAllocations = 0;
+
+// Each block starts with its size, kept in a header that leaves the block as aligned as malloc's.
+constexpr std::size_t kHeaderSize = alignof(std::max_align_t);
 
 void* CountedAllocation(std::size_t size) {
   sAllocations.fetch_add(1, std::memory_order_relaxed);
   ++tThreadAllocations;
-  return std::malloc(size == 0 ? 1 : size);
+  void* block = std::malloc(kHeaderSize + size);
+  if (block == nullptr) {
+    return nullptr;
+  }
+  *static_cast<std::size_t*>(block) = size;
+  sLiveBytes.fetch_add(static_cast<long long>(size), std::memory_order_relaxed);
+  return static_cast<char*>(block) + kHeaderSize;
+}
+
+void CountedRelease(void* memory) {
+  if (memory == nullptr) {
+    return;
+  }
+  void* block = static_cast<char*>(memory) - kHeaderSize;
+  sLiveBytes.fetch_sub(static_cast<long long>(*static_cast<std::size_t*>(block)),
+                       std::memory_order_relaxed);
+  std::free(block);
 }
 
 }  // namespace
@@ -25,6 +46,10 @@ uint64_t AllocationCount() {
 
 uint64_t ThreadAllocationCount() {
   return tThreadAllocations;
+}
+
+long long LiveHeapBytes() {
+  return sLiveBytes.load(std::memory_order_relaxed);
 }
 
 }  // namespace dialforge_bench
@@ -53,17 +78,17 @@ DIALFORGE_BENCH_EXPORT void* operator new[](std::size_t size, const std::nothrow
 }
 
 DIALFORGE_BENCH_EXPORT void operator delete(void* memory) noexcept {
-  std::free(memory);
+  dialforge_bench::CountedRelease(memory);
 }
 
 DIALFORGE_BENCH_EXPORT void operator delete[](void* memory) noexcept {
-  std::free(memory);
+  dialforge_bench::CountedRelease(memory);
 }
 
 DIALFORGE_BENCH_EXPORT void operator delete(void* memory, std::size_t) noexcept {
-  std::free(memory);
+  dialforge_bench::CountedRelease(memory);
 }
 
 DIALFORGE_BENCH_EXPORT void operator delete[](void* memory, std::size_t) noexcept {
-  std::free(memory);
+  dialforge_bench::CountedRelease(memory);
 }

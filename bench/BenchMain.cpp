@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bench/Figures.h"
+#include "bench/SharingFigures.h"
 #include "cli/CommandLine.h"
 #include "host/PluginModule.h"
 #include "platform/Module.h"
@@ -23,6 +24,8 @@ namespace {
 constexpr double kRoundTripGoal = 1.5;
 constexpr double kThroughputGoal = 200000;
 constexpr double kRowCostSpreadGoal = 0.30;
+constexpr double kSharedJogGoalUs = 1000;
+constexpr long long kIdleSubscriberHeapGoal = 1 << 20;
 
 struct Options {
   bool quick = false;
@@ -39,6 +42,8 @@ struct Results {
   TraceFigures trace;
   Latency transportEvent;
   Latency transportFanOut;  // to the last of 8 subscribers
+  JogBesideSnapshotsFigures jogBesideSnapshots;
+  IdleSubscriberFigures idleSubscriber;
   double seconds = 0;
   int serverCpu = -1;  // -1: left to the scheduler
   int clientCpu = -1;
@@ -99,6 +104,9 @@ Results Run(const Settings& settings) {
       MeasureTransportEvent(settings.modulePath, settings.roundTripRequests / 15);
   results.transportFanOut =
       MeasureTransportEvent(settings.modulePath, settings.roundTripRequests / 15, 8);
+  results.jogBesideSnapshots =
+      MeasureJogBesideSnapshots(settings.modulePath, settings.jogsBesideSnapshots);
+  results.idleSubscriber = MeasureIdleSubscriber(settings.modulePath, settings.playSeconds);
   results.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return results;
 }
@@ -153,6 +161,16 @@ bool AllocationGoalMet(const Results& results) {
          results.throughput.allowedAllocationsPerMessage + 0.5;
 }
 
+bool JogBesideSnapshotsGoalMet(const Results& results) {
+  return results.jogBesideSnapshots.jog.medianUs <= kSharedJogGoalUs &&
+         results.jogBesideSnapshots.jog.p99Us <= kSharedJogGoalUs;
+}
+
+bool IdleSubscriberGoalMet(const Results& results) {
+  return results.idleSubscriber.heapGrowthBesideIdle <= kIdleSubscriberHeapGoal &&
+         results.idleSubscriber.idleStillServed;
+}
+
 nlohmann::ordered_json ToJson(const Results& results, bool quick) {
   const RoundTripFigures& roundTrip = results.roundTrip;
   const ThroughputFigures& throughput = results.throughput;
@@ -204,11 +222,31 @@ nlohmann::ordered_json ToJson(const Results& results, bool quick) {
   json["transport_event_p99_us"] = results.transportEvent.p99Us;
   json["transport_event_8_median_us"] = results.transportFanOut.medianUs;
   json["transport_event_8_p99_us"] = results.transportFanOut.p99Us;
+  const JogBesideSnapshotsFigures& jog = results.jogBesideSnapshots;
+  json["jog_beside_snapshots_jogs"] = jog.jogs;
+  json["jog_beside_snapshots_median_us"] = jog.jog.medianUs;
+  json["jog_beside_snapshots_p99_us"] = jog.jog.p99Us;
+  json["jog_beside_snapshots_snapshots"] = jog.snapshots;
+  json["jog_beside_snapshots_us_per_snapshot"] = jog.usPerSnapshot;
+  const IdleSubscriberFigures& idle = results.idleSubscriber;
+  json["idle_subscriber_seconds"] = idle.seconds;
+  json["idle_subscriber_frames"] = idle.frames;
+  json["idle_subscriber_mixer_changes"] = idle.mixerChanges;
+  json["idle_subscriber_heap_growth_bytes"] = idle.heapGrowthBesideIdle;
+  json["idle_subscriber_heap_growth_without_bytes"] = idle.heapGrowthAlone;
+  json["idle_subscriber_still_served"] = idle.idleStillServed;
+  json["idle_subscriber_backlog_bytes"] = idle.idleBacklogBytes;
+  json["reader_event_alone_median_us"] = idle.alone.medianUs;
+  json["reader_event_alone_p99_us"] = idle.alone.p99Us;
+  json["reader_event_beside_idle_median_us"] = idle.besideIdle.medianUs;
+  json["reader_event_beside_idle_p99_us"] = idle.besideIdle.p99Us;
   json["goals"] = {
       {"roundtrip_at_most_1_5_times_echo", RoundTripRatio(results) <= kRoundTripGoal},
       {"throughput_at_least_200000_per_s", throughput.pluginPerSecond >= kThroughputGoal},
       {"snapshot_row_cost_flat_within_30_percent", RowCostFlat(results)},
       {"no_allocation_beyond_fields", AllocationGoalMet(results)},
+      {"jog_beside_snapshots_within_1_ms", JogBesideSnapshotsGoalMet(results)},
+      {"idle_subscriber_holds_at_most_1_mib", IdleSubscriberGoalMet(results)},
   };
   json["seconds"] = results.seconds;
   return json;
@@ -287,6 +325,31 @@ void PrintTable(const Results& results) {
   std::printf("  median %8.1f us, 99th percentile %8.1f us (goal: median within 1 ms): %s\n\n",
               results.transportFanOut.medianUs, results.transportFanOut.p99Us,
               Verdict(results.transportFanOut.medianUs <= 1000.0));
+  const JogBesideSnapshotsFigures& jog = results.jogBesideSnapshots;
+  std::printf(
+      "JOG BESIDE SNAPSHOTS (a protocol 2 client's Transport|JogDial to the host's answer, while\n"
+      "another pulls 512-channel Mixer snapshots back to back)\n");
+  std::printf("  %zu jogs: median %8.1f us, 99th percentile %8.1f us (goal within 1 ms): %s\n",
+              jog.jogs, jog.jog.medianUs, jog.jog.p99Us,
+              Verdict(JogBesideSnapshotsGoalMet(results)));
+  std::printf("  the other client's %zu snapshots: median %.1f us each\n\n", jog.snapshots,
+              jog.usPerSnapshot);
+  const IdleSubscriberFigures& idle = results.idleSubscriber;
+  std::printf(
+      "IDLE SUBSCRIBER (the host plays %.0f s, %llu frames and %llu mixer changes, beside a\n"
+      "subscriber to Transport and Mixer that reads nothing)\n",
+      idle.seconds, static_cast<unsigned long long>(idle.frames),
+      static_cast<unsigned long long>(idle.mixerChanges));
+  std::printf("  heap grown by at most %lld bytes (%lld without it; goal at most 1 MiB)%s: %s\n",
+              idle.heapGrowthBesideIdle, idle.heapGrowthAlone,
+              idle.idleStillServed ? "" : ", and the idle subscriber was closed",
+              Verdict(IdleSubscriberGoalMet(results)));
+  std::printf("  it read %zu bytes of events before the answer to its next request\n",
+              idle.idleBacklogBytes);
+  std::printf(
+      "  a reading subscriber's Transport event: median %.1f us, p99 %.1f us beside it;\n"
+      "  median %.1f us, p99 %.1f us without it\n\n",
+      idle.besideIdle.medianUs, idle.besideIdle.p99Us, idle.alone.medianUs, idle.alone.p99Us);
   std::printf("%.1f s in all\n", results.seconds);
 }
 

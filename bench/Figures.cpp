@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -25,7 +23,6 @@ namespace dialforge_bench {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using VazezeveDudOzizezUziriv::Tracer;
 
 // The reply of this request closes every reply the bench learns the size of: the bench's
@@ -42,27 +39,8 @@ constexpr size_t kMostSnapshotRuns = 1000;
 constexpr uint32_t kComponentsPerChannel = 8;
 constexpr uint32_t kParametersPerComponent = 16;
 
-double MicrosecondsBetween(Clock::time_point start, Clock::time_point end) {
-  return std::chrono::duration<double, std::micro>(end - start).count();
-}
-
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Nearest rank: the smallest sample with at least that share of the samples at or below it.
-double Percentile(std::vector<double> samples, double share) {
-  if (samples.empty()) {
-    return 0;
-  }
-  std::sort(samples.begin(), samples.end());
-  size_t rank = static_cast<size_t>(share * static_cast<double>(samples.size()) + 0.999999);
-  rank = std::clamp<size_t>(rank, 1, samples.size());
-  return samples[rank - 1];
-}
-
-double Median(std::vector<double> samples) {
-  return Percentile(std::move(samples), 0.5);
 }
 
 struct Reply {
@@ -89,10 +67,6 @@ double TimeRequest(BenchClient& client, const std::string& request, size_t reply
   client.Send(request);
   client.ReceiveExactly(replyBytes);
   return MicrosecondsBetween(start, Clock::now());
-}
-
-Latency LatencyOf(const std::vector<double>& samples) {
-  return Latency{Median(samples), Percentile(samples, 0.99)};
 }
 
 std::string JogDialBatch() {
@@ -286,6 +260,8 @@ Settings QuickSettings(std::string modulePath) {
   settings.traceOffCalls = 1000000;
   settings.tracedLines = 5000;
   settings.loggedLines = 1000;
+  settings.jogsBesideSnapshots = 50;
+  settings.playSeconds = 1;
   return settings;
 }
 
@@ -472,20 +448,15 @@ Latency MeasureTransportEvent(const std::string& modulePath, size_t notification
                               size_t subscribers) {
   BenchHome home;
   PluginUnderTest plugin(modulePath, home, RoundTripProject());
-  const auto* base = static_cast<const ADOBESDK_ControlSurfaceSuite*>(plugin.Host().FindSuite(
-      plugin.SuiteList(), kADOBESDK_ControlSurfaceSuite, kADOBESDK_ControlSurfaceSuiteVersion2));
-  const auto* transport = static_cast<const ADOBESDK_ControlSurfaceTransportSuite1*>(
-      plugin.Host().FindSuite(plugin.SuiteList(), kADOBESDK_ControlSurfaceTransportSuite,
-                              kADOBESDK_ControlSurfaceTransportSuiteVersion1));
+  const auto* base = static_cast<const ADOBESDK_ControlSurfaceSuite*>(
+      plugin.Table(kADOBESDK_ControlSurfaceSuite, kADOBESDK_ControlSurfaceSuiteVersion2));
+  const auto* transport = static_cast<const ADOBESDK_ControlSurfaceTransportSuite1*>(plugin.Table(
+      kADOBESDK_ControlSurfaceTransportSuite, kADOBESDK_ControlSurfaceTransportSuiteVersion1));
   ADOBESDK_ControlSurfaceTransport* transportRef = nullptr;
-  if (base == nullptr || transport == nullptr ||
-      base->GetTransportRef(plugin.Surface(), &transportRef) != kADOBESDK_NoError) {
-    throw std::runtime_error("the plug-in registered no transport table");
+  if (base->GetTransportRef(plugin.Surface(), &transportRef) != kADOBESDK_NoError) {
+    throw std::runtime_error("the plug-in gave no transport");
   }
-  const std::string portFile = home.PortFile();
-  std::ifstream tokenFile(portFile.substr(0, portFile.size() - std::strlen("port")) + "token");
-  std::string token;
-  std::getline(tokenFile, token);
+  const std::string token = home.Token();
   std::vector<std::unique_ptr<BenchClient>> clients;
   for (size_t client = 0; client < subscribers; ++client) {
     clients.push_back(std::make_unique<BenchClient>(plugin.Port()));

@@ -10,6 +10,7 @@
 #include "bench/CpuPlacement.h"
 #include "bench/LoopbackPeers.h"
 #include "bench/PluginUnderTest.h"
+#include "bench/Statistics.h"
 #include "host/Project.h"
 
 namespace dialforge_bench {
@@ -27,16 +28,13 @@ struct Settings {
   uint64_t traceOffCalls = 20000000;
   uint64_t tracedLines = 100000;
   uint64_t loggedLines = 20000;
+  size_t jogsBesideSnapshots = 2000;
+  double playSeconds = 60;  // per phase of the idle subscriber's figure
 };
 
 // The few runs of each measurement that show the bench works, in a few seconds.
 Settings QuickSettings(std::string modulePath);
 Settings DefaultSettings(std::string modulePath);
-
-struct Latency {
-  double medianUs = 0;
-  double p99Us = 0;
-};
 
 struct RoundTripFigures {
   size_t requests = 0;

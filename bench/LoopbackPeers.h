@@ -32,6 +32,8 @@ class BenchClient {
   // Everything up to and including the first occurrence of the suffix at the end of what has
   // arrived.
   std::string ReceiveUntilSuffix(const std::string& suffix);
+  // What the client's own receive buffer holds on the heap.
+  size_t BufferBytes() const { return buffer.size(); }
 
  private:
   size_t ReceiveSome(size_t most);

@@ -67,6 +67,13 @@ std::string BenchHome::PortFile() const {
   return JoinPath(PortFolderUnder(path), "socket.port");
 }
 
+std::string BenchHome::Token() const {
+  std::ifstream file(std::filesystem::u8path(JoinPath(PortFolderUnder(path), "socket.token")));
+  std::string token;
+  std::getline(file, token);
+  return token;
+}
+
 PluginUnderTest::PluginUnderTest(const std::string& modulePath, const BenchHome& home,
                                  dialforge_host::Project project)
     : host(std::move(project)), module(modulePath, host) {
@@ -81,6 +88,14 @@ PluginUnderTest::PluginUnderTest(const std::string& modulePath, const BenchHome&
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+}
+
+const void* PluginUnderTest::Table(const char* name, int32_t version) const {
+  const void* table = host.FindSuite(module.SuiteList(), name, version);
+  if (table == nullptr) {
+    throw std::runtime_error(std::string("the plug-in registered no ") + name);
+  }
+  return table;
 }
 
 PluginUnderTest::~PluginUnderTest() {

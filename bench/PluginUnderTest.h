@@ -24,6 +24,8 @@ class BenchHome {
   BenchHome& operator=(const BenchHome&) = delete;
 
   std::string PortFile() const;
+  // The token beside the port file, which clients after the first prove; empty when unread.
+  std::string Token() const;
 
  private:
   const std::string path;
@@ -47,6 +49,9 @@ class PluginUnderTest {
   // The control surface the instance handed back, and the suite list its tables are in.
   ADOBESDK_ControlSurface* Surface() const { return surface; }
   SPSuiteList* SuiteList() const { return module.SuiteList(); }
+  // One of the tables the plug-in registered, for calling it as the host does; throws
+  // std::runtime_error when it registered none of that name and version.
+  const void* Table(const char* name, int32_t version) const;
 
  private:
   dialforge_host::SimulatedHost host;

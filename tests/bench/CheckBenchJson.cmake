@@ -30,12 +30,23 @@ foreach(key
     allocations_per_message host_allocations_per_message plugin_allocations_per_message
     allowed_allocations_per_message
     mixer_row_cost_change commands_row_cost_change
-    trace_off_ns_per_call trace_stdout_lines_per_s trace_log_lines_per_s seconds)
+    trace_off_ns_per_call trace_stdout_lines_per_s trace_log_lines_per_s
+    transport_event_median_us transport_event_p99_us transport_event_8_median_us
+    transport_event_8_p99_us
+    jog_beside_snapshots_jogs jog_beside_snapshots_median_us jog_beside_snapshots_p99_us
+    jog_beside_snapshots_snapshots jog_beside_snapshots_us_per_snapshot
+    idle_subscriber_seconds idle_subscriber_frames idle_subscriber_mixer_changes
+    idle_subscriber_heap_growth_bytes idle_subscriber_heap_growth_without_bytes
+    idle_subscriber_backlog_bytes
+    reader_event_alone_median_us reader_event_alone_p99_us reader_event_beside_idle_median_us
+    reader_event_beside_idle_p99_us seconds)
   expect_type(NUMBER ${key})
 endforeach()
+expect_type(BOOLEAN idle_subscriber_still_served)
 foreach(goal
     roundtrip_at_most_1_5_times_echo throughput_at_least_200000_per_s
-    snapshot_row_cost_flat_within_30_percent no_allocation_beyond_fields)
+    snapshot_row_cost_flat_within_30_percent no_allocation_beyond_fields
+    jog_beside_snapshots_within_1_ms idle_subscriber_holds_at_most_1_mib)
   expect_type(BOOLEAN goals ${goal})
 endforeach()
 
