@@ -133,6 +133,11 @@ async function connectUntil(options, deadline) {
       return await Client._open(port, options.protocol === 1 ? 1 : 2, remaining,
         { token, portFile: path, wait, replyTimeout: options.replyTimeout ?? REPLY_TIMEOUT_MS });
     } catch (problem) {
+      // An attempt is given what time is left: its timeout is the deadline, and the refusal
+      // before it says more.
+      if (problem instanceof DialforgeError && problem.code === "timeout" && last.code !== "timeout") {
+        throw new DialforgeError(last.code, `${last.message}; gave up after ${options.connectTimeout} ms`);
+      }
       if (!(problem instanceof DialforgeError) || !["busy", "no-plugin", "closed"].includes(problem.code)) {
         throw problem;
       }

@@ -149,6 +149,10 @@ async def _connect_until(home: Optional[str], port: Optional[int], protocol: int
             client._reply_timeout = reply_timeout
             return client
         except DialforgeError as problem:
+            # An attempt is given what time is left: its timeout is the deadline, and the
+            # refusal before it says more.
+            if problem.code == "timeout" and last.code != "timeout":
+                raise DialforgeError(f"{last}; gave up", last.code) from None
             if problem.code not in RETRIED:
                 raise
             last = problem
