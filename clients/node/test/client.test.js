@@ -7,7 +7,7 @@ import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from "node:fs";
 import { createServer } from "node:net";
 import { tmpdir } from "node:os";
 import { dirname, join } from "node:path";
-import { after, test } from "node:test";
+import { after, afterEach, test } from "node:test";
 import { fileURLToPath } from "node:url";
 import { connect, portFilePath, watch } from "../index.js";
 
@@ -25,8 +25,11 @@ async function stopHost(host) {
   host.kill("SIGINT");
   assert.equal(await host.exited, 0);
 }
+// Closed after each case, so that a case that fails halfway keeps no client that shuts others out.
+const clientsOfTheCase = [];
 async function connected(options = {}) {
   const client = await connect({ home, connectTimeout: 30000, ...options });
+  clientsOfTheCase.push(client);
   if (client.protocol === 2) {
     messages.push(client.hello);
     client.on("message", (message) => messages.push(message));
@@ -34,6 +37,10 @@ async function connected(options = {}) {
   return client;
 }
 let host = startHost();
+
+afterEach(async () => {
+  await Promise.all(clientsOfTheCase.splice(0).map((client) => client.close()));
+});
 
 after(async () => {
   await stopHost(host);
