@@ -448,14 +448,9 @@ Latency MeasureTransportEvent(const std::string& modulePath, size_t notification
                               size_t subscribers) {
   BenchHome home;
   PluginUnderTest plugin(modulePath, home, RoundTripProject());
-  const auto* base = static_cast<const ADOBESDK_ControlSurfaceSuite*>(
-      plugin.Table(kADOBESDK_ControlSurfaceSuite, kADOBESDK_ControlSurfaceSuiteVersion2));
   const auto* transport = static_cast<const ADOBESDK_ControlSurfaceTransportSuite1*>(plugin.Table(
       kADOBESDK_ControlSurfaceTransportSuite, kADOBESDK_ControlSurfaceTransportSuiteVersion1));
-  ADOBESDK_ControlSurfaceTransport* transportRef = nullptr;
-  if (base->GetTransportRef(plugin.Surface(), &transportRef) != kADOBESDK_NoError) {
-    throw std::runtime_error("the plug-in gave no transport");
-  }
+  ADOBESDK_ControlSurfaceTransport* const transportRef = plugin.TransportRef();
   const std::string token = home.Token();
   std::vector<std::unique_ptr<BenchClient>> clients;
   for (size_t client = 0; client < subscribers; ++client) {

@@ -98,6 +98,27 @@ const void* PluginUnderTest::Table(const char* name, int32_t version) const {
   return table;
 }
 
+const ADOBESDK_ControlSurfaceSuite& PluginUnderTest::BaseTable() const {
+  return *static_cast<const ADOBESDK_ControlSurfaceSuite*>(
+      Table(kADOBESDK_ControlSurfaceSuite, kADOBESDK_ControlSurfaceSuiteVersion2));
+}
+
+ADOBESDK_ControlSurfaceTransport* PluginUnderTest::TransportRef() const {
+  ADOBESDK_ControlSurfaceTransport* transport = nullptr;
+  if (BaseTable().GetTransportRef(surface, &transport) != kADOBESDK_NoError) {
+    throw std::runtime_error("the plug-in gave no transport");
+  }
+  return transport;
+}
+
+ADOBESDK_ControlSurfaceMixer* PluginUnderTest::MixerRef() const {
+  ADOBESDK_ControlSurfaceMixer* mixer = nullptr;
+  if (BaseTable().GetMixerRef(surface, &mixer) != kADOBESDK_NoError) {
+    throw std::runtime_error("the plug-in gave no mixer");
+  }
+  return mixer;
+}
+
 PluginUnderTest::~PluginUnderTest() {
   try {
     instance->Disconnect();

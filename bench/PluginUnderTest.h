@@ -10,6 +10,7 @@
 #include "host/PluginModule.h"
 #include "host/Project.h"
 #include "host/SimulatedHost.h"
+#include "sdk/ControlSurfaceSuites.h"
 
 namespace dialforge_bench {
 
@@ -52,8 +53,14 @@ class PluginUnderTest {
   // One of the tables the plug-in registered, for calling it as the host does; throws
   // std::runtime_error when it registered none of that name and version.
   const void* Table(const char* name, int32_t version) const;
+  // The transport and the mixer the surface gives through the plug-in's base table; throw
+  // std::runtime_error when it gives none.
+  ADOBESDK_ControlSurfaceTransport* TransportRef() const;
+  ADOBESDK_ControlSurfaceMixer* MixerRef() const;
 
  private:
+  const ADOBESDK_ControlSurfaceSuite& BaseTable() const;
+
   dialforge_host::SimulatedHost host;
   dialforge_host::PluginModule module;
   std::unique_ptr<dialforge_host::PluginInstance> instance;

@@ -178,19 +178,16 @@ class FrameTime {
 // them, and the host's string suite.
 class PlayingHost {
  public:
-  explicit PlayingHost(PluginUnderTest& plugin) : plugin(plugin) {
-    const auto* base = static_cast<const ADOBESDK_ControlSurfaceSuite*>(
-        plugin.Table(kADOBESDK_ControlSurfaceSuite, kADOBESDK_ControlSurfaceSuiteVersion2));
+  explicit PlayingHost(PluginUnderTest& plugin)
+      : plugin(plugin), transportRef(plugin.TransportRef()), mixerRef(plugin.MixerRef()) {
     transport = static_cast<const ADOBESDK_ControlSurfaceTransportSuite1*>(plugin.Table(
         kADOBESDK_ControlSurfaceTransportSuite, kADOBESDK_ControlSurfaceTransportSuiteVersion1));
     mixer = static_cast<const ADOBESDK_ControlSurfaceMixerSuite2*>(plugin.Table(
         kADOBESDK_ControlSurfaceMixerSuite, kADOBESDK_ControlSurfaceMixerSuiteVersion2));
     const void* stringSuite = nullptr;
-    if (base->GetTransportRef(plugin.Surface(), &transportRef) != kADOBESDK_NoError ||
-        base->GetMixerRef(plugin.Surface(), &mixerRef) != kADOBESDK_NoError ||
-        plugin.Host().BasicSuite()->AcquireSuite(
+    if (plugin.Host().BasicSuite()->AcquireSuite(
             kADOBESDK_StringSuite, kADOBESDK_StringSuiteVersion1, &stringSuite) != 0) {
-      throw std::runtime_error("the plug-in gave no transport or mixer, or the host no strings");
+      throw std::runtime_error("the host gave no strings");
     }
     strings = static_cast<const ADOBESDK_StringSuite1*>(stringSuite);
   }
@@ -221,11 +218,11 @@ class PlayingHost {
 
  private:
   PluginUnderTest& plugin;
+  ADOBESDK_ControlSurfaceTransport* const transportRef;
+  ADOBESDK_ControlSurfaceMixer* const mixerRef;
   const ADOBESDK_ControlSurfaceTransportSuite1* transport = nullptr;
   const ADOBESDK_ControlSurfaceMixerSuite2* mixer = nullptr;
   const ADOBESDK_StringSuite1* strings = nullptr;
-  ADOBESDK_ControlSurfaceTransport* transportRef = nullptr;
-  ADOBESDK_ControlSurfaceMixer* mixerRef = nullptr;
   uint64_t frames = 0;
   uint64_t mixerChanges = 0;
 };

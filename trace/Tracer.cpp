@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -95,7 +94,7 @@ std::mutex sStopMutex;  // one stop at a time
 // opened, and again only once the file is gone from its name. Never destroyed, like the queue.
 struct LogFile {
   std::mutex mutex;  // held by the writer for each line; taken after the queue's, never before
-  std::unique_ptr<dialforge_platform::AppendFile> file;
+  std::optional<dialforge_platform::AppendFile> file;
   int linesSincePlaceCheck = 0;
   bool full = false;
   bool refusalTraced = false;
@@ -171,7 +170,7 @@ dialforge_platform::AppendFile* OpenLogLocked(LogFile& log, const std::string& h
                                               const std::string& name, bool queuedBehindLast,
                                               std::string* refusal) {
   if (StillUsableLocked(log, queuedBehindLast)) {
-    return log.file.get();
+    return &*log.file;
   }
   log.file.reset();
   const dialforge_platform::PrivateFolder folder(home, LogsBelowHome(), false);
@@ -188,8 +187,7 @@ dialforge_platform::AppendFile* OpenLogLocked(LogFile& log, const std::string& h
     }
     return nullptr;
   }
-  log.file = std::make_unique<dialforge_platform::AppendFile>(std::move(file));
-  return log.file.get();
+  return &log.file.emplace(std::move(file));
 }
 
 // Appends one stamped line; the writer's step, and LogToFile's. A line that cannot be made is
